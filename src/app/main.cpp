@@ -1,0 +1,40 @@
+// talbex: command line entry.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void PrintHelp() {
+    std::printf(
+        "Usage: talbex [OPTIONS]\n"
+        "Camera identification, parameters and remote control.\n"
+        "\n"
+        "  --help       show this text\n"
+        "  --version    show the program version\n"
+        "\n"
+        "Environment:\n"
+        "  TALBEX_CAMERA       unset: one simulated camera; none: no camera;\n"
+        "                      sim:PATH: simulated cameras from a settings file\n"
+        "  TALBEX_HOME         the program's own folder (default ~/.local/share/talbex/)\n"
+        "  TALBEX_VENDOR_HOST  vendor web service host[:port]; empty: no web service\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0) {
+            PrintHelp();
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("talbex %s\n", TALBEX_VERSION);
+            return 0;
+        }
+        std::fprintf(stderr, "talbex: unknown option '%s' (see talbex --help)\n", argv[i]);
+        return 2;
+    }
+    PrintHelp();
+    return 0;
+}
