@@ -231,3 +231,40 @@ std::string Escaped(const std::string& bytes) {
 }
 
 }  // namespace talbex::test
+
+namespace talbex::test {
+
+namespace {
+
+// Starts a connect to 127.0.0.1:`port` without waiting; answers the socket.
+int ConnectWithoutWaiting(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    return fd;
+}
+
+}  // namespace
+
+BlackHolePort::BlackHolePort() {
+    listenFd_ = ListenOnLoopback(&port_);
+    listen(listenFd_, 0);
+    // Fill the queue until a connect stays pending: from then on the kernel drops SYNs.
+    for (int i = 0; i < 8 && !holding_; ++i) {
+        const int fd = ConnectWithoutWaiting(port_);
+        fillers_.push_back(fd);
+        pollfd pending = {fd, POLLOUT, 0};
+        holding_ = poll(&pending, 1, 100) == 0;
+    }
+}
+
+BlackHolePort::~BlackHolePort() {
+    for (int fd : fillers_)
+        close(fd);
+    close(listenFd_);
+}
+
+}  // namespace talbex::test

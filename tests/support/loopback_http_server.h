@@ -74,3 +74,28 @@ int UnusedLoopbackPort();
 std::string Escaped(const std::string& bytes);
 
 }  // namespace talbex::test
+
+namespace talbex::test {
+
+/// A port of 127.0.0.1 that takes no new connection and refuses none: its listening queue
+/// is full and never served, so a connect hangs as it does towards a host that swallows
+/// packets.
+class BlackHolePort {
+  public:
+    BlackHolePort();
+    ~BlackHolePort();
+    BlackHolePort(const BlackHolePort&) = delete;
+    BlackHolePort& operator=(const BlackHolePort&) = delete;
+
+    int port() const { return port_; }
+    /// True when a further connect indeed hangs (checked at construction).
+    bool holding() const { return holding_; }
+
+  private:
+    int listenFd_ = -1;
+    std::vector<int> fillers_;
+    int port_ = 0;
+    bool holding_ = false;
+};
+
+}  // namespace talbex::test

@@ -130,6 +130,22 @@ TEST_F(HttpClientTest, ServerThatNeverAnswersIsGivenUpAfterTheTimeout) {
     EXPECT_LT(took, 3s);
 }
 
+TEST_F(HttpClientTest, HostThatNeverTakesTheConnectionIsGivenUpAfterTheConnectTimeout) {
+    test::BlackHolePort hole;
+    if (!hole.holding())
+        GTEST_SKIP() << "this kernel does not hold connects on a full queue";
+    HttpOptions options;
+    options.connectTimeout = 300ms;
+    options.totalTimeout = 10s;
+    const auto start = std::chrono::steady_clock::now();
+    CHttpClient client(options);
+    client.AddParam("a", "b");
+    EXPECT_EQ(client.Post("http://127.0.0.1:" + std::to_string(hole.port()) + "/"), "");
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(took, 250ms);
+    EXPECT_LT(took, 3s);
+}
+
 TEST_F(HttpClientTest, ConnectionClosedWithoutAnswerIsEmpty) {
     LoopbackHttpServer server({ScriptedReply::CloseAtOnce()});
     CHttpClient client;
