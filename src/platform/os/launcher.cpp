@@ -1,5 +1,6 @@
 #include "platform/os/launcher.h"
 
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -27,10 +28,29 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
+    // The child gets none of our descriptors beyond the standard three (an inherited lock
+    // or socket would outlive the program in a browser or the updater), a session of its
+    // own, no blocked signals and the default action for SIGPIPE.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signals;
+    sigemptyset(&signals);
+    posix_spawnattr_setsigmask(&attributes, &signals);
+    sigaddset(&signals, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &signals);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
+
     pid_t pid = -1;
-    const int rc = program.find('/') == std::string::npos
-                       ? posix_spawnp(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ)
-                       : posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ);
+    const int rc =
+        program.find('/') == std::string::npos
+            ? posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv.data(), environ)
+            : posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         if (error)
             *error = "cannot start " + program + ": " + std::strerror(rc);

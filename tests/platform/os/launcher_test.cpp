@@ -2,9 +2,12 @@
 
 #include "platform/os/diagnostics.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
@@ -92,6 +95,27 @@ TEST_F(LauncherTest, RunStartsTheProgramAndReportsWhatCannotStart) {
     EXPECT_FALSE(launcher.Run(dir_ + "/update.exe"));  // missing
     std::ofstream(dir_ + "/plain") << "not a program";
     EXPECT_FALSE(launcher.Run(dir_ + "/plain"));  // not executable
+}
+
+TEST_F(LauncherTest, StartedProgramInheritsNoDescriptorOfOurs) {
+    // Opened without close-on-exec, as a lock file or a library's socket may be.
+    const int ours = open(script_.c_str(), O_RDONLY);
+    ASSERT_GE(ours, 3);
+    const std::string out = dir_ + "/fds";
+    std::string error;
+    const pid_t pid =
+        StartProgram("/bin/sh",
+                     {"-c", "if [ -e /proc/$$/fd/" + std::to_string(ours) +
+                                " ]; then echo open; else echo " + "closed; fi > " + out},
+                     &error);
+    close(ours);
+    ASSERT_GT(pid, 0) << error;
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    std::ifstream in(out);
+    std::string seen;
+    in >> seen;
+    EXPECT_EQ(seen, "closed");
 }
 
 TEST_F(LauncherTest, StartedProgramIsReapedAndLeavesNoZombie) {
