@@ -2,15 +2,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
+
+#include "platform/os/local_time.h"
 
 namespace talbex::web {
 
 LocalDate TodayLocal() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+    const os::LocalTime now = os::Now();
+    return {now.year, now.month, now.day};
 }
 
 int DayKey(const LocalDate& date) {

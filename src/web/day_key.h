@@ -16,7 +16,7 @@ struct LocalDate {
 /// Answers today's local date; replaced in tests.
 using DateSource = std::function<LocalDate()>;
 
-/// Today in the local time zone.
+/// Today in the local time zone, by the program's clock (os::Now).
 LocalDate TodayLocal();
 
 /// year × 100 + month × 10 + day. Not a calendar number: January 11 and February 1 of a

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <string>
+
+#include "platform/os/local_time.h"
 
 #include "web/day_key.h"
 #include "web/text_encoding.h"
@@ -62,13 +66,21 @@ TEST(DayKey, IsYearTimesHundredPlusMonthTimesTenPlusDay) {
     EXPECT_EQ(DayKey({2026, 1, 11}), 202621);
 }
 
-TEST(DayKey, TodayIsAPlausibleLocalDate) {
+TEST(DayKey, TodayFollowsTheProgramClock) {
+    std::tm noon{};
+    noon.tm_year = 2026 - 1900;
+    noon.tm_mon = 1;  // February
+    noon.tm_mday = 1;
+    noon.tm_hour = 12;
+    noon.tm_isdst = -1;
+    const auto when = std::chrono::system_clock::from_time_t(std::mktime(&noon));
+    os::SetWallClock([when] { return when; });
     const LocalDate today = TodayLocal();
-    EXPECT_GE(today.year, 2024);
-    EXPECT_GE(today.month, 1);
-    EXPECT_LE(today.month, 12);
-    EXPECT_GE(today.day, 1);
-    EXPECT_LE(today.day, 31);
+    os::SetWallClock({});
+    EXPECT_EQ(today.year, 2026);
+    EXPECT_EQ(today.month, 2);
+    EXPECT_EQ(today.day, 1);
+    EXPECT_EQ(DayKey(today), 202621);
 }
 
 }  // namespace
