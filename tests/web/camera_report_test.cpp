@@ -22,8 +22,8 @@ constexpr int kChinese = 0;
 
 CameraIdentity SomeCamera() {
     CameraIdentity camera;
-    camera.model = "EOS 5D Mark II";
-    camera.lens = "EF24-70mm f/2.8L USM";
+    camera.model = "Studio 7 Mark II";
+    camera.lens = "Zoom 24-70mm f/2.8";
     camera.serialNumber = "0123456789";
     camera.shutterCount = "12345";
     camera.firmware = "2.1.2";
@@ -83,14 +83,14 @@ TEST_F(CameraReportTest, FirstReportOfTheDayPostsTheIdentityAndStoresTheDayKey) 
 
     EXPECT_EQ(request.rfind("POST /cam/new_cam.php HTTP/1.1\r\n", 0), 0u);
     EXPECT_EQ(BodyOf(request),
-              std::string("model=EOS 5D Mark II&len=EF24-70mm f/2.8L USM&sn=0123456789&"
+              std::string("model=Studio 7 Mark II&len=Zoom 24-70mm f/2.8&sn=0123456789&"
                           "shuttercount=12345&firmware=2.1.2&owner=%E5%BC%A0%E4%B8%89 Zhang&"
                           "copyright=(c) %E6%9D%8E&artist=&") +
                   '\0');
     // The encoded texts replace the typed ones, as the window keeps them.
     EXPECT_EQ(camera.owner, "%E5%BC%A0%E4%B8%89 Zhang");
     EXPECT_EQ(camera.copyright, "(c) %E6%9D%8E");
-    EXPECT_EQ(camera.model, "EOS 5D Mark II");
+    EXPECT_EQ(camera.model, "Studio 7 Mark II");
     EXPECT_EQ(ReadFile(LogPath()), "202727");
     EXPECT_TRUE(boxes_.shown.empty());
     EXPECT_TRUE(launcher_.opened.empty());
@@ -161,7 +161,7 @@ TEST_F(CameraReportTest, OldFirmwareIsToldAndItsPageOpenedWithTheTextsUnchanged)
     EXPECT_EQ(boxes_.shown[0].text, "The current camera firmware is old, the latest firmware2.1.2");
     EXPECT_EQ(boxes_.shown[0].kind, ui::MessageBoxKind::kOk);
     const std::string page =
-        "http://" + server.host() + "/firmware/list.php?model=EOS 5D Mark II&firmware=2.1.2";
+        "http://" + server.host() + "/firmware/list.php?model=Studio 7 Mark II&firmware=2.1.2";
     EXPECT_EQ(report.firmwarePage, page);
     ASSERT_EQ(launcher_.opened.size(), 1u);
     EXPECT_EQ(launcher_.opened[0], page);

@@ -32,9 +32,9 @@ class HttpClientTest : public ::testing::Test {
 TEST_F(HttpClientTest, PostSendsTheFormHeadersAndTheBodyWithItsZeroByte) {
     LoopbackHttpServer server({ScriptedReply::Ok("result=ok\n")});
     CHttpClient client;
-    client.AddParam("model", "EOS 5D");
+    client.AddParam("model", "Studio 7");
     client.AddParam("sn", "1234&x=y");
-    EXPECT_EQ(client.bodyLength(), 25u);
+    EXPECT_EQ(client.bodyLength(), 27u);
     const std::string answer = client.Post(server.Url("/cam/new_cam.php?x=1"));
     EXPECT_EQ(answer, "result=ok/r/n");
 
@@ -52,7 +52,7 @@ TEST_F(HttpClientTest, PostSendsTheFormHeadersAndTheBodyWithItsZeroByte) {
     ASSERT_NE(type, std::string::npos) << head;
     ASSERT_NE(accept, std::string::npos) << head;
     EXPECT_LT(type, accept);
-    EXPECT_NE(head.find("\r\nContent-Length: 26\r\n"), std::string::npos) << head;
+    EXPECT_NE(head.find("\r\nContent-Length: 28\r\n"), std::string::npos) << head;
     // Our two headers replace the library's own: no second Accept or Content-Type line,
     // and nothing that would make the server wait or answer 100-continue first.
     EXPECT_EQ(head.find("Accept: */*"), std::string::npos) << head;
@@ -60,7 +60,7 @@ TEST_F(HttpClientTest, PostSendsTheFormHeadersAndTheBodyWithItsZeroByte) {
     EXPECT_EQ(head.find("Expect"), std::string::npos) << head;
     EXPECT_EQ(head.find("User-Agent"), std::string::npos) << head;
 
-    EXPECT_EQ(body, std::string("model=EOS 5D&sn=1234&x=y&\0", 26));
+    EXPECT_EQ(body, std::string("model=Studio 7&sn=1234&x=y&\0", 28));
 }
 
 TEST_F(HttpClientTest, PostWithoutParametersSendsOneZeroByte) {
