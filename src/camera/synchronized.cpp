@@ -17,6 +17,9 @@ void Synchronized::wait(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     if (locked_.load()) {
         mutex_.unlock();
+        // This mutex is not fair: without giving up the processor the waiting thread
+        // would rarely get in before the lock is taken again.
+        std::this_thread::yield();
         mutex_.lock();
     }
 }
