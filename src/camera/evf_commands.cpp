@@ -87,8 +87,8 @@ bool DownloadEvfCommand::execute() {
                            &data->imagePosition);
         SdkGetPropertyData(image, kPropEvfHistogram, 0, sizeof data->histogram, data->histogram);
         SdkGetPropertyData(image, kPropEvfZoomRect, 0, sizeof data->zoomRect, &data->zoomRect);
-        SdkGetPropertyData(image, kPropEvfCoordinateSystem, 0, sizeof data->sizeJpegLarge,
-                           &data->sizeJpegLarge);
+        SdkGetPropertyData(image, kPropEvfCoordinateSystem, 0, sizeof data->coordinateSystem,
+                           &data->coordinateSystem);
         model.setEvfZoom(data->zoom);
         model.setEvfZoomPosition(tagEdsPoint{data->zoomRect.x, data->zoomRect.y});
         model.setEvfZoomRect(data->zoomRect);

@@ -14,7 +14,7 @@ struct EvfDataSet {
     SdkRect zoomRect;                      // 0x541
     tagEdsPoint imagePosition;             // 0x50B
     uint32_t histogram[kHistogramValues];  // 0x50A
-    SdkSize sizeJpegLarge;                 // 0x540: the coordinate system size
+    SdkSize coordinateSystem;              // 0x540: the coordinate system size
 };
 
 }  // namespace talbex::camera

@@ -270,6 +270,23 @@ TEST_F(CameraCommanderTest, ClosingMidCommandWhileEventsArriveRunsNothingAfterTh
     commander = std::make_unique<CameraCommander>();
 }
 
+TEST_F(CameraCommanderTest, ClosingFiredOnTheWorkerItselfEndsItWithoutWaitingForItself) {
+    // An observer that closes straight from the notification, on the worker thread.
+    events.SetReaction([&](ModelEvent* event) {
+        if (event->type == "shutDown")
+            fire("closing");
+    });
+    commander->getProcessor().start();
+    fire("shutDown");
+    uint32_t av = kPropAv;
+    ASSERT_TRUE(sdk->WaitForCall("CloseSession"));
+    fire("get_Property", &av);  // too late: never runs
+    events.SetReaction({});
+    commander.reset();  // joins the worker from here
+    EXPECT_EQ(sdk->Calls(), (Lines{"CloseSession"}));
+    commander = std::make_unique<CameraCommander>();
+}
+
 // A window thread with a message queue: other threads send it work and wait until done.
 class FakeWindowThread {
   public:

@@ -97,7 +97,7 @@ TEST_F(EvfCommandsTest, FrameIsReadInOrderStoredAndHandedOverThenReleased) {
     EXPECT_EQ(copy.zoomRect.width, 640);
     EXPECT_EQ(copy.imagePosition.y, 20);
     EXPECT_EQ(copy.histogram[0], 77u);
-    EXPECT_EQ(copy.sizeJpegLarge.width, 6000);
+    EXPECT_EQ(copy.coordinateSystem.width, 6000);
     EXPECT_EQ(model->getEvfZoom(), 5u);
     EXPECT_EQ(model->getEvfZoomPosition().x, 1200);
     EXPECT_EQ(model->getEvfZoomPosition().y, 800);
