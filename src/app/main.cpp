@@ -3,6 +3,8 @@
 #include <cstring>
 #include <string>
 
+#include "app/demo.h"
+
 namespace {
 
 void PrintHelp() {
@@ -10,6 +12,8 @@ void PrintHelp() {
         "Usage: talbex [OPTIONS]\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
+        "  --demo       find the camera, print its identity, take a picture and\n"
+        "               transfer it into the program's folder (also without options)\n"
         "  --help       show this text\n"
         "  --version    show the program version\n"
         "\n"
@@ -23,7 +27,11 @@ void PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 1)
+        return talbex::app::RunDemo(stdout, stderr);
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--demo") == 0)
+            return talbex::app::RunDemo(stdout, stderr);
         if (std::strcmp(argv[i], "--help") == 0) {
             PrintHelp();
             return 0;
