@@ -3,15 +3,23 @@
 #include <cstring>
 #include <string>
 
+#include "app/serial_command.h"
+
 namespace {
 
 void PrintHelp() {
     std::printf(
         "Usage: talbex [OPTIONS]\n"
+        "       talbex serial [--verbose] FILE...\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
         "  --help       show this text\n"
         "  --version    show the program version\n"
+        "\n"
+        "  serial [--verbose] FILE...\n"
+        "               print each JPEG picture's camera serial number: NAME, a tab, then\n"
+        "               the serial, '-' when there is none, or 'error: REASON' (exit\n"
+        "               status 1); --verbose lists the EXIF serial tags on stderr\n"
         "\n"
         "Environment:\n"
         "  TALBEX_CAMERA       unset: one simulated camera; none: no camera;\n"
@@ -23,6 +31,8 @@ void PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "serial") == 0)
+        return talbex::app::RunSerialCommand(argc - 2, argv + 2);
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0) {
             PrintHelp();
