@@ -59,7 +59,7 @@ bool ContainsText(std::string_view text, std::string_view part) {
     return !part.empty() && text.find(part) != std::string_view::npos;
 }
 
-CBrowseDir::CBrowseDir() : rootDir(os::ProgramDirectory()), localTime_(LocalTimeNow) {}
+CBrowseDir::CBrowseDir() : rootDir(os::ProgramDirectory()), localTime_(os::Now) {}
 
 bool CBrowseDir::VisitFile(const std::string&) {
     return true;
@@ -75,8 +75,8 @@ void CBrowseDir::SetRootDir(const std::string& dir) {
         rootDir += '/';
 }
 
-void CBrowseDir::SetLocalTimeSource(std::function<std::tm()> source) {
-    localTime_ = source ? std::move(source) : std::function<std::tm()>(LocalTimeNow);
+void CBrowseDir::SetLocalTimeSource(std::function<os::LocalTime()> source) {
+    localTime_ = source ? std::move(source) : std::function<os::LocalTime()>(os::Now);
 }
 
 bool CBrowseDir::Walk(const std::string& dir, const std::string& pattern) {

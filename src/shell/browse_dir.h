@@ -7,10 +7,11 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
+
+#include "platform/os/local_time.h"
 
 namespace talbex::shell {
 
@@ -42,8 +43,8 @@ class CBrowseDir {
     /// in its tree and always ends. False when a VisitFile asked to stop.
     bool Walk(const std::string& dir, const std::string& pattern);
 
-    /// Where the time-name search takes "today" from (tests fix it); default: the clock.
-    void SetLocalTimeSource(std::function<std::tm()> source);
+    /// Where the time-name search takes "today" from (tests fix it); default: os::Now().
+    void SetLocalTimeSource(std::function<os::LocalTime()> source);
 
     std::string rootDir;     // always ends with '/'
     int64_t newestTime = 0;  // last-write time, nanoseconds since 1970, of newestPath
@@ -62,7 +63,7 @@ class CBrowseDir {
   private:
     void ApplyFileTest(const std::string& name, const std::string& path, int64_t time);
 
-    std::function<std::tm()> localTime_;
+    std::function<os::LocalTime()> localTime_;
     std::string todaysPrefix_;
 };
 

@@ -20,14 +20,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::tm LocalTime(int year, int month, int day, int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
+os::LocalTime LocalTime(int year, int month, int day, int hour, int minute, int second) {
+    os::LocalTime t;
+    t.year = year;
+    t.month = month;
+    t.day = day;
+    t.hour = hour;
+    t.minute = minute;
+    t.second = second;
     return t;
 }
 
