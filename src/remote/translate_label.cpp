@@ -1,6 +1,5 @@
 #include "remote/translate_label.h"
 
-#include <vector>
 
 namespace talbex::remote {
 
