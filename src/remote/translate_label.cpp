@@ -1,6 +1,5 @@
 #include "remote/translate_label.h"
 
-
 namespace talbex::remote {
 
 namespace {
