@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/demo.h"
 #include "app/serial_command.h"
 
 namespace {
@@ -13,6 +14,8 @@ void PrintHelp() {
         "       talbex serial [--verbose] FILE...\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
+        "  --demo       find the camera, print its identity, take a picture and\n"
+        "               transfer it into the program's folder (also without options)\n"
         "  --help       show this text\n"
         "  --version    show the program version\n"
         "\n"
@@ -31,9 +34,13 @@ void PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && std::strcmp(argv[1], "serial") == 0)
+    if (argc == 1)
+        return talbex::app::RunDemo(stdout, stderr);
+    if (std::strcmp(argv[1], "serial") == 0)
         return talbex::app::RunSerialCommand(argc - 2, argv + 2);
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--demo") == 0)
+            return talbex::app::RunDemo(stdout, stderr);
         if (std::strcmp(argv[i], "--help") == 0) {
             PrintHelp();
             return 0;

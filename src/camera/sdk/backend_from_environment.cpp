@@ -1,14 +1,32 @@
-// Chooses the backend from TALBEX_CAMERA.
+// Chooses the backend from TALBEX_CAMERA: unset, empty or "sim" gives one simulated camera,
+// "none" no camera, "sim:PATH" the simulated cameras of a settings file.
 #include <cstdlib>
 #include <string>
 
 #include "camera/sdk/sdk_backend.h"
+#include "camera/sdk/sim/settings_file.h"
+#include "camera/sdk/sim/sim_backend.h"
 
 std::shared_ptr<SdkBackend> MakeBackendFromEnvironment(std::string* error) {
     const char* value = std::getenv("TALBEX_CAMERA");
-    std::string choice = value ? value : "";
+    const std::string choice = value ? value : "";
+    if (choice.empty() || choice == "sim")
+        return std::make_shared<talbex::sim::SimBackend>(
+            std::vector<talbex::sim::CameraSettings>{talbex::sim::CameraSettings{}});
     if (choice == "none")
         return MakeNoCameraBackend();
-    *error = "TALBEX_CAMERA=" + choice + ": the simulated camera is not available in this build";
+    if (choice.rfind("sim:", 0) == 0) {
+        const std::string path = choice.substr(4);
+        if (path.empty()) {
+            *error = "TALBEX_CAMERA=sim: names no settings file";
+            return nullptr;
+        }
+        // Read everything first: a file with an error gives no camera at all.
+        std::vector<talbex::sim::CameraSettings> cameras;
+        if (!talbex::sim::ReadSettingsFile(path, &cameras, error))
+            return nullptr;
+        return std::make_shared<talbex::sim::SimBackend>(std::move(cameras));
+    }
+    *error = "TALBEX_CAMERA=" + choice + ": expected nothing, none or sim:PATH";
     return nullptr;
 }

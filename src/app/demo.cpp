@@ -1,0 +1,239 @@
+#include "app/demo.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+#include "camera/sdk/sdk.h"
+#include "camera/sdk/sdk_backend.h"
+#include "platform/os/program_directory.h"
+
+namespace talbex::app {
+
+namespace {
+
+constexpr auto kPictureWait = std::chrono::seconds(10);
+
+// The picture announced by the camera's event thread, handed to the main thread.
+struct Arrival {
+    std::mutex mutex;
+    std::condition_variable arrived;
+    SdkDirectoryItemRef item = nullptr;
+};
+
+SdkError OnObjectEvent(SdkObjectEvent event, SdkBaseRef object, void* context) {
+    auto* arrival = static_cast<Arrival*>(context);
+    if (event != kObjectEventDirItemRequestTransfer || object == nullptr) {
+        SdkRelease(object);
+        return kSdkOk;
+    }
+    std::lock_guard lock(arrival->mutex);
+    if (arrival->item != nullptr)
+        SdkRelease(arrival->item);  // keep only the newest
+    arrival->item = object;
+    arrival->arrived.notify_all();
+    return kSdkOk;
+}
+
+SdkError OnProgress(uint32_t percent, void* context, bool* outCancel) {
+    auto* out = static_cast<std::FILE*>(context);
+    std::fprintf(out, percent >= 100 ? " %u%%\n" : " %u%%", percent);
+    *outCancel = false;
+    return kSdkOk;
+}
+
+std::string Text(SdkCameraRef camera, SdkPropertyId id) {
+    SdkDataType type = 0;
+    uint32_t size = 0;
+    if (SdkGetPropertySize(camera, id, 0, &type, &size) != kSdkOk || type != kDataTypeString ||
+        size == 0 || size > 256)
+        return "(not readable)";
+    char text[256] = {};
+    if (SdkGetPropertyData(camera, id, 0, size, text) != kSdkOk)
+        return "(not readable)";
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
+std::string Number(SdkCameraRef camera, SdkPropertyId id) {
+    uint32_t value = 0;
+    if (SdkGetPropertyData(camera, id, 0, sizeof value, &value) != kSdkOk)
+        return "(not readable)";
+    return std::to_string(value);
+}
+
+std::string ClockText(SdkCameraRef camera) {
+    SdkTime time{};
+    if (SdkGetPropertyData(camera, kPropDateTime, 0, sizeof time, &time) != kSdkOk)
+        return "(not readable)";
+    char text[64];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", time.year, time.month,
+                  time.day, time.hour, time.minute, time.second);
+    return text;
+}
+
+class Demo {
+  public:
+    Demo(std::FILE* out, std::FILE* err) : out_(out), err_(err) {}
+    ~Demo() {
+        if (session_)
+            SdkCloseSession(camera_);
+        if (camera_ != nullptr)
+            SdkRelease(camera_);
+        // Ending the library stops its event thread and frees a picture nobody took.
+        if (initialized_)
+            SdkTerminate();
+    }
+
+    int Run() {
+        std::string problem;
+        if (!os::EnsureProgramDirectory(&problem))
+            return Fail(problem);
+        if (SdkInitialize() != kSdkOk)
+            return Fail("The camera library could not be opened: " + SdkLastInitializeError());
+        initialized_ = true;
+        if (!FindCamera())
+            return 1;
+        PrintIdentity();
+        return TakeAndTransfer();
+    }
+
+  private:
+    int Fail(const std::string& message) {
+        std::fprintf(err_, "talbex: %s\n", message.c_str());
+        return 1;
+    }
+    int Fail(const char* what, SdkError code) {
+        std::fprintf(err_, "talbex: %s failed (code 0x%X)\n", what, code);
+        return 1;
+    }
+
+    bool FindCamera() {
+        SdkCameraListRef list = nullptr;
+        int32_t count = 0;
+        SdkError e = SdkGetCameraList(&list);
+        if (e == kSdkOk)
+            e = SdkGetChildCount(list, &count);
+        if (e == kSdkOk && count > 0)
+            e = SdkGetChildAtIndex(list, 0, &camera_);
+        SdkRelease(list);
+        if (e != kSdkOk) {
+            Fail("Looking for a camera", e);
+            return false;
+        }
+        if (count == 0) {
+            Fail("Cannot detect camera.");
+            return false;
+        }
+        if ((e = SdkGetDeviceInfo(camera_, &info_)) != kSdkOk) {
+            Fail("Reading the device information", e);
+            return false;
+        }
+        if ((e = SdkOpenSession(camera_)) != kSdkOk) {
+            Fail("Opening the camera session", e);
+            return false;
+        }
+        session_ = true;
+        std::fprintf(out_, "Camera found on %s (%d attached).\n", info_.portName, count);
+        return true;
+    }
+
+    void PrintIdentity() {
+        uint32_t shutter = 0;
+        const std::string shutterText = SdkGetShutterCount(camera_, &shutter) == kSdkOk
+                                            ? std::to_string(shutter)
+                                            : std::string("(not kept)");
+        const struct {
+            const char* label;
+            std::string value;
+        } rows[] = {
+            {"Model", Text(camera_, kPropProductName)},
+            {"Lens", Text(camera_, kPropLensName)},
+            {"Serial number", Text(camera_, kPropBodySerial)},
+            {"Shutter count", shutterText},
+            {"Firmware", Text(camera_, kPropFirmwareVersion)},
+            {"Owner", Text(camera_, kPropOwnerName)},
+            {"Artist", Text(camera_, kPropArtist)},
+            {"Copyright", Text(camera_, kPropCopyright)},
+            {"Battery level", Number(camera_, kPropBatteryLevel)},
+            {"Camera clock", ClockText(camera_)},
+            {"Protocol", info_.deviceSubType == 0 ? "legacy" : "current"},
+        };
+        for (const auto& row : rows)
+            std::fprintf(out_, "  %-14s %s\n", row.label, row.value.c_str());
+    }
+
+    int TakeAndTransfer() {
+        SdkError e = SdkSetObjectEventHandler(camera_, kObjectEventAll, OnObjectEvent, &arrival_);
+        if (e != kSdkOk)
+            return Fail("Registering for pictures", e);
+        const uint32_t host = kSaveToHost;
+        if ((e = SdkSetPropertyData(camera_, kPropSaveTo, 0, sizeof host, &host)) != kSdkOk)
+            return Fail("Sending pictures to the computer", e);
+        if (info_.deviceSubType != 0) {
+            // Current cameras want to know the room on the computer before they send.
+            SdkSetCapacity(camera_, SdkCapacity{0x7FFFFFFF, 0x1000, 1});
+        }
+        std::fprintf(out_, "Taking a picture...\n");
+        if ((e = SdkSendCommand(camera_, kCameraCommandTakePicture, 0)) != kSdkOk)
+            return Fail("Taking the picture", e);
+
+        SdkDirectoryItemRef item = nullptr;
+        {
+            std::unique_lock lock(arrival_.mutex);
+            arrival_.arrived.wait_for(lock, kPictureWait, [&] { return arrival_.item != nullptr; });
+            std::swap(item, arrival_.item);
+        }
+        if (item == nullptr)
+            return Fail("The camera sent no picture.");
+        const int status = Transfer(item);
+        SdkRelease(item);
+        return status;
+    }
+
+    int Transfer(SdkDirectoryItemRef item) {
+        SdkDirectoryItemInfo info{};
+        SdkError e = SdkGetDirectoryItemInfo(item, &info);
+        if (e != kSdkOk)
+            return Fail("Reading the picture's information", e);
+        info.fileName[sizeof info.fileName - 1] = '\0';
+        const std::string name = info.fileName;
+        if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+            return Fail("The camera named its picture '" + name + "'; not saved.");
+        const std::string path = os::ProgramDirectory() + name;
+        std::fprintf(out_, "Transferring %s (%u bytes)...\n", name.c_str(), info.size);
+        SdkStreamRef stream = nullptr;
+        e = SdkCreateFileStream(path.c_str(), kFileCreateAlways, kAccessReadWrite, &stream);
+        if (e == kSdkOk)
+            e = SdkSetProgressCallback(stream, OnProgress, kProgressPeriodically, out_);
+        if (e == kSdkOk)
+            e = SdkDownload(item, info.size, stream);
+        if (e == kSdkOk)
+            e = SdkDownloadComplete(item);
+        SdkRelease(stream);
+        if (e != kSdkOk)
+            return Fail("Transferring the picture", e);
+        std::fprintf(out_, "Picture saved: %s\n", path.c_str());
+        return 0;
+    }
+
+    std::FILE* out_;
+    std::FILE* err_;
+    bool initialized_ = false;
+    bool session_ = false;
+    SdkCameraRef camera_ = nullptr;
+    SdkDeviceInfo info_{};
+    Arrival arrival_;
+};
+
+}  // namespace
+
+int RunDemo(std::FILE* out, std::FILE* err) {
+    Demo demo(out, err);
+    const int status = demo.Run();
+    std::fflush(out);
+    return status;
+}
+
+}  // namespace talbex::app

@@ -1,0 +1,211 @@
+// One simulated camera: its properties, pictures, live view and faults.
+//
+// The camera answers the SDK operations that SimBackend hands it, and offers tests (and
+// anyone holding it) a scripting interface: unplug it, shut it down, turn its mode dial,
+// make chosen operations busy or fail, slow its transfers, enlarge its pictures, and read
+// back what it holds. Every member is thread-safe; events go out on the backend's event
+// thread, never on the caller's.
+//
+//   auto backend = talbex::sim::InstallSimulatedCameras({talbex::sim::CameraSettings{}});
+//   auto camera = backend->Camera(0);
+//   camera->FailNext(talbex::sim::Operation::TakePicture, 2, kSdkErrDeviceBusy);
+//   camera->TurnModeDial(1);
+//   ... SdkInitialize(), SdkGetCameraList(), ...
+//   EXPECT_EQ(camera->PicturesTaken(), 1u);
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "camera/sdk/sdk_backend.h"
+#include "camera/sdk/sim/camera_clock.h"
+#include "camera/sdk/sim/live_view.h"
+#include "camera/sdk/sim/sim_settings.h"
+
+namespace talbex::sim {
+
+class EventDispatcher;
+
+class SimCamera : public std::enable_shared_from_this<SimCamera> {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    SimCamera(CameraSettings settings, int index, std::shared_ptr<EventDispatcher> dispatcher);
+    ~SimCamera();
+
+    // ---- Scripting --------------------------------------------------------------------
+
+    /// The cable is pulled: the camera leaves the list, calls on references made before
+    /// fail with kSdkErrCommDisconnected, and a transfer in progress fails part-way.
+    void Unplug();
+    /// Attached again (as a new device: old references stay dead, handlers are dropped).
+    void PlugIn();
+    /// Switched off: state event 0x301 goes out, then the camera is gone as if unplugged.
+    void ShutDown();
+    void UnplugAfter(std::chrono::milliseconds delay);
+    void ShutDownAfter(std::chrono::milliseconds delay);
+    /// The user turns the mode dial (0x400, an AE-mode code); AE mode follows and the
+    /// allowed Tv and Av values change, each announced with its event.
+    void TurnModeDial(uint32_t code);
+    /// The next `times` calls of `operation` (on `property` only, when given) answer
+    /// `code` without doing anything. Faults queue up in the order given.
+    void FailNext(Operation operation, uint32_t times, SdkError code,
+                  std::optional<SdkPropertyId> property = std::nullopt);
+    void BusyNext(Operation operation, uint32_t times,
+                  std::optional<SdkPropertyId> property = std::nullopt) {
+        FailNext(operation, times, kSdkErrDeviceBusy, property);
+    }
+    /// How long a whole picture transfer takes (0: as fast as the stream takes it).
+    void SetTransferTime(std::chrono::milliseconds total);
+    /// Pictures are padded to at least this many bytes (0: their natural size).
+    void SetPictureBytes(uint64_t bytes);
+    /// Makes a property unreadable (and unwritable) from now on.
+    void MakePropertyAbsent(SdkPropertyId property);
+
+    // ---- Reading back -----------------------------------------------------------------
+
+    bool IsAttached();
+    bool SessionOpen();
+    bool ControlsLocked();
+    /// Current value of a 32-bit property; nullopt when absent or not a 32-bit property.
+    std::optional<uint32_t> PropertyValue(SdkPropertyId property);
+    /// Current text of a text property; nullopt when absent or not a text property.
+    std::optional<std::string> PropertyText(SdkPropertyId property);
+    /// Raw bytes of any readable property, exactly as SdkGetPropertyData gives them.
+    std::optional<std::vector<uint8_t>> PropertyBytes(SdkPropertyId property);
+    std::optional<uint32_t> ShutterCount();
+    uint32_t PicturesTaken();
+    /// File name and bytes of the newest picture (empty before the first).
+    std::string LastPictureName();
+    std::vector<uint8_t> LastPicture();
+    SdkCapacity Capacity();
+    int32_t LensPosition();
+    const CameraSettings& Settings() const { return settings_; }
+    int Index() const { return index_; }
+
+    // ---- For SimBackend ---------------------------------------------------------------
+
+    /// The reference a camera list hands out; valid while the camera stays attached.
+    struct Ref : SdkObject {
+        Ref(std::shared_ptr<SimCamera> camera, uint64_t generation)
+            : camera(std::move(camera)), generation(generation) {}
+        std::shared_ptr<SimCamera> camera;
+        uint64_t generation;
+    };
+    /// A picture waiting in the camera for the host.
+    struct Item : SdkObject {
+        std::weak_ptr<SimCamera> camera;
+        uint64_t generation = 0;
+        std::string fileName;
+        std::shared_ptr<const std::vector<uint8_t>> bytes;
+        uint32_t dateTime = 0;
+    };
+
+    /// Attached and not yet due to leave; answers the generation references must carry.
+    bool Present(uint64_t* generation);
+    std::shared_ptr<Ref> MakeRef();
+    /// Starts the clocks of unplug_after_ms / shutdown_after_ms (first SdkInitialize).
+    void ArmTimedFaults(Clock::time_point epoch);
+    /// Makes sure the event thread delivers a due shutdown even when nobody calls.
+    void ScheduleTimedFaults();
+    /// The library was closed: sessions end and handlers are forgotten.
+    void OnLibraryClosed();
+
+    SdkError GetDeviceInfo(const Ref& ref, SdkDeviceInfo* out);
+    SdkError OpenSession(const Ref& ref);
+    SdkError CloseSession(const Ref& ref);
+    SdkError GetPropertySize(const Ref& ref, SdkPropertyId id, int32_t param, SdkDataType* type,
+                             uint32_t* size);
+    SdkError GetPropertyData(const Ref& ref, SdkPropertyId id, int32_t param, uint32_t size,
+                             void* out);
+    SdkError SetPropertyData(const Ref& ref, SdkPropertyId id, int32_t param, uint32_t size,
+                             const void* data);
+    SdkError GetPropertyDesc(const Ref& ref, SdkPropertyId id, SdkPropertyDesc* out);
+    SdkError SendCommand(const Ref& ref, SdkCameraCommand command, int32_t param);
+    SdkError SendStatusCommand(const Ref& ref, SdkStatusCommand command, int32_t param);
+    SdkError SetCapacity(const Ref& ref, SdkCapacity capacity);
+    SdkError GetDirectoryItemInfo(const Item& item, SdkDirectoryItemInfo* out);
+    SdkError Download(const Item& item, uint64_t size, SdkStream& stream);
+    SdkError DownloadComplete(const Item& item);
+    SdkError DownloadEvfImage(const Ref& ref, SdkEvfImage& image);
+    SdkError SetPropertyEventHandler(const Ref& ref, SdkPropertyEvent event,
+                                     SdkPropertyEventHandler handler, void* context);
+    SdkError SetObjectEventHandler(const Ref& ref, SdkObjectEvent event,
+                                   SdkObjectEventHandler handler, void* context);
+    SdkError SetCameraStateEventHandler(const Ref& ref, SdkStateEvent event,
+                                        SdkStateEventHandler handler, void* context);
+    SdkError GetShutterCount(const Ref& ref, uint32_t* out);
+
+  private:
+    struct Handlers {
+        uint32_t propertyFilter = kPropertyEventAll;
+        uint32_t objectFilter = kObjectEventAll;
+        uint32_t stateFilter = kStateEventAll;
+        SdkPropertyEventHandler property = nullptr;
+        void* propertyContext = nullptr;
+        SdkObjectEventHandler object = nullptr;
+        void* objectContext = nullptr;
+        SdkStateEventHandler state = nullptr;
+        void* stateContext = nullptr;
+    };
+
+    // All Locked members expect mutex_ to be held.
+    void ApplyDueFaultsLocked();
+    void DisconnectLocked();
+    /// Reference check, due faults, then a scripted fault for the operation.
+    SdkError EnterLocked(uint64_t generation, Operation operation,
+                         std::optional<SdkPropertyId> property = std::nullopt);
+    SdkError CheckSessionLocked() const;
+    SdkError PropertySizeLocked(SdkPropertyId id, SdkDataType* type, uint32_t* size);
+    std::vector<uint8_t> PropertyBytesLocked(SdkPropertyId id);
+    std::optional<std::vector<uint32_t>> AllowedLocked(SdkPropertyId id);
+    SdkError WriteLocked(SdkPropertyId id, uint32_t size, const void* data);
+    void SetAeModeLocked(uint32_t code);
+    FocusState FocusLocked();
+    SdkError TakePicture(std::unique_lock<std::mutex>& lock);
+    void PostPropertyEventLocked(SdkPropertyEvent event, SdkPropertyId id);
+    void PostStateEventLocked(SdkStateEvent event, uint32_t param);
+    void PostObjectEventLocked(SdkObjectEvent event, std::shared_ptr<Item> item);
+    double EvfPhaseLocked() const;
+
+    const CameraSettings settings_;
+    const int index_;
+    const std::shared_ptr<EventDispatcher> dispatcher_;
+    EvfFrameCache frames_;
+
+    std::mutex mutex_;
+    bool attached_ = true;
+    uint64_t generation_ = 1;
+    int sessions_ = 0;
+    Handlers handlers_;
+    std::map<SdkPropertyId, std::optional<std::string>> texts_;
+    std::map<SdkPropertyId, std::optional<uint32_t>> values_;
+    tagEdsPoint zoomAt_;
+    std::optional<CameraClock> clock_;
+    std::optional<uint32_t> shutterCount_;
+    uint32_t nextNumber_ = 1;
+    uint32_t picturesTaken_ = 0;
+    std::string lastName_;
+    std::shared_ptr<const std::vector<uint8_t>> lastPicture_;
+    bool locked_ = false;
+    SdkCapacity capacity_{};
+    std::deque<Fault> faults_;
+    uint32_t transferMs_;
+    uint64_t pictureBytes_;
+    bool armed_ = false;
+    std::optional<Clock::time_point> unplugAt_;
+    std::optional<Clock::time_point> shutdownAt_;
+    Clock::time_point evfStartedAt_{};
+    bool evfFrameReady_ = false;
+    int32_t lensPosition_ = 500;
+    bool afRunning_ = false;
+};
+
+}  // namespace talbex::sim

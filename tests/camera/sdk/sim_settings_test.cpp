@@ -1,0 +1,208 @@
+// The simulator settings file and the choice of backend from TALBEX_CAMERA.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "camera/sdk/sim/settings_file.h"
+#include "sim_fixture.h"
+
+namespace talbex::sim::testing {
+namespace {
+
+class SettingsTest : public SimCameraTest {
+  protected:
+    void TearDown() override {
+        SimCameraTest::TearDown();
+        unsetenv("TALBEX_CAMERA");
+        for (const auto& path : files_)
+            std::filesystem::remove(path);
+    }
+
+    // Each file gets a name of its own: the library keeps the backend of an unchanged
+    // TALBEX_CAMERA for the whole process.
+    std::string WriteSettings(const std::string& text) {
+        static int counter = 0;
+        const std::string path = ::testing::TempDir() + "sim_settings_" + std::to_string(getpid()) +
+                                 "_" + std::to_string(++counter) + ".ini";
+        std::ofstream(path) << text;
+        files_.push_back(path);
+        return path;
+    }
+
+    // Parses text and answers the error message ("" when it parsed).
+    static std::string ErrorOf(const std::string& text) {
+        std::vector<CameraSettings> cameras;
+        std::string error;
+        if (ParseSettings(text, "cams.ini", &cameras, &error))
+            return "";
+        return error;
+    }
+
+    std::vector<std::string> files_;
+};
+
+TEST_F(SettingsTest, EveryKeyIsRead) {
+    const std::string text =
+        "# two cameras\n"
+        "[camera]\n"
+        "model = SimCam Two\n"
+        "lens = SIM 50mm f/1.8\n"
+        "serial = 12AB5\n"
+        "owner = \"  spaced  \"\n"
+        "artist = absent\n"
+        "copyright = \"absent\"\n"
+        "firmware = 2.0.1\n"
+        "current_folder = 101SIMCM\n"
+        "shutter_count = absent\n"
+        "battery_level = 42\n"
+        "battery_quality = 0x2\n"
+        "clock = 2023-06-15 08:30:05\n"
+        "legacy = 1\n"
+        "mode_dial = 2\n"
+        "live_view_size = 640x424\n"
+        "picture_size = 800 x 533\n"
+        "picture_bytes = 1000000\n"
+        "exif_byte_order = big\n"
+        "exif_serial = 987654\n"
+        "exif_body_serial = absent\n"
+        "busy = take_picture:2, set_property_data@0x405:1\n"
+        "fail = download:1:0x20\n"
+        "unplug_after_ms = 5000\n"
+        "shutdown_after_ms = 7000\n"
+        "transfer_ms = 250   # slow cable\n"
+        "\n"
+        "[camera]\n"
+        "; all defaults\n";
+    std::vector<CameraSettings> cameras;
+    std::string error;
+    ASSERT_TRUE(ParseSettings(text, "cams.ini", &cameras, &error)) << error;
+    ASSERT_EQ(cameras.size(), 2u);
+    const CameraSettings& c = cameras[0];
+    EXPECT_EQ(c.model, "SimCam Two");
+    EXPECT_EQ(c.lens, "SIM 50mm f/1.8");
+    EXPECT_EQ(c.serial, "12AB5");
+    EXPECT_EQ(c.owner, "  spaced  ");
+    EXPECT_FALSE(c.artist);
+    EXPECT_EQ(c.copyright, "absent");
+    EXPECT_EQ(c.firmware, "2.0.1");
+    EXPECT_EQ(c.currentFolder, "101SIMCM");
+    EXPECT_FALSE(c.shutterCount);
+    EXPECT_EQ(c.batteryLevel, 42u);
+    EXPECT_EQ(c.batteryQuality, 2u);
+    ASSERT_TRUE(c.clock);
+    EXPECT_EQ(c.clock->year, 2023u);
+    EXPECT_EQ(c.clock->second, 5u);
+    EXPECT_TRUE(c.legacy);
+    EXPECT_EQ(c.modeDial, 2u);
+    EXPECT_EQ(c.liveViewSize.width, 640);
+    EXPECT_EQ(c.pictureSize.height, 533);
+    EXPECT_EQ(c.pictureBytes, 1000000u);
+    EXPECT_TRUE(c.exifBigEndian);
+    EXPECT_EQ(c.ResolvedMakerNoteSerial(), 987654u);
+    EXPECT_FALSE(c.ResolvedBodySerial());
+    ASSERT_EQ(c.faults.size(), 3u);
+    EXPECT_EQ(c.faults[0].operation, Operation::TakePicture);
+    EXPECT_EQ(c.faults[0].count, 2u);
+    EXPECT_EQ(c.faults[0].code, kSdkErrDeviceBusy);
+    EXPECT_EQ(c.faults[1].property, kPropAv);
+    EXPECT_EQ(c.faults[2].operation, Operation::Download);
+    EXPECT_EQ(c.faults[2].code, 0x20u);
+    EXPECT_EQ(c.unplugAfterMs, 5000);
+    EXPECT_EQ(c.shutdownAfterMs, 7000);
+    EXPECT_EQ(c.transferMs, 250u);
+    // The second camera has the defaults: a usable serial that its pictures carry too.
+    EXPECT_EQ(cameras[1].serial, "2718281828");
+    EXPECT_EQ(cameras[1].ResolvedMakerNoteSerial(), 2718281828u);
+    EXPECT_EQ(cameras[1].ResolvedBodySerial(), "2718281828");
+}
+
+TEST_F(SettingsTest, ErrorsNameTheFileAndTheLine) {
+    EXPECT_EQ(ErrorOf("[camera]\nmodel = A\nmodle = B\n"), "cams.ini:3: unknown key 'modle'");
+    EXPECT_EQ(ErrorOf("model = A\n"), "cams.ini:1: 'model' outside a [camera] section");
+    EXPECT_EQ(ErrorOf("[camera]\n\n# x\nlegacy = yes\n"),
+              "cams.ini:4: legacy: 'yes' is neither 0 nor 1");
+    EXPECT_EQ(ErrorOf("[camera]\nserial = 1\nserial = 2\n"),
+              "cams.ini:3: 'serial' given twice for this camera");
+    EXPECT_EQ(ErrorOf("[cameras]\n"), "cams.ini:1: unknown section [cameras] (only [camera])");
+    EXPECT_EQ(ErrorOf("[camera]\njust words\n"), "cams.ini:2: expected 'key = value'");
+    EXPECT_EQ(ErrorOf("[camera]\nlegacy = absent\n"), "cams.ini:2: legacy cannot be absent");
+    // Bad values of the other kinds all name their line.
+    const char* bad[] = {
+        "clock = 2023-02-30 10:00:00", "clock = yesterday",     "mode_dial = 0x55",
+        "live_view_size = 1024",       "live_view_size = 8x8",  "battery_level = many",
+        "busy = take_picture",         "busy = fly:1",          "fail = download:1",
+        "fail = download:1:0",         "busy = take_picture:0", "transfer_ms = 9999999",
+        "exif_byte_order = middle",    "picture_bytes = -1"};
+    for (const char* line : bad) {
+        const std::string error = ErrorOf(std::string("[camera]\n") + line + "\n");
+        EXPECT_EQ(error.rfind("cams.ini:2: ", 0), 0u) << line << " gave: " << error;
+    }
+    EXPECT_EQ(ErrorOf("[camera]\nowner = " + std::string(100, 'x') + "\n"),
+              "cams.ini:2: text longer than 99 bytes");
+    EXPECT_EQ(ErrorOf(""), "") << "an empty file attaches no camera";
+}
+
+TEST_F(SettingsTest, UnreadableFileNamesTheFile) {
+    std::vector<CameraSettings> cameras(1);
+    std::string error;
+    const std::string missing = ::testing::TempDir() + "no_such_settings.ini";
+    EXPECT_FALSE(ReadSettingsFile(missing, &cameras, &error));
+    EXPECT_EQ(error.rfind(missing + ": cannot be read", 0), 0u) << error;
+    EXPECT_FALSE(ReadSettingsFile(::testing::TempDir(), &cameras, &error)) << "a folder";
+    EXPECT_EQ(cameras.size(), 1u) << "left untouched";
+}
+
+TEST_F(SettingsTest, EnvironmentChoosesTheBackend) {
+    unsetenv("TALBEX_CAMERA");
+    SdkUseBackend(nullptr);
+    ASSERT_EQ(SdkInitialize(), kSdkOk);
+    camera_ = CameraAt(0);
+    ASSERT_NE(camera_, nullptr) << "one simulated camera by default";
+    SdkRelease(camera_);
+    camera_ = nullptr;
+    ASSERT_EQ(SdkTerminate(), kSdkOk);
+
+    setenv("TALBEX_CAMERA", "none", 1);
+    ASSERT_EQ(SdkInitialize(), kSdkOk);
+    EXPECT_EQ(CameraAt(0), nullptr);
+    ASSERT_EQ(SdkTerminate(), kSdkOk);
+
+    const std::string path =
+        WriteSettings("[camera]\nmodel = First\nartist = absent\n[camera]\nmodel = Second\n");
+    setenv("TALBEX_CAMERA", ("sim:" + path).c_str(), 1);
+    ASSERT_EQ(SdkInitialize(), kSdkOk) << SdkLastInitializeError();
+    camera_ = CameraAt(0);
+    SdkCameraRef second = CameraAt(1);
+    ASSERT_NE(second, nullptr);
+    SdkDeviceInfo info{};
+    ASSERT_EQ(SdkGetDeviceInfo(second, &info), kSdkOk);
+    EXPECT_STREQ(info.deviceDescription, "Second");
+    SdkRelease(second);
+    ASSERT_EQ(SdkOpenSession(camera_), kSdkOk);
+    SdkDataType type;
+    uint32_t size;
+    EXPECT_EQ(SdkGetPropertySize(camera_, kPropArtist, 0, &type, &size),
+              kSdkErrPropertyUnavailable);
+}
+
+TEST_F(SettingsTest, WrongSettingsFailInitializeWithTheFileAndLine) {
+    const std::string path = WriteSettings("[camera]\nmodel = Fine\n[camera]\nbusy = nap:1\n");
+    setenv("TALBEX_CAMERA", ("sim:" + path).c_str(), 1);
+    SdkUseBackend(nullptr);
+    EXPECT_NE(SdkInitialize(), kSdkOk);
+    EXPECT_EQ(SdkLastInitializeError(), path + ":4: busy: unknown operation 'nap'");
+    SdkCameraListRef list = nullptr;
+    EXPECT_EQ(SdkGetCameraList(&list), kSdkErrNotInitialized) << "no half-configured camera";
+
+    setenv("TALBEX_CAMERA", "sim:", 1);
+    EXPECT_NE(SdkInitialize(), kSdkOk);
+    EXPECT_NE(SdkLastInitializeError(), "");
+    setenv("TALBEX_CAMERA", "camera-please", 1);
+    EXPECT_NE(SdkInitialize(), kSdkOk);
+    EXPECT_NE(SdkLastInitializeError().find("camera-please"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace talbex::sim::testing
