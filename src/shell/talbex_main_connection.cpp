@@ -105,8 +105,10 @@ void CTALBEXMAIN::IdentifyCamera() {
         EndDialog(StopRequested() ? ui::kIdCancel : ui::kIdOk);
         return;
     }
-    if (SdkSendCommand(connection_.camera(), kCameraCommandTakePicture, 0) == kSdkOk)
-        SetTimer(kTestShotTimer, kTestShotPeriodMs);
+    // Even when the camera refuses the picture the evaluation runs: it notices a camera
+    // that is gone, where otherwise no timer would be left to notice anything.
+    SdkSendCommand(connection_.camera(), kCameraCommandTakePicture, 0);
+    SetTimer(kTestShotTimer, kTestShotPeriodMs);
 }
 
 void CTALBEXMAIN::PrepareTestShot() {
