@@ -33,6 +33,33 @@ void AdvanceApp(ui::TestClock& clock, std::chrono::milliseconds by) {
         ui::user::WaitUntilIdle(*top, 5s);
 }
 
+// Waits (bounded) for a main window that has finished its set-up.
+bool WindowUp() {
+    ui::Dialog* top = nullptr;
+    return Eventually([&] { return (top = ui::TopmostModal()) != nullptr; }) &&
+           ui::user::WaitUntilIdle(*top, 5s);
+}
+
+// Runs the application on a thread of its own; ends it, whatever happened, at the end.
+class AppThread {
+  public:
+    explicit AppThread(CVellmoraApp& app) : app_(app), thread_([this] { result_ = app_.Run(); }) {}
+    ~AppThread() { Join(); }
+    int Join() {
+        if (thread_.joinable()) {
+            if (!Eventually([this] { return result_ >= 0; }, 5s))
+                app_.RequestStop();
+            thread_.join();
+        }
+        return result_;
+    }
+
+  private:
+    CVellmoraApp& app_;
+    std::atomic<int> result_{-1};
+    std::thread thread_;
+};
+
 using ApplicationTest = MainWindowTest;
 
 TEST_F(ApplicationTest, ASecondInstanceIsRefused) {
@@ -60,9 +87,8 @@ TEST_F(ApplicationTest, AProgramFolderThatCannotBeMadeIsReportedClearly) {
 TEST_F(ApplicationTest, ALostCameraRebuildsTheMainWindowAndClosingEndsTheProgram) {
     auto backend = Cameras();
     CVellmoraApp app(Setup(2052));
-    std::atomic<int> result{-1};
-    std::thread run([&] { result = app.Run(); });
-    ASSERT_TRUE(Eventually([] { return ui::TopmostModal() != nullptr; }));
+    AppThread run(app);
+    ASSERT_TRUE(WindowUp());
     AdvanceApp(clock_, 2000ms);  // found and identified
     ASSERT_EQ(Identified().size(), 1u);
     backend->Camera(0)->Unplug();
@@ -71,23 +97,22 @@ TEST_F(ApplicationTest, ALostCameraRebuildsTheMainWindowAndClosingEndsTheProgram
     EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{kCannotDetectChinese});
     // The new window looks for a camera again and finds it when it is back.
     backend->Camera(0)->PlugIn();
-    ASSERT_TRUE(Eventually([] { return ui::TopmostModal() != nullptr; }));
+    ASSERT_TRUE(WindowUp());
     AdvanceApp(clock_, 2000ms);
     EXPECT_EQ(Identified().size(), 2u);
     // The close box ends the program, not just the window.
     ASSERT_TRUE(ui::user::CloseWindow(*ui::TopmostModal()));
-    run.join();
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(run.Join(), 0);
     EXPECT_EQ(app.windowsBuilt(), 2);
 }
 
 TEST_F(ApplicationTest, StopEndsTheProgramFromAnotherThread) {
     Cameras();
     CVellmoraApp app(Setup());
-    std::thread run([&] { EXPECT_EQ(app.Run(), 0); });
-    ASSERT_TRUE(Eventually([] { return ui::TopmostModal() != nullptr; }));
+    AppThread run(app);
+    ASSERT_TRUE(WindowUp());
     app.RequestStop();
-    run.join();
+    EXPECT_EQ(run.Join(), 0);
     EXPECT_EQ(app.windowsBuilt(), 1);
 }
 
