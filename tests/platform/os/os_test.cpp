@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -70,6 +72,66 @@ TEST(Diagnostics, GoOnlyToTheSinkThatIsSet) {
     SetDiagnosticSink({});
     Diagnostic("dropped\n");
     EXPECT_EQ(seen, "IMG_0001.JPG:42\n");
+}
+
+}  // namespace
+}  // namespace talbex::os
+
+#include "platform/os/local_time.h"
+#include "platform/os/locale_id.h"
+#include "platform/os/single_instance.h"
+
+namespace talbex::os {
+namespace {
+
+TEST(SingleInstance, SecondLockOnTheSameNameIsRefusedUntilTheFirstEnds) {
+    std::string dir = "/tmp/talbex-os-test-lock/";
+    std::filesystem::create_directories(dir);
+    auto first = std::make_unique<SingleInstanceLock>(dir, "talbex");
+    EXPECT_TRUE(first->acquired());
+    SingleInstanceLock second(dir, "talbex");  // flock locks are per open file
+    EXPECT_FALSE(second.acquired());
+    first.reset();
+    SingleInstanceLock third(dir, "talbex");
+    EXPECT_TRUE(third.acquired());
+}
+
+TEST(SingleInstance, MissingFolderStartsWithoutALock) {
+    SingleInstanceLock lock("/proc/talbex-no-such-folder", "talbex");
+    EXPECT_FALSE(lock.acquired());
+    EXPECT_TRUE(lock.unavailable());
+}
+
+TEST(LocaleId, MapsPosixNamesToTheWindowsIds) {
+    EXPECT_EQ(LocaleIdFromName("zh_CN.UTF-8"), 2052u);
+    EXPECT_EQ(LocaleIdFromName("zh_TW.UTF-8"), 1028u);
+    EXPECT_EQ(LocaleIdFromName("en_US.UTF-8"), 1033u);
+    EXPECT_EQ(LocaleIdFromName("en_US"), 1033u);
+    EXPECT_EQ(LocaleIdFromName("C"), 1033u);
+    EXPECT_EQ(LocaleIdFromName("de_DE@euro"), 1031u);
+    EXPECT_EQ(LocaleIdFromName("xx_YY"), 0u);
+    setenv("LC_ALL", "zh_CN.UTF-8", 1);
+    EXPECT_EQ(SystemLocaleId(), 2052u);
+    unsetenv("LC_ALL");
+}
+
+TEST(LocalTime, FollowsTheInstalledClock) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    using namespace std::chrono;
+    // 2026-12-07 09:05:03.250 UTC
+    const auto when =
+        sys_days{year{2026} / 12 / 7} + hours{9} + minutes{5} + seconds{3} + milliseconds{250};
+    SetWallClock([when] { return when; });
+    LocalTime t = Now();
+    SetWallClock({});
+    EXPECT_EQ(t.year, 2026);
+    EXPECT_EQ(t.month, 12);
+    EXPECT_EQ(t.day, 7);
+    EXPECT_EQ(t.hour, 9);
+    EXPECT_EQ(t.minute, 5);
+    EXPECT_EQ(t.second, 3);
+    EXPECT_EQ(t.millisecond, 250);
 }
 
 }  // namespace
