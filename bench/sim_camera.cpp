@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "camera/sdk/sdk.h"
+#include "camera/sdk/sim/scene.h"
 #include "camera/sdk/sim/sim_backend.h"
 
 namespace {
@@ -125,6 +126,17 @@ void BM_Transfer25MegabytePicture(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
 }
 BENCHMARK(BM_Transfer25MegabytePicture)->Unit(benchmark::kMillisecond);
+
+// A frame drawn and encoded for the first time (later passes of the cycle reuse it).
+void BM_DrawLiveViewFrame(benchmark::State& state) {
+    double phase = 0;
+    for (auto _ : state) {
+        const auto image = talbex::sim::RenderScene(1024, 680, phase);
+        benchmark::DoNotOptimize(talbex::sim::EncodeJpeg(image, 70));
+        phase += 0.01;
+    }
+}
+BENCHMARK(BM_DrawLiveViewFrame)->Unit(benchmark::kMillisecond);
 
 void BM_TakePicture(benchmark::State& state) {
     Session session;

@@ -47,7 +47,8 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     void Unplug();
     /// Attached again (as a new device: old references stay dead, handlers are dropped).
     void PlugIn();
-    /// Switched off: state event 0x301 goes out, then the camera is gone as if unplugged.
+    /// Switched off: state event 0x301 goes to an open session, then the camera is gone
+    /// as if unplugged.
     void ShutDown();
     void UnplugAfter(std::chrono::milliseconds delay);
     void ShutDownAfter(std::chrono::milliseconds delay);
