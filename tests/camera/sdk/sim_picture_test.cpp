@@ -83,6 +83,7 @@ TEST_F(PictureTest, MakerNoteSerialIsConfiguredApartFromTheProperty) {
     bare.makerNoteSerial = std::optional<uint32_t>();
     bare.exifBodySerial = std::optional<std::string>();
     sim_ = backend_->Attach(bare);
+    SdkCloseSession(camera_);
     SdkRelease(camera_);
     camera_ = CameraAt(1);
     ASSERT_EQ(SdkOpenSession(camera_), kSdkOk);
@@ -94,6 +95,20 @@ TEST_F(PictureTest, MakerNoteSerialIsConfiguredApartFromTheProperty) {
     EXPECT_TRUE(none.makerNoteIfd) << "the maker note is still there";
     EXPECT_FALSE(none.makerSerial);
     EXPECT_FALSE(none.bodySerial);
+
+    // A body serial of up to four bytes with its terminator sits in the value field.
+    CameraSettings shortSerial = SmallCamera();
+    shortSerial.exifBodySerial = std::optional<std::string>("12");
+    sim_ = backend_->Attach(shortSerial);
+    SdkCloseSession(camera_);
+    SdkRelease(camera_);
+    camera_ = CameraAt(2);
+    ASSERT_EQ(SdkOpenSession(camera_), kSdkOk);
+    events_.Register(camera_);
+    item = TakePicture();
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(WalkExif(Transfer(item, &progress)).bodySerial, "12");
+    SdkRelease(item);
 }
 
 TEST_F(PictureTest, NumberingAndShutterCountGoOn) {
