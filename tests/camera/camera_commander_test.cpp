@@ -219,6 +219,16 @@ TEST_F(CameraCommanderTest, ClosingWithNothingQueuedClosesTheSessionAndEndsTheWo
     EXPECT_EQ(sdk->Calls("CloseSession").size(), 1u);
 }
 
+TEST_F(CameraCommanderTest, TwoWindowsClosingAtOnceBothReturnAndCloseOnce) {
+    commander->run();
+    ASSERT_TRUE(sdk->WaitForCall("GetPropertySize 0x2 param=0"));
+    std::thread other([&] { fire("closing"); });
+    fire("closing");
+    other.join();
+    EXPECT_FALSE(commander->getProcessor().isRunning());
+    EXPECT_EQ(sdk->Calls("CloseSession").size(), 1u);
+}
+
 TEST_F(CameraCommanderTest, ClosingMidCommandWhileEventsArriveRunsNothingAfterTheClose) {
     std::promise<void> inCommand;
     std::promise<void> release;
