@@ -1,5 +1,7 @@
 // A 25 MB picture brought from the simulated camera into a file by the transfer command,
 // against writing the same bytes to a file in the same folder, in one run.
+#include <unistd.h>
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

@@ -1,5 +1,7 @@
 // The commander: every action name becomes the right command, camera events become
 // actions, and "closing" ends the worker cleanly whatever is going on.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
