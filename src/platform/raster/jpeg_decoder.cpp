@@ -1,0 +1,99 @@
+#include "platform/raster/jpeg_decoder.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+
+namespace talbex::raster {
+
+namespace {
+
+struct ErrorManager {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void OnFatalError(j_common_ptr info) {
+    auto* errors = reinterpret_cast<ErrorManager*>(info->err);
+    (*info->err->format_message)(info, errors->message);
+    std::longjmp(errors->jump, 1);
+}
+
+// Warnings (for example a truncated stream, which is padded with grey) are not fatal and
+// must not be printed.
+void OnMessage(j_common_ptr) {}
+
+}  // namespace
+
+struct JpegDecoder::State {
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+    std::vector<JSAMPROW> rows;
+};
+
+JpegDecoder::JpegDecoder() : state_(std::make_unique<State>()) {
+    state_->info.err = jpeg_std_error(&state_->errors.base);
+    state_->errors.base.error_exit = OnFatalError;
+    state_->errors.base.output_message = OnMessage;
+    jpeg_create_decompress(&state_->info);
+}
+
+JpegDecoder::~JpegDecoder() {
+    jpeg_destroy_decompress(&state_->info);
+}
+
+bool JpegDecoder::Decode(const uint8_t* data, size_t size, Bitmap& out, std::string* error) {
+    auto fail = [&](const char* reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (data == nullptr || size == 0)
+        return fail("no JPEG data");
+
+    jpeg_decompress_struct& info = state_->info;
+    // Everything below may jump back here; locals changed after setjmp are not read
+    // after the jump.
+    if (setjmp(state_->errors.jump)) {
+        jpeg_abort_decompress(&info);
+        if (error)
+            *error = state_->errors.message;
+        return false;
+    }
+    jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+    if (jpeg_read_header(&info, TRUE) != JPEG_HEADER_OK) {
+        jpeg_abort_decompress(&info);
+        return fail("not a JPEG picture");
+    }
+    if (info.image_width == 0 || info.image_height == 0 || info.image_width > kMaxJpegSide ||
+        info.image_height > kMaxJpegSide ||
+        static_cast<int64_t>(info.image_width) * info.image_height > kMaxJpegPixels) {
+        jpeg_abort_decompress(&info);
+        return fail("JPEG picture size out of range");
+    }
+    info.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&info);
+    const int width = static_cast<int>(info.output_width);
+    const int height = static_cast<int>(info.output_height);
+    out.Resize(width, height);
+    state_->rows.resize(static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        state_->rows[static_cast<size_t>(y)] = out.Row(y);
+    while (info.output_scanline < info.output_height) {
+        jpeg_read_scanlines(&info, state_->rows.data() + info.output_scanline,
+                            info.output_height - info.output_scanline);
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
+bool DecodeJpeg(const uint8_t* data, size_t size, Bitmap& out, std::string* error) {
+    JpegDecoder decoder;
+    return decoder.Decode(data, size, out, error);
+}
+
+}  // namespace talbex::raster

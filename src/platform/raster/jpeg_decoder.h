@@ -1,0 +1,40 @@
+// JPEG decoding from memory into an RGB bitmap (libjpeg-turbo). A decoder object keeps
+// its decompressor between frames, so a stream of live-view frames does not set one up
+// per frame. Corrupt or truncated input answers an error; it never aborts the program.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/raster/bitmap.h"
+
+namespace talbex::raster {
+
+/// Largest picture the decoder accepts (either side, and in total), so a forged header
+/// cannot make it allocate gigabytes.
+inline constexpr int kMaxJpegSide = 16384;
+inline constexpr int64_t kMaxJpegPixels = 64LL * 1024 * 1024;
+
+class JpegDecoder {
+  public:
+    JpegDecoder();
+    ~JpegDecoder();
+    JpegDecoder(const JpegDecoder&) = delete;
+    JpegDecoder& operator=(const JpegDecoder&) = delete;
+
+    /// Decodes `size` bytes at `data` into `out`, sized to the picture. On failure answers
+    /// false with a reason in `error` (if given); `out` is then unspecified. Not for use
+    /// from two threads at once.
+    bool Decode(const uint8_t* data, size_t size, Bitmap& out, std::string* error = nullptr);
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+/// One-shot convenience over JpegDecoder.
+bool DecodeJpeg(const uint8_t* data, size_t size, Bitmap& out, std::string* error = nullptr);
+
+}  // namespace talbex::raster

@@ -1,0 +1,56 @@
+// Everything a user would see change: dialogs opening and closing, captions, enabled and
+// visible states, list rows, selections, progress, pages shown. The headless backend
+// prints these; a desktop backend updates its widgets from them.
+#pragma once
+
+#include <mutex>
+#include <ostream>
+#include <string>
+
+namespace talbex::ui {
+
+struct ChangeEvent {
+    enum class What {
+        kDialogOpened,  // value: the caption
+        kDialogClosed,  // value: the modal result
+        kText,          // caption of the dialog (controlId 0) or text of a control
+        kEnabled,       // value "1" or "0"
+        kVisible,       // value "1" or "0"
+        kEntries,       // the rows of a list changed; value: rows joined by " | "
+        kSelection,     // value: index of the selected row, -1 for none
+        kProgress,      // value: position 0..100
+        kAddress,       // a web area was asked for this address
+    };
+    int dialogId = 0;         // template id of the dialog
+    std::string dialogTitle;  // its caption when the change happened
+    int controlId = 0;        // 0: the dialog itself
+    What what = What::kText;
+    std::string value;
+};
+
+/// Called on the thread that made the change (normally the window thread, sometimes a
+/// worker that enables a control directly); implementations must be thread-safe.
+class ChangeListener {
+  public:
+    virtual ~ChangeListener() = default;
+    virtual void OnChange(const ChangeEvent& event) = 0;
+};
+
+/// Installs the process-wide listener (nullptr: none). Install it before windows run.
+void SetChangeListener(ChangeListener* listener);
+ChangeListener* CurrentChangeListener();
+
+const char* ToString(ChangeEvent::What what);
+
+/// Prints one line per change: `[title] control 1001 text: Halfway`.
+class PrintingChangeListener final : public ChangeListener {
+  public:
+    explicit PrintingChangeListener(std::ostream& out) : out_(out) {}
+    void OnChange(const ChangeEvent& event) override;
+
+  private:
+    std::mutex mutex_;
+    std::ostream& out_;
+};
+
+}  // namespace talbex::ui

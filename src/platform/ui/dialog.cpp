@@ -1,0 +1,214 @@
+#include "platform/ui/dialog.h"
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+
+#include "platform/os/wait_pump.h"
+#include "platform/ui/change_listener.h"
+#include "platform/ui/window_state.h"
+
+namespace talbex::ui {
+
+namespace {
+
+std::mutex gModalMutex;
+std::vector<Dialog*> gModal;
+
+void Announce(detail::DialogShared& shared, ChangeEvent::What what, std::string value) {
+    ChangeListener* listener = CurrentChangeListener();
+    if (!listener)
+        return;
+    ChangeEvent event;
+    event.dialogId = shared.dialogId;
+    event.what = what;
+    event.value = std::move(value);
+    {
+        std::lock_guard lock(shared.mutex);
+        event.dialogTitle = shared.dialog->text;
+    }
+    listener->OnChange(event);
+}
+
+}  // namespace
+
+Dialog::Dialog(const DialogTemplate& dialogTemplate)
+    : template_(dialogTemplate), shared_(std::make_unique<detail::DialogShared>()) {
+    shared_->dialogId = template_.id;
+    auto own = std::make_unique<detail::WindowState>();
+    own->shared = shared_.get();
+    own->isDialog = true;
+    shared_->dialog = own.get();
+    states_.push_back(std::move(own));
+    for (const ControlTemplate& control : template_.controls) {
+        auto state = std::make_unique<detail::WindowState>();
+        state->shared = shared_.get();
+        state->id = control.id;
+        state->kind = control.kind;
+        states_.push_back(std::move(state));
+        plain_.push_back(std::make_unique<Window>());
+        plain_.back()->state_ = states_.back().get();
+    }
+    state_ = states_[0].get();
+    ResetStates();
+}
+
+Dialog::~Dialog() {
+    if (Handle() != 0)
+        Destroy();
+}
+
+void Dialog::ResetStates() {
+    std::lock_guard lock(shared_->mutex);
+    detail::WindowState& own = *states_[0];
+    own.text = template_.chinese;
+    own.rect = DialogUnitsToPixels(DialogUnitRect{0, 0, template_.width, template_.height});
+    for (size_t i = 0; i < template_.controls.size(); ++i) {
+        const ControlTemplate& control = template_.controls[i];
+        detail::WindowState& s = *states_[i + 1];
+        s.rect = DialogUnitsToPixels(control.rect);
+        s.sorted = (control.style & kStyleSorted) != 0;
+        s.text = control.chinese;
+        s.enabled = (control.style & kStyleDisabled) == 0;
+        s.visible = (control.style & kStyleHidden) == 0;
+        s.entries.clear();
+        s.selection = -1;
+        s.progress = 0;
+        s.address.clear();
+        if (control.kind == ControlKind::kPicture)
+            s.surface = raster::Bitmap(s.rect.width, s.rect.height);
+    }
+}
+
+detail::WindowState* Dialog::StateOf(int controlId) {
+    for (size_t i = 1; i < states_.size(); ++i)
+        if (states_[i]->id == controlId)
+            return states_[i].get();
+    return nullptr;
+}
+
+Window& Dialog::Item(int controlId) {
+    auto it = attached_.find(controlId);
+    if (it != attached_.end())
+        return *it->second;
+    for (auto& window : plain_)
+        if (window->state_.load()->id == controlId)
+            return *window;
+    return none_;
+}
+
+bool Dialog::AttachControl(int controlId, Window& control) {
+    detail::WindowState* state = StateOf(controlId);
+    if (!state)
+        return false;
+    attached_[controlId] = &control;
+    control.state_ = state;
+    if (Handle() != 0) {
+        for (auto& window : plain_) {
+            if (window->state_.load() == state) {
+                control.handle_ = window->Handle();
+                windows::Rebind(window->Handle(), &control);
+            }
+        }
+    }
+    return true;
+}
+
+void Dialog::Create() {
+    queue_ = MessageQueue::ForCurrentThread();
+    ResetStates();
+    handle_ = windows::Register(this, queue_);
+    for (auto& window : plain_) {
+        const int id = window->state_.load()->id;
+        auto it = attached_.find(id);
+        Window* object = it != attached_.end() ? it->second : window.get();
+        const WindowHandle handle = windows::Register(object, queue_);
+        window->handle_ = handle;
+        if (object != window.get())
+            object->handle_ = handle;
+    }
+}
+
+void Dialog::Destroy() {
+    for (auto& window : plain_) {
+        const WindowHandle handle = window->handle_.exchange(0);
+        auto it = attached_.find(window->state_.load()->id);
+        if (it != attached_.end())
+            it->second->handle_ = 0;
+        windows::Unregister(handle);
+    }
+    windows::Unregister(handle_.exchange(0));
+}
+
+int Dialog::DoModal() {
+    Create();
+    ended_ = false;
+    result_ = 0;
+    running_ = true;
+    {
+        std::lock_guard lock(gModalMutex);
+        gModal.push_back(this);
+    }
+    Announce(*shared_, ChangeEvent::What::kDialogOpened, GetWindowText());
+    std::shared_ptr<MessageQueue> queue = queue_;
+    os::WaitPump previousPump = os::SetWaitPump([queue] { queue->ServeSentMessages(); });
+
+    OnInitDialog();
+    while (queue->RunOnce([this] { return ended_; })) {
+    }
+
+    os::SetWaitPump(std::move(previousPump));
+    {
+        std::lock_guard lock(gModalMutex);
+        std::erase(gModal, this);
+    }
+    running_ = false;
+    Destroy();
+    Announce(*shared_, ChangeEvent::What::kDialogClosed, std::to_string(result_));
+    return result_;
+}
+
+void Dialog::EndDialog(int result) {
+    result_ = result;
+    ended_ = true;
+}
+
+void Dialog::ApplyEnglishCaptions() {
+    if (template_.english[0] != '\0')
+        SetWindowText(template_.english);
+    for (const ControlTemplate& control : template_.controls)
+        if (control.english[0] != '\0')
+            Item(control.id).SetWindowText(control.english);
+}
+
+void Dialog::NotifyFromControl(int controlId, uint32_t code) {
+    const WParam wparam = MakeCommandWParam(controlId, code);
+    auto it = attached_.find(controlId);
+    if (it != attached_.end() && it->second->TryMessageMap(kWmReflectCommand, wparam, 0, nullptr))
+        return;
+    WindowProc(kWmCommand, wparam, static_cast<LParam>(Item(controlId).Handle()));
+}
+
+LResult Dialog::DefWindowProc(MessageId id, WParam wparam, LParam) {
+    if (id == kWmClose) {
+        OnCancel();
+    } else if (id == kWmCommand && CommandCode(wparam) == kBnClicked) {
+        if (CommandControlId(wparam) == kIdOk)
+            OnOK();
+        else if (CommandControlId(wparam) == kIdCancel)
+            OnCancel();
+    }
+    return 0;
+}
+
+Dialog* TopmostModal() {
+    std::lock_guard lock(gModalMutex);
+    return gModal.empty() ? nullptr : gModal.back();
+}
+
+std::vector<Dialog*> ModalStack() {
+    std::lock_guard lock(gModalMutex);
+    return gModal;
+}
+
+}  // namespace talbex::ui

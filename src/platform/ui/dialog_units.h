@@ -1,0 +1,22 @@
+// Dialog units to pixels, the same in every backend: a dialog unit is 6/4 pixel across
+// and 13/8 pixel down (the cell of a 9-point system font), each corner rounded to the
+// nearest pixel, so a control's pixel size is the same wherever it is shown.
+#pragma once
+
+#include "platform/ui/dialog_template.h"
+
+namespace talbex::ui {
+
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+int DialogUnitsToPixelsX(int units);
+int DialogUnitsToPixelsY(int units);
+PixelRect DialogUnitsToPixels(const DialogUnitRect& rect);
+
+}  // namespace talbex::ui

@@ -1,0 +1,81 @@
+#include "platform/ui/user_input.h"
+
+#include <algorithm>
+
+#include "platform/ui/message_queue.h"
+
+namespace talbex::ui::user {
+
+namespace {
+const ControlTemplate* Usable(Dialog& dialog, int controlId, ControlKind kind) {
+    const ControlTemplate* control = dialog.Template().Find(controlId);
+    if (!control || control->kind != kind)
+        return nullptr;
+    Window& window = dialog.Item(controlId);
+    if (!window.IsWindowVisible() || !window.IsWindowEnabled() || !dialog.IsWindowEnabled())
+        return nullptr;
+    return control;
+}
+}  // namespace
+
+bool Click(Dialog& dialog, int controlId) {
+    if (!dialog.IsRunning() || !Usable(dialog, controlId, ControlKind::kPushButton))
+        return false;
+    dialog.NotifyFromControl(controlId, kBnClicked);
+    return true;
+}
+
+bool PickRow(Dialog& dialog, int controlId, int index) {
+    if (!dialog.IsRunning() || !Usable(dialog, controlId, ControlKind::kDropDownList))
+        return false;
+    Window& list = dialog.Item(controlId);
+    if (index < 0 || index >= list.GetCount())
+        return false;
+    list.SetCurSel(index);
+    dialog.NotifyFromControl(controlId, kCbnSelChange);
+    return true;
+}
+
+bool PickRow(Dialog& dialog, int controlId, const std::string& label) {
+    const int index = dialog.Item(controlId).FindStringExact(label);
+    return index >= 0 && PickRow(dialog, controlId, index);
+}
+
+bool TypeText(Dialog& dialog, int controlId, const std::string& text) {
+    if (!dialog.IsRunning())
+        return false;
+    const bool edit = Usable(dialog, controlId, ControlKind::kEdit) != nullptr;
+    const bool list = !edit && Usable(dialog, controlId, ControlKind::kDropDownList) != nullptr;
+    if (!edit && !list)
+        return false;
+    dialog.Item(controlId).SetWindowText(text);
+    dialog.NotifyFromControl(controlId, edit ? kEnChange : kCbnEditChange);
+    return true;
+}
+
+bool CloseWindow(Dialog& dialog) {
+    return dialog.PostMessage(kWmClose);
+}
+
+bool RunOnWindowThread(Dialog& dialog, std::function<void()> action) {
+    return windows::PostTask(dialog.Handle(), std::move(action));
+}
+
+bool WaitUntilIdle(Dialog& dialog, std::chrono::milliseconds timeout) {
+    auto queue = windows::QueueOf(dialog.Handle());
+    if (!queue)
+        return false;
+    // In slices, so a dialog that ends meanwhile (its thread will not idle in this loop
+    // again) is noticed at once.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (queue->WaitUntilIdle(std::min(left, std::chrono::milliseconds(10))))
+            return true;
+        if (!dialog.IsRunning() || left <= std::chrono::milliseconds(0))
+            return false;
+    }
+}
+
+}  // namespace talbex::ui::user

@@ -1,0 +1,48 @@
+// What a dialog and each of its controls hold: the data a user sees. Owned by the dialog;
+// guarded by the dialog's lock, because a control may be enabled from a worker thread.
+// The picture surface is the exception: only the window thread draws on it.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/raster/bitmap.h"
+#include "platform/ui/dialog_template.h"
+#include "platform/ui/dialog_units.h"
+
+namespace talbex::ui::detail {
+
+struct ListEntry {
+    std::string text;
+    uint32_t itemData = 0;
+};
+
+struct WindowState;
+
+struct DialogShared {
+    std::mutex mutex;
+    int dialogId = 0;
+    WindowState* dialog = nullptr;  // the dialog's own state; its text is the caption
+};
+
+struct WindowState {
+    DialogShared* shared = nullptr;
+    int id = 0;  // 0: the dialog itself
+    bool isDialog = false;
+    ControlKind kind = ControlKind::kLabel;
+    bool sorted = false;
+    PixelRect rect;
+
+    std::string text;
+    bool enabled = true;
+    bool visible = true;
+    std::vector<ListEntry> entries;
+    int selection = -1;
+    int progress = 0;
+    std::string address;
+    raster::Bitmap surface;  // window thread only
+};
+
+}  // namespace talbex::ui::detail
