@@ -4,18 +4,25 @@
 #include <string>
 
 #include "app/demo.h"
+#include "app/serial_command.h"
 
 namespace {
 
 void PrintHelp() {
     std::printf(
         "Usage: talbex [OPTIONS]\n"
+        "       talbex serial [--verbose] FILE...\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
         "  --demo       find the camera, print its identity, take a picture and\n"
         "               transfer it into the program's folder (also without options)\n"
         "  --help       show this text\n"
         "  --version    show the program version\n"
+        "\n"
+        "  serial [--verbose] FILE...\n"
+        "               print each JPEG picture's camera serial number: NAME, a tab, then\n"
+        "               the serial, '-' when there is none, or 'error: REASON' (exit\n"
+        "               status 1); --verbose lists the EXIF serial tags on stderr\n"
         "\n"
         "Environment:\n"
         "  TALBEX_CAMERA       unset: one simulated camera; none: no camera;\n"
@@ -29,6 +36,8 @@ void PrintHelp() {
 int main(int argc, char** argv) {
     if (argc == 1)
         return talbex::app::RunDemo(stdout, stderr);
+    if (std::strcmp(argv[1], "serial") == 0)
+        return talbex::app::RunSerialCommand(argc - 2, argv + 2);
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--demo") == 0)
             return talbex::app::RunDemo(stdout, stderr);

@@ -1,0 +1,165 @@
+// A 25 MB picture brought from the simulated camera into a file by the transfer command,
+// against writing the same bytes to a file in the same folder, in one run.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <future>
+#include <mutex>
+#include <vector>
+
+#include "camera/camera_model.h"
+#include "camera/download_command.h"
+#include "camera/sdk/sdk.h"
+#include "camera/sdk/sim/sim_backend.h"
+#include "camera/session_commands.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace talbex;
+using Clock = std::chrono::steady_clock;
+
+constexpr uint64_t kPictureBytes = 25ull << 20;
+
+// The camera's "picture waiting" event hands its item over here.
+std::mutex gMutex;
+std::promise<SdkDirectoryItemRef>* gWaiting = nullptr;
+
+SdkError OnObject(SdkObjectEvent event, SdkBaseRef object, void*) {
+    std::lock_guard lock(gMutex);
+    if (event == kObjectEventDirItemRequestTransfer && gWaiting != nullptr) {
+        gWaiting->set_value(object);
+        gWaiting = nullptr;
+    } else if (object != nullptr) {
+        SdkRelease(object);
+    }
+    return kSdkOk;
+}
+
+struct Session {
+    Session() {
+        backend = sim::InstallSimulatedCameras({sim::CameraSettings{}});
+        backend->Camera(0)->SetPictureBytes(kPictureBytes);
+        SdkInitialize();
+        SdkCameraListRef list = nullptr;
+        SdkGetCameraList(&list);
+        SdkGetChildAtIndex(list, 0, &camera);
+        SdkRelease(list);
+        SdkDeviceInfo info{};
+        SdkGetDeviceInfo(camera, &info);
+        model = camera::createCameraModel(camera, info);
+        SdkSetObjectEventHandler(camera, kObjectEventAll, &OnObject, nullptr);
+        camera::OpenSessionCommand(model.get()).execute();
+        folder =
+            fs::temp_directory_path() / ("talbex_transfer_bench_" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+    }
+    ~Session() {
+        camera::CloseSessionCommand(model.get()).execute();
+        SdkRelease(camera);
+        SdkTerminate();
+        SdkUseBackend(nullptr);
+        fs::remove_all(folder);
+    }
+    SdkDirectoryItemRef takePicture() {
+        std::promise<SdkDirectoryItemRef> item;
+        auto future = item.get_future();
+        {
+            std::lock_guard lock(gMutex);
+            gWaiting = &item;
+        }
+        SdkSendCommand(camera, kCameraCommandTakePicture, 0);
+        return future.get();
+    }
+
+    std::shared_ptr<sim::SimBackend> backend;
+    SdkCameraRef camera = nullptr;
+    std::unique_ptr<camera::CameraModel> model;
+    fs::path folder;
+};
+
+Session* gSession = nullptr;
+std::vector<double> gTransfer;
+std::vector<double> gWrite;
+
+double transferOnce() {
+    SdkDirectoryItemRef item = gSession->takePicture();
+    camera::DownloadCommand command(gSession->model.get(), item, gSession->folder.string());
+    auto begin = Clock::now();
+    command.execute();
+    double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    fs::remove(gSession->folder / gSession->backend->Camera(0)->LastPictureName());
+    return seconds;
+}
+
+double writeOnce(const std::vector<uint8_t>& bytes) {
+    fs::path path = gSession->folder / "plain.JPG";
+    auto begin = Clock::now();
+    std::FILE* file = std::fopen(path.c_str(), "w+b");
+    if (file != nullptr) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+    }
+    double seconds = std::chrono::duration<double>(Clock::now() - begin).count();
+    fs::remove(path);
+    return seconds;
+}
+
+// Transfers and plain writes alternate (each going first in turn), so both see the same
+// state of the disk cache and the same load from other programs.
+void BM_TransferAgainstPlainWrite(benchmark::State& state) {
+    transferOnce();  // the first picture of a size is built by the camera: not measured
+    std::vector<uint8_t> bytes = gSession->backend->Camera(0)->LastPicture();
+    for (auto _ : state) {
+        double transfer, write;
+        if (gTransfer.size() % 2 == 0) {
+            transfer = transferOnce();
+            write = writeOnce(bytes);
+        } else {
+            write = writeOnce(bytes);
+            transfer = transferOnce();
+        }
+        gTransfer.push_back(transfer);
+        gWrite.push_back(write);
+        state.SetIterationTime(transfer);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * kPictureBytes));
+}
+
+BENCHMARK(BM_TransferAgainstPlainWrite)
+    ->Iterations(16)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    Session session;
+    gSession = &session;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    double transfer = median(gTransfer);
+    double write = median(gWrite);
+    if (transfer > 0 && write > 0) {
+        double mb = kPictureBytes / 1048576.0;
+        std::printf(
+            "\nmedian of %zu: transfer %.1f ms (%.0f MB/s), plain write %.1f ms (%.0f MB/s)\n",
+            gTransfer.size(), transfer * 1e3, mb / transfer, write * 1e3, mb / write);
+        double ratio = write / transfer;
+        std::printf("transfer / plain write throughput ratio: %.2f (goal > 0.8: %s)\n", ratio,
+                    ratio > 0.8 ? "met" : "NOT met");
+    }
+    gSession = nullptr;
+    return 0;
+}

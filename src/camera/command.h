@@ -1,0 +1,55 @@
+// A unit of camera work, run on the processor's worker thread.
+#pragma once
+
+#include <string>
+
+#include "camera/camera_model.h"
+#include "camera/sdk/sdk_types.h"
+
+namespace talbex::camera {
+
+class Command {
+  public:
+    explicit Command(CameraModel* model) : model_(model) {}
+    virtual ~Command() = default;
+    Command(const Command&) = delete;
+    Command& operator=(const Command&) = delete;
+
+    /// True when finished; false to be run again after the retry pause.
+    virtual bool execute() = 0;
+
+    CameraModel* getModel() const { return model_; }
+
+  protected:
+    SdkCameraRef camera() const { return model_->getCamera(); }
+    void notify(const std::string& type, void* arg = nullptr) {
+        model_->notifyObservers(type, arg);
+    }
+    /// Sends "error" with a pointer to the code.
+    void notifyError(SdkError code) { notify("error", &code); }
+    /// Nothing for success, "DeviceBusy" for exactly the busy code, "error" otherwise.
+    void report(SdkError result) {
+        if (result == kSdkErrDeviceBusy)
+            notify("DeviceBusy");
+        else if (result != kSdkOk)
+            notifyError(result);
+    }
+
+  private:
+    CameraModel* model_;  // not owned
+};
+
+/// Sends one model event with a null argument ("shutDown" when the camera shuts down).
+class NotifyCommand : public Command {
+  public:
+    NotifyCommand(CameraModel* model, std::string type) : Command(model), type_(std::move(type)) {}
+    bool execute() override {
+        notify(type_);
+        return true;
+    }
+
+  private:
+    std::string type_;
+};
+
+}  // namespace talbex::camera

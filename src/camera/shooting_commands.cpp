@@ -1,0 +1,36 @@
+#include "camera/shooting_commands.h"
+
+#include "camera/command_result.h"
+#include "camera/control_lock.h"
+#include "camera/sdk/sdk.h"
+
+namespace talbex::camera {
+
+bool TakePictureCommand::execute() {
+    bool locked = false;
+    if (getModel()->isLegacy())
+        locked = lockCameraControls(camera()) == kSdkOk;
+    // Sent whether or not the lock held.
+    SdkError result = SdkSendCommand(camera(), kCameraCommandTakePicture, 0);
+    if (locked)
+        unlockCameraControls(camera());
+    report(result);
+    return true;
+}
+
+bool PressShutterButtonCommand::execute() {
+    SdkError result =
+        SdkSendCommand(camera(), kCameraCommandPressShutterButton, static_cast<int32_t>(state_));
+    report(result);
+    return true;
+}
+
+bool SetCapacityCommand::execute() {
+    if (getModel()->isLegacy())
+        return true;
+    if (SdkError result = SdkSetCapacity(camera(), capacity_))
+        notifyError(result);
+    return true;
+}
+
+}  // namespace talbex::camera

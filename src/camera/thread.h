@@ -1,0 +1,35 @@
+// A thread that runs `run` once.
+//
+// `join` keeps the calling thread's wait pump running (see platform/os/wait_pump.h), so
+// a window thread that waits here still serves work the ending thread hands it
+// synchronously (a live-view frame being drawn).
+#pragma once
+
+#include <atomic>
+#include <thread>
+
+namespace talbex::camera {
+
+class Thread {
+  public:
+    Thread() = default;
+    virtual ~Thread();
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+
+    virtual void run() = 0;
+
+    /// Starts a thread that calls `run` and ends. Does nothing while one is started.
+    void start();
+    /// Waits until the started thread has ended, serving the caller's wait pump, then
+    /// forgets it. Called on the thread itself it does nothing: the owner's destructor joins.
+    void join();
+    /// True on the thread that `start` made.
+    bool isCurrentThread() const;
+
+  private:
+    std::thread thread_;
+    std::atomic<bool> ended_{false};
+};
+
+}  // namespace talbex::camera

@@ -1,0 +1,119 @@
+#include "web/http_client.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+#include "platform/os/diagnostics.h"
+#include "web/answer_text.h"
+
+namespace talbex::web {
+
+namespace {
+
+void InitialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct Received {
+    std::string bytes;
+    std::size_t limit = 0;
+    bool overflowed = false;
+};
+
+size_t Collect(char* data, size_t size, size_t count, void* user) {
+    auto* received = static_cast<Received*>(user);
+    const size_t length = size * count;
+    if (received->bytes.size() + length > received->limit) {
+        received->bytes.append(data, received->limit - received->bytes.size());
+        received->overflowed = true;
+        return 0;  // makes the library end the transfer with a write error
+    }
+    received->bytes.append(data, length);
+    return length;
+}
+
+struct EasyDeleter {
+    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+}  // namespace
+
+CHttpClient::CHttpClient(HttpOptions options) : options_(options) {}
+
+void CHttpClient::AddParam(const std::string& name, const std::string& value) {
+    body_ += name;
+    body_ += '=';
+    body_ += value;
+    body_ += '&';
+    bodyLength_ = static_cast<std::uint32_t>(body_.size());
+}
+
+std::string CHttpClient::Get(const std::string& url) {
+    return Perform(url, false);
+}
+
+std::string CHttpClient::Post(const std::string& url) {
+    return Perform(url, true);
+}
+
+std::string CHttpClient::Perform(const std::string& url, bool post) {
+    if (url.empty())
+        return {};
+    InitialiseCurlOnce();
+    std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
+    if (!curl)
+        return {};
+    CURL* c = curl.get();
+
+    Received received;
+    received.limit = options_.maxAnswerBytes;
+    std::unique_ptr<curl_slist, ListDeleter> headers;
+
+    curl_easy_setopt(c, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);  // time-outs without signals: safe in threads
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(options_.connectTimeout.count()));
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(options_.totalTimeout.count()));
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &Collect);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, &received);
+
+    if (post) {
+        // The service reads exactly these two headers, spacing included; "Expect:" keeps
+        // the library from holding a longer body back for a 100-continue the service
+        // never sends.
+        curl_slist* list = nullptr;
+        for (const char* header :
+             {"Content-Type:   application/x-www-form-urlencoded", "Accept:   */*", "Expect:"}) {
+            curl_slist* grown = curl_slist_append(list, header);
+            if (!grown) {
+                curl_slist_free_all(list);
+                return {};
+            }
+            list = grown;
+        }
+        headers.reset(list);
+        curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+        curl_easy_setopt(c, CURLOPT_POST, 1L);
+        // The terminating zero byte is the last byte of the body.
+        curl_easy_setopt(c, CURLOPT_POSTFIELDS, body_.c_str());
+        curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE, static_cast<long>(bodyLength_) + 1);
+    }
+
+    const CURLcode rc = curl_easy_perform(c);
+    if (rc != CURLE_OK) {
+        os::Diagnostic("%s %s: %s%s\n", post ? "POST" : "GET", url.c_str(), curl_easy_strerror(rc),
+                       received.overflowed ? " (answer too long)" : "");
+    }
+    return AnswerText(received.bytes, rc == CURLE_OK);
+}
+
+}  // namespace talbex::web

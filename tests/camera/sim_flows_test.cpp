@@ -1,0 +1,189 @@
+// Whole conversations with the built-in simulated camera, connected as a window does:
+// the session opens, values arrive, settings change, pictures land in the staging
+// folder, live view streams and ends, and the camera shuts down.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "camera/camera_commander.h"
+#include "camera/evf_data_set.h"
+#include "camera/sdk/sdk.h"
+#include "camera/sdk/sim/sim_backend.h"
+#include "support/recording_observer.h"
+
+namespace talbex::camera {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SimFlowsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        backend = sim::InstallSimulatedCameras({sim::CameraSettings{}});
+        ASSERT_EQ(SdkInitialize(), kSdkOk);
+        SdkCameraListRef list = nullptr;
+        ASSERT_EQ(SdkGetCameraList(&list), kSdkOk);
+        ASSERT_EQ(SdkGetChildAtIndex(list, 0, &camera), kSdkOk);
+        SdkDeviceInfo info{};
+        ASSERT_EQ(SdkGetDeviceInfo(camera, &info), kSdkOk);
+        SdkRelease(list);
+        model = createCameraModel(camera, info);
+        model->addObserver(&events);
+        commander = std::make_unique<CameraCommander>();
+        commander->setModel(model.get());
+        ASSERT_EQ(commander->registerEventHandlers(camera), kSdkOk);
+        staging = fs::temp_directory_path() /
+                  ("talbex_flow_" + std::to_string(::getpid()) + "_" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(staging);
+        fs::create_directories(staging);
+        commander->setStagingFolder(staging.string());
+        commander->run();
+        ASSERT_TRUE(events.WaitFor("PropertyChanged 0x2"));
+    }
+    void TearDown() override {
+        fireActionEvent(commander.get(), "closing", nullptr);
+        if (camera != nullptr)
+            SdkRelease(camera);
+        SdkTerminate();
+        SdkUseBackend(nullptr);
+        commander.reset();
+        model.reset();
+        fs::remove_all(staging);
+    }
+
+    void fire(const std::string& action, void* arg = nullptr) {
+        fireActionEvent(commander.get(), action, arg);
+    }
+
+    // Events from before a change may still be on their way: wait for the state itself.
+    template <typename Predicate>
+    static bool WaitUntil(Predicate done) {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+
+    std::shared_ptr<sim::SimBackend> backend;
+    SdkCameraRef camera = nullptr;
+    std::unique_ptr<CameraModel> model;
+    std::unique_ptr<CameraCommander> commander;
+    testing::RecordingObserver events;
+    fs::path staging;
+};
+
+TEST_F(SimFlowsTest, OpensTheSessionAndReadsEveryValueAndDescription) {
+    auto sim = backend->Camera(0);
+    EXPECT_TRUE(sim->SessionOpen());
+    EXPECT_EQ(sim->PropertyValue(kPropSaveTo), kSaveToHost);
+    EXPECT_EQ(model->getProductName(), "SimCam S1");
+    uint32_t all = kPropAllDisplayed;
+    fire("get_Property", &all);
+    fire("get_PropertyDesc", &all);
+    ASSERT_TRUE(events.WaitFor("PropertyDescChanged 0x100"));
+    EXPECT_EQ(model->getAEMode(), sim->PropertyValue(kPropAeMode));
+    EXPECT_EQ(model->getAv(), sim->PropertyValue(kPropAv));
+    EXPECT_EQ(model->getTv(), sim->PropertyValue(kPropTv));
+    EXPECT_EQ(model->getIsoSpeed(), sim->PropertyValue(kPropIsoSpeed));
+    EXPECT_EQ(model->getImageQuality(), sim->PropertyValue(kPropImageQuality));
+    EXPECT_GT(model->getPropertyDesc(kPropAv).numElements, 1);
+    EXPECT_GT(model->getPropertyDesc(kPropIsoSpeed).numElements, 1);
+    EXPECT_TRUE(events.Events("error").empty());
+}
+
+TEST_F(SimFlowsTest, ChangedSettingComesBackAsPropertyChanged) {
+    uint32_t av = kPropAv;
+    fire("get_PropertyDesc", &av);
+    fire("get_Property", &av);
+    ASSERT_TRUE(events.WaitFor("PropertyChanged 0x405"));
+    SdkPropertyDesc desc = model->getPropertyDesc(kPropAv);
+    ASSERT_GT(desc.numElements, 1);
+    uint32_t wanted = static_cast<uint32_t>(desc.propDesc[0]) == model->getAv()
+                          ? static_cast<uint32_t>(desc.propDesc[1])
+                          : static_cast<uint32_t>(desc.propDesc[0]);
+    events.Clear();
+    fire("set_Av", &wanted);
+    ASSERT_TRUE(events.WaitFor("PropertyChanged 0x405"));
+    EXPECT_TRUE(WaitUntil([&] { return model->getAv() == wanted; }));
+    EXPECT_EQ(backend->Camera(0)->PropertyValue(kPropAv), wanted);
+}
+
+TEST_F(SimFlowsTest, PictureIsTransferredIntoTheStagingFolder) {
+    backend->Camera(0)->SetPictureBytes(2 << 20);
+    fire("TakePicture");
+    ASSERT_TRUE(events.WaitFor("DownloadComplete"));
+    auto lines = events.Events();
+    auto start = std::find(lines.begin(), lines.end(), "DownloadStart");
+    ASSERT_NE(start, lines.end());
+    EXPECT_GE(events.Events("ProgressReport").size(), 2u);
+    EXPECT_EQ(events.Events("ProgressReport").back(), "ProgressReport 100");
+    EXPECT_EQ(lines.back(), "DownloadComplete 0");
+
+    auto sim = backend->Camera(0);
+    fs::path file = staging / sim->LastPictureName();
+    ASSERT_TRUE(fs::exists(file)) << file;
+    std::ifstream in(file, std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(bytes, sim->LastPicture());
+    EXPECT_EQ(SdkLiveReferenceCount(), 1u);  // only the camera
+}
+
+TEST_F(SimFlowsTest, LiveViewStreamsFramesAndEndsWithDepthOfFieldPreviewOn) {
+    std::atomic<int> frames{0};
+    std::atomic<bool> jpeg{true};
+    events.SetReaction([&](ModelEvent* event) {
+        if (event->type != "EvfDataChanged")
+            return;
+        auto* data = static_cast<EvfDataSet*>(event->arg);
+        const void* bytes = nullptr;
+        uint64_t length = 0;
+        SdkGetPointer(data->stream, &bytes);
+        SdkGetLength(data->stream, &length);
+        auto* p = static_cast<const uint8_t*>(bytes);
+        if (length < 4 || p[0] != 0xFF || p[1] != 0xD8)
+            jpeg = false;
+        // As the live-view display does: ask for the next frame after each one.
+        if (++frames < 5)
+            fire("downloadEVF");
+    });
+    fire("startEVF");
+    ASSERT_TRUE(
+        WaitUntil([&] { return (model->getEvfOutputDevice() & kEvfOutputDeviceComputer) != 0; }));
+    fire("downloadEVF");
+    ASSERT_TRUE(events.WaitFor("EvfDataChanged", 5));
+    EXPECT_TRUE(jpeg.load());
+    EXPECT_EQ(model->getEvfZoom(), 1u);
+
+    // The window sets the preview directly; the camera's event brings it into the model.
+    uint32_t on = 1;
+    ASSERT_EQ(SdkSetPropertyData(camera, kPropEvfDepthOfFieldPreview, 0, 4, &on), kSdkOk);
+    ASSERT_TRUE(WaitUntil([&] { return model->getEvfDepthOfFieldPreview() == 1; }));
+    events.Clear();
+    fire("endEVF");
+    ASSERT_TRUE(
+        WaitUntil([&] { return (model->getEvfOutputDevice() & kEvfOutputDeviceComputer) == 0; }));
+    auto sim = backend->Camera(0);
+    EXPECT_EQ(sim->PropertyValue(kPropEvfDepthOfFieldPreview), 0u);
+    EXPECT_EQ(sim->PropertyValue(kPropEvfOutputDevice).value_or(2) & kEvfOutputDeviceComputer, 0u);
+    EXPECT_TRUE(events.Events("error").empty());
+    events.SetReaction({});
+}
+
+TEST_F(SimFlowsTest, CameraShutdownReachesTheWindowsAndClosingStillEnds) {
+    backend->Camera(0)->ShutDown();
+    ASSERT_TRUE(events.WaitFor("shutDown"));
+    fire("closing");  // the session close fails on a camera that is gone; nothing hangs
+    EXPECT_FALSE(commander->getProcessor().isRunning());
+    EXPECT_FALSE(backend->Camera(0)->SessionOpen());
+}
+
+}  // namespace
+}  // namespace talbex::camera

@@ -1,0 +1,75 @@
+// Fakes and helpers shared by the web tests.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/os/launcher.h"
+#include "platform/ui/message_box.h"
+
+namespace talbex::web::testing {
+
+struct ShownBox {
+    std::string text;
+    ui::MessageBoxKind kind;
+};
+
+class RecordingMessageBoxes : public ui::MessageBoxes {
+  public:
+    explicit RecordingMessageBoxes(ui::MessageBoxAnswer answer = ui::MessageBoxAnswer::kOk)
+        : answer_(answer) {}
+    ui::MessageBoxAnswer Show(const std::string& text, const std::string&,
+                              ui::MessageBoxKind kind) override {
+        shown.push_back({text, kind});
+        return answer_;
+    }
+    std::vector<ShownBox> shown;
+
+  private:
+    ui::MessageBoxAnswer answer_;
+};
+
+class RecordingLauncher : public os::Launcher {
+  public:
+    explicit RecordingLauncher(bool runSucceeds = true) : runSucceeds_(runSucceeds) {}
+    void OpenInBackground(const std::string& address) override { opened.push_back(address); }
+    bool Run(const std::string& path) override {
+        run.push_back(path);
+        return runSucceeds_;
+    }
+    std::vector<std::string> opened;
+    std::vector<std::string> run;
+
+  private:
+    bool runSucceeds_;
+};
+
+// Requests to 127.0.0.1 must reach the test's own server, not a proxy of the machine.
+inline void ClearProxyEnvironment() {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"})
+        unsetenv(name);
+}
+
+// A fresh, empty folder with a trailing '/', removed at the end of the test.
+class TemporaryDirectory {
+  public:
+    TemporaryDirectory() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "talbex-web-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+        path_ += '/';
+    }
+    ~TemporaryDirectory() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+  private:
+    std::string path_;
+};
+
+}  // namespace talbex::web::testing
