@@ -4,7 +4,7 @@ namespace talbex::resources {
 
 const ui::DialogTemplate* FindDialogTemplate(int id) {
     // One entry per template; each lives in its own file.
-    const ui::DialogTemplate* all[] = {&RemoteControlDialog()};
+    const ui::DialogTemplate* all[] = {&MainWindowDialog(), &RemoteControlDialog()};
     for (const ui::DialogTemplate* t : all)
         if (t->id == id)
             return t;

@@ -5,8 +5,11 @@
 
 namespace talbex::resources {
 
+inline constexpr int kMainWindowDialogId = 101;
 inline constexpr int kRemoteControlDialogId = 102;
 
+/// The main window (template 101).
+const ui::DialogTemplate& MainWindowDialog();
 /// The remote-control window (template 102).
 const ui::DialogTemplate& RemoteControlDialog();
 

@@ -1,21 +1,56 @@
 // talbex: command line entry.
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <string>
+#include <vector>
 
 #include "app/demo.h"
 #include "app/serial_command.h"
+#include "shell/main_window_run.h"
 
 namespace {
 
 void PrintHelp() {
     std::printf(
-        "Usage: talbex [OPTIONS]\n"
+        "Usage: talbex [--headless] [--seconds N] [--language en|zh]\n"
+        "              [--answer \"START\"=OK|Yes|No]... [--script FILE]\n"
+        "       talbex --demo | --help | --version\n"
         "       talbex serial [--verbose] FILE...\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
+        "Without options Talbex runs its main window: it looks for a camera every two\n"
+        "seconds, identifies it (with a test shot when the camera does not tell its serial\n"
+        "number), reports it to the vendor web service and watches until it is unplugged.\n"
+        "There is no desktop backend yet, so the window always runs headless: one line is\n"
+        "printed per change a user would see (window caption, connect button caption,\n"
+        "buttons enabled or disabled, pages requested), every message box with the answer\n"
+        "given, and the identity read from the camera.\n"
+        "\n"
+        "  --headless   run the main window without a display (the default today)\n"
+        "  --seconds N  end the run after N seconds (fractions allowed); without it the\n"
+        "               run goes on until the window is closed or the script quits\n"
+        "  --language en|zh\n"
+        "               English or Chinese instead of the language of the locale\n"
+        "  --answer \"START\"=OK|Yes|No\n"
+        "               answer for message boxes whose text starts with START; unmatched\n"
+        "               boxes get OK, and No to questions (the update offer); repeatable\n"
+        "  --script FILE\n"
+        "               drive the windows from FILE, one command a line, always acting on\n"
+        "               the topmost window:\n"
+        "                 wait SECONDS        let the program run\n"
+        "                 click ID            click a button\n"
+        "                 pick ID ROW         pick row ROW (from 0) of a drop-down list\n"
+        "                 pick ID \"label\"     pick the row with that text\n"
+        "                 type ID \"text\"      type into an edit field\n"
+        "                 answer \"START\" OK|Yes|No\n"
+        "                                     answer for the message boxes that follow\n"
+        "                 folder PATH         answer of the next folder chooser\n"
+        "                 quit                end the program\n"
+        "               blank lines and lines starting with # are skipped; a line that\n"
+        "               cannot be understood stops the run with its line number (status 2)\n"
         "  --demo       find the camera, print its identity, take a picture and\n"
-        "               transfer it into the program's folder (also without options)\n"
+        "               transfer it into the program's folder\n"
         "  --help       show this text\n"
         "  --version    show the program version\n"
         "\n"
@@ -24,34 +59,47 @@ void PrintHelp() {
         "               the serial, '-' when there is none, or 'error: REASON' (exit\n"
         "               status 1); --verbose lists the EXIF serial tags on stderr\n"
         "\n"
+        "Main window controls (for click): 1015 connect button, 1013 camera parameters,\n"
+        "1014 remote control, 1000 language switch.\n"
+        "\n"
+        "Exit status: 0 after a normal run, 1 when Talbex could not start (another\n"
+        "instance runs: \"Only instance can run!\"; the program folder is not writable),\n"
+        "2 for wrong options or a wrong script.\n"
+        "\n"
         "Environment:\n"
         "  TALBEX_CAMERA       unset: one simulated camera; none: no camera;\n"
         "                      sim:PATH: simulated cameras from a settings file\n"
         "  TALBEX_HOME         the program's own folder (default ~/.local/share/talbex/)\n"
-        "  TALBEX_VENDOR_HOST  vendor web service host[:port]; empty: no web service\n");
+        "  TALBEX_VENDOR_HOST  vendor web service host[:port]; empty: no web service\n"
+        "  LC_ALL, LC_MESSAGES, LANG\n"
+        "                      the locale: en_US and zh_TW start in English, others in\n"
+        "                      Chinese\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 1)
-        return talbex::app::RunDemo(stdout, stderr);
-    if (std::strcmp(argv[1], "serial") == 0)
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "serial")
         return talbex::app::RunSerialCommand(argc - 2, argv + 2);
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--demo") == 0)
+    talbex::shell::MainWindowRunOptions options;
+    options.version = TALBEX_VERSION;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--demo")
             return talbex::app::RunDemo(stdout, stderr);
-        if (std::strcmp(argv[i], "--help") == 0) {
+        if (args[i] == "--help") {
             PrintHelp();
             return 0;
         }
-        if (std::strcmp(argv[i], "--version") == 0) {
+        if (args[i] == "--version") {
             std::printf("talbex %s\n", TALBEX_VERSION);
             return 0;
         }
-        std::fprintf(stderr, "talbex: unknown option '%s' (see talbex --help)\n", argv[i]);
-        return 2;
+        std::string error;
+        if (!talbex::shell::ParseMainWindowOption(args, i, options, &error)) {
+            std::fprintf(stderr, "talbex: %s (see talbex --help)\n", error.c_str());
+            return 2;
+        }
     }
-    PrintHelp();
-    return 0;
+    return talbex::shell::RunMainWindow(options, std::cout, std::cerr);
 }

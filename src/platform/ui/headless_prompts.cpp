@@ -18,6 +18,13 @@ HeadlessPrompts::HeadlessPrompts(std::ostream* out) : out_(out) {}
 
 void HeadlessPrompts::AddRule(std::string textStart, MessageBoxAnswer answer) {
     std::lock_guard lock(mutex_);
+    // A later rule for the same text replaces the earlier one (scripts change answers).
+    for (Rule& rule : rules_) {
+        if (rule.textStart == textStart) {
+            rule.answer = answer;
+            return;
+        }
+    }
     rules_.push_back(Rule{std::move(textStart), answer});
 }
 

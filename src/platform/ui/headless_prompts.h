@@ -28,7 +28,8 @@ class HeadlessPrompts final : public MessageBoxes, public FolderChooser {
     /// `out` may be nullptr for silence.
     explicit HeadlessPrompts(std::ostream* out);
 
-    /// Boxes whose text starts with `textStart` get `answer` (OK boxes always get OK).
+    /// Boxes whose text starts with `textStart` get `answer` (OK boxes always get OK). A
+    /// rule for a text already ruled replaces that rule's answer.
     void AddRule(std::string textStart, MessageBoxAnswer answer);
     /// Answer of Yes/No boxes that no rule matches; Yes unless changed.
     void SetDefaultYesNo(MessageBoxAnswer answer);

@@ -24,7 +24,7 @@ void ExpectProgressFromZeroToHundred(const std::vector<uint32_t>& progress) {
 }
 
 TEST_P(PictureByteOrderTest, PictureIsAJpegWithTheSerialWhereTheReaderLooks) {
-    CameraSettings settings;
+    CameraSettings settings;  // full size
     settings.exifBigEndian = GetParam();
     Open({settings});
     SdkDirectoryItemRef item = TakePicture();
@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(ByteOrders, PictureByteOrderTest, ::testing::Values(fal
                          });
 
 TEST_F(PictureTest, MakerNoteSerialIsConfiguredApartFromTheProperty) {
-    CameraSettings settings;
+    CameraSettings settings = SmallCamera();
     settings.serial = "12AB5";  // not usable: the program reads the picture instead
     settings.makerNoteSerial = std::optional<uint32_t>(123456);
     Open({settings});
@@ -79,7 +79,7 @@ TEST_F(PictureTest, MakerNoteSerialIsConfiguredApartFromTheProperty) {
     EXPECT_EQ(exif.bodySerial, "0000123456");
 
     // A camera whose pictures carry no serial at all.
-    CameraSettings bare;
+    CameraSettings bare = SmallCamera();
     bare.makerNoteSerial = std::optional<uint32_t>();
     bare.exifBodySerial = std::optional<std::string>();
     sim_ = backend_->Attach(bare);
@@ -189,7 +189,7 @@ TEST_F(PictureTest, BigPicturesArePaddedAndStillDecode) {
 }
 
 TEST_F(PictureTest, TransferTimeIsSpreadOverTheChunks) {
-    CameraSettings settings;
+    CameraSettings settings = SmallCamera();
     settings.transferMs = 300;
     Open({settings});
     SdkDirectoryItemRef item = TakePicture();

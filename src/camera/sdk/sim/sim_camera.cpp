@@ -870,7 +870,7 @@ SdkError SimCamera::Download(const Item& item, uint64_t size, SdkStream& stream)
     const std::vector<uint8_t>& bytes = *item.bytes;
     if (size != bytes.size())
         return kSdkErrInvalidLength;
-    const uint64_t chunk = std::clamp<uint64_t>(size / 50, 16 * 1024, 1024 * 1024);
+    const uint64_t chunk = std::clamp<uint64_t>(size / 50, 1024, 1024 * 1024);
     const auto started = Clock::now();
     if (stream.ReportProgress(0))
         return kSdkErrInternal;  // cancelled by the receiver

@@ -1,0 +1,41 @@
+// The main window's language choice and the texts it shows in each language.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace talbex::shell {
+
+inline constexpr int kEnglish = 3;  // every other language code means Chinese
+inline constexpr int kChinese = 1;  // what the language switch sets
+
+/// System locale id → language code: 1028 and 1033 give English (3), 2052 gives 2, any
+/// other 0 (both Chinese).
+int DetectSystemLanguage(uint32_t localeId);
+
+inline bool IsEnglish(int language) {
+    return language == kEnglish;
+}
+
+/// The English or the Chinese text, by `language`.
+inline const char* ByLanguage(int language, const char* english, const char* chinese) {
+    return IsEnglish(language) ? english : chinese;
+}
+
+inline constexpr char kCannotDetectEnglish[] = "Cannot detect camera.";
+inline constexpr char kCannotDetectChinese[] = "检测不到相机！";
+inline constexpr char kModeCheckEnglish[] =
+    "Detection to the camera scene is not set to M (manual).Please set it to M";
+inline constexpr char kModeCheckChinese[] =
+    "检测到相机场景没有设置为M档(全手动)，请您现在设置为M档后，点确定继续。";
+inline constexpr char kOnlyInstance[] = "Only instance can run!";
+inline constexpr char kLinkedEnglish[] = " already link!";
+inline constexpr char kLinkedChinese[] = " 已经连接!";
+
+/// Path of the advertisement page on the vendor host for `language`, with `date`
+/// ("%Y/%m/%d") appended.
+std::string AdvertisementPath(int language, const std::string& date);
+/// File name of the offline advertisement page for `language`.
+const char* OfflinePageName(int language);
+
+}  // namespace talbex::shell

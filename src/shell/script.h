@@ -1,0 +1,41 @@
+// Scripts that drive the windows the way a person would, one command a line:
+//   wait SECONDS                     let the program run (seconds, fractions allowed)
+//   click ID                         click a button of the topmost window
+//   pick ID ROW | pick ID "label"    pick a row of a drop-down list
+//   type ID "text"                   type into an edit field (replacing its text)
+//   answer "start of a message" OK|Yes|No   answer for the message boxes that follow
+//   folder PATH                      answer of the next folder chooser
+//   quit                             end the program
+// Blank lines and lines starting with '#' are skipped. Texts in double quotes may hold
+// \" and \\.
+#pragma once
+
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "platform/ui/message_box.h"
+
+namespace talbex::shell {
+
+struct ScriptCommand {
+    enum class Kind { kWait, kClick, kPickRow, kPickLabel, kType, kAnswer, kFolder, kQuit };
+    Kind kind = Kind::kQuit;
+    int line = 0;
+    double seconds = 0;
+    int controlId = 0;
+    int row = 0;
+    std::string text;  // label, typed text, message start or folder
+    ui::MessageBoxAnswer answer = ui::MessageBoxAnswer::kOk;
+};
+
+struct Script {
+    std::vector<ScriptCommand> commands;
+    /// Empty when every line was understood; else "line N: cannot understand: TEXT".
+    std::string error;
+};
+
+/// Reads every line; stops at the first line it cannot understand.
+Script ParseScript(std::istream& in);
+
+}  // namespace talbex::shell

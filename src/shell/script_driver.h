@@ -1,0 +1,38 @@
+// Runs a script (script.h) against the windows of a running program, from a thread of
+// its own: every action goes to the topmost window's thread and is waited for, as a
+// person's clicks would be handled there. Answers and folders go to the headless
+// prompts. Each refused action (a control missing, hidden, disabled or of the wrong kind,
+// or no window at all) is reported on `out` and the script goes on.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <ostream>
+
+#include "platform/ui/headless_prompts.h"
+#include "shell/script.h"
+
+namespace talbex::shell {
+
+class ScriptDriver {
+  public:
+    /// `quit` ends the program; `finished` answers true once the program has ended (the
+    /// driver then stops waiting and acting).
+    ScriptDriver(ui::HeadlessPrompts& prompts, std::ostream& out, std::function<void()> quit,
+                 std::function<bool()> finished);
+
+    /// Runs every command in order; stops early when the program ends. Answers true when
+    /// the script reached its end or a quit.
+    bool Run(const Script& script);
+
+  private:
+    bool Act(const ScriptCommand& command);
+    void Wait(double seconds);
+
+    ui::HeadlessPrompts& prompts_;
+    std::ostream& out_;
+    std::function<void()> quit_;
+    std::function<bool()> finished_;
+};
+
+}  // namespace talbex::shell

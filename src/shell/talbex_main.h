@@ -1,0 +1,148 @@
+// CTALBEXMAIN: the program's main window. It shows the advertisement page, the connect
+// button that doubles as the connection status line, the language switch and the buttons
+// that open the camera-parameters and remote-control windows; it finds the camera every
+// two seconds, identifies and reports it (with a test shot when the camera does not tell
+// its serial), then probes every two seconds that it is still there and ends itself with
+// OK when it is gone, so that the application builds a fresh one.
+//
+// Everything here runs on the window thread, except RequestStop (any thread). The
+// connection's worker runs from ConnectCamera until "closing" and only touches the model,
+// the staging folder and the SDK.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/os/launcher.h"
+#include "platform/ui/dialog.h"
+#include "shell/camera_connection.h"
+#include "web/vendor_service.h"
+
+namespace talbex::shell {
+
+/// What the main window takes from its surroundings; the program passes the system's,
+/// tests their own.
+struct MainWindowSetup {
+    std::function<uint32_t()> localeId;  // default: the system's locale id
+    std::function<bool()> networkAlive;  // default: the system's answer
+    std::string vendorHost;              // empty: no web service
+    os::Launcher* launcher = nullptr;    // default: the desktop's (xdg-open)
+    web::DateSource today;               // default: the local date
+    web::HttpOptions http;
+    /// Longest wait, after the worker starts, for its session to be open and its first
+    /// read done before the window reads the camera itself.
+    std::chrono::milliseconds sessionWait{1000};
+    /// Pause before the mode-check message is shown again (a person takes time to turn
+    /// the dial; a headless run answers at once).
+    std::chrono::milliseconds modeCheckPause{0};
+    /// Told once a camera is identified, with what was read (and reported).
+    std::function<void(const web::CameraIdentity&)> onIdentified;
+    /// The camera-parameters and remote-control windows, run on an open connection; they
+    /// come with their own issues (until then nothing is shown).
+    using DialogRunner =
+        std::function<void(CameraConnection&, int language, const web::CameraIdentity&)>;
+    DialogRunner runCameraParameters;
+    DialogRunner runRemoteControl;
+};
+
+class CTALBEXMAIN : public ui::Dialog {
+  public:
+    // Control ids.
+    static constexpr int kBrowser = 1031;
+    static constexpr int kConnect = 1015;
+    static constexpr int kCameraParameters = 1013;
+    static constexpr int kLanguageSwitch = 1000;
+    static constexpr int kRemoteControl = 1014;
+    static constexpr int kHiddenConnect = 1016;
+    static constexpr int kHiddenProductName = 1017;
+    static constexpr int kHiddenUpdateCheck = 1018;
+    static constexpr int kHiddenIdentify = 1019;
+    static constexpr int kHiddenEvaluate = 1020;
+    static constexpr int kHiddenNothing = 1023;
+    // Timer ids.
+    static constexpr uint32_t kPollTimer = 1;
+    static constexpr uint32_t kTestShotTimer = 10;
+    static constexpr uint32_t kProbeTimer = 22;
+
+    explicit CTALBEXMAIN(MainWindowSetup setup = {});
+    ~CTALBEXMAIN() override;
+
+    /// Ends the window with Cancel at the next chance, also from inside the mode check.
+    /// Any thread.
+    void RequestStop();
+
+    // The connection logic; public for the hidden buttons and for tests.
+    void ConnectCamera();
+    void IdentifyCamera();
+    void EvaluateTestShot();
+    /// True when the camera is gone.
+    bool ProbeCamera();
+    void OnCameraLost();
+    void ApplyLanguage();
+
+    int language() const { return language_; }
+    bool connected() const { return connected_; }
+    bool testShotPending() const { return testShotPending_; }
+    const web::CameraIdentity& identity() const { return identity_; }
+    const std::string& localVersion() const { return localVersion_; }
+    const std::string& englishCaption() const { return englishCaption_; }
+    const std::string& chineseCaption() const { return chineseCaption_; }
+
+  protected:
+    bool OnInitDialog() override;
+    const ui::MessageMap* GetMessageMap() const override;
+
+  private:
+    void OnTimer(uint32_t id);
+    void OnConnect();
+    void OnLanguageSwitch();
+    void OnCameraParameters();
+    void OnRemoteControl();
+    void OnShowProductName();
+    void OnCheckForUpdate();
+    void OnNothing() {}
+    void RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& dialog);
+
+    int SystemLanguage() const;
+    std::string TodayPath() const;
+    void ShowPage(const std::string& address);
+    void ShowConnectCaption();
+    void ReportCamera();
+    void PrepareTestShot();
+    /// Shows the mode message until the dial is on M; false when the window must end.
+    bool CheckModeDial();
+    void RestoreSettings();
+    void EnableDialogButtons(bool enable);
+    void Identified();
+    bool StopRequested() const { return stopRequested_.load(); }
+
+    MainWindowSetup setup_;
+    std::unique_ptr<os::Launcher> ownLauncher_;
+    std::unique_ptr<web::VendorService> vendor_;
+    std::string programDirectory_;
+
+    int language_ = 0;
+    std::string localVersion_ = "4.0.1";
+    std::string remoteVersion_;
+    std::string answerText_;
+    bool firmwareOld_ = false;
+
+    CameraConnection connection_;
+    bool connected_ = false;
+    bool testShotPending_ = false;
+    struct SavedSettings {
+        uint32_t afMode = 0, imageQuality = 0, iso = 0, shutterSpeed = 0;
+        bool afModeSaved = false, imageQualitySaved = false, isoSaved = false,
+             shutterSpeedSaved = false;
+    } savedSettings_;
+    web::CameraIdentity identity_;
+    std::string englishCaption_;
+    std::string chineseCaption_;
+    std::atomic<bool> stopRequested_{false};
+};
+
+}  // namespace talbex::shell

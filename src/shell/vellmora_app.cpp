@@ -1,0 +1,50 @@
+#include "shell/vellmora_app.h"
+
+#include "platform/os/program_directory.h"
+#include "platform/os/single_instance.h"
+#include "platform/ui/prompts.h"
+#include "shell/main_window_texts.h"
+
+namespace talbex::shell {
+
+CVellmoraApp::CVellmoraApp(MainWindowSetup setup) : setup_(std::move(setup)) {}
+
+int CVellmoraApp::Run() {
+    std::string problem;
+    if (!os::EnsureProgramDirectory(&problem)) {
+        ui::ShowMessageBox(problem);
+        return 1;
+    }
+    // Per user: the lock lives in the user's own program folder. Held until Run returns.
+    os::SingleInstanceLock lock(os::ProgramDirectory(), "talbex");
+    if (!lock.unavailable() && !lock.acquired()) {
+        ui::ShowMessageBox(kOnlyInstance);
+        return 1;
+    }
+    int result = ui::kIdOk;
+    while (result == ui::kIdOk && !stop_) {
+        auto window = std::make_unique<CTALBEXMAIN>(setup_);
+        {
+            std::lock_guard guard(mutex_);
+            window_ = window.get();
+        }
+        ++windowsBuilt_;
+        if (stop_)
+            window->RequestStop();
+        result = window->DoModal();
+        {
+            std::lock_guard guard(mutex_);
+            window_ = nullptr;
+        }
+    }
+    return 0;
+}
+
+void CVellmoraApp::RequestStop() {
+    stop_ = true;
+    std::lock_guard guard(mutex_);
+    if (window_ != nullptr)
+        window_->RequestStop();
+}
+
+}  // namespace talbex::shell

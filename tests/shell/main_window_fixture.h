@@ -1,0 +1,155 @@
+// The main window on the headless backend with simulated cameras, the test clock, a
+// program folder of its own and message boxes answered (and recorded) by the test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "camera/sdk/sdk_backend.h"
+#include "camera/sdk/sim/sim_backend.h"
+#include "platform/os/launcher.h"
+#include "platform/ui/clock.h"
+#include "platform/ui/prompts.h"
+#include "platform/ui/user_input.h"
+#include "shell/talbex_main.h"
+
+namespace talbex::shell::testing {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+/// Answers every box with OK (questions with No) and remembers the texts; a test may act
+/// when a box is shown (turn the mode dial, ...).
+class RecordingBoxes final : public ui::MessageBoxes {
+  public:
+    ui::MessageBoxAnswer Show(const std::string& text, const std::string&,
+                              ui::MessageBoxKind kind) override {
+        std::function<void(const std::string&)> hook;
+        {
+            std::lock_guard lock(mutex_);
+            texts_.push_back(text);
+            hook = onShow;
+        }
+        if (hook)
+            hook(text);
+        return kind == ui::MessageBoxKind::kOk ? ui::MessageBoxAnswer::kOk
+                                               : ui::MessageBoxAnswer::kNo;
+    }
+    std::vector<std::string> Texts() {
+        std::lock_guard lock(mutex_);
+        return texts_;
+    }
+    int Count(const std::string& text) {
+        int n = 0;
+        for (const std::string& t : Texts())
+            n += t == text;
+        return n;
+    }
+    std::function<void(const std::string&)> onShow;  // set before the window runs
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::string> texts_;
+};
+
+class RecordingLauncher final : public os::Launcher {
+  public:
+    void OpenInBackground(const std::string& address) override {
+        std::lock_guard lock(mutex_);
+        opened.push_back(address);
+    }
+    bool Run(const std::string& path) override {
+        std::lock_guard lock(mutex_);
+        opened.push_back(path);
+        return true;
+    }
+    std::mutex mutex_;
+    std::vector<std::string> opened;
+};
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/talbex-shell-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        home_ = std::string(pattern) + "/";
+        setenv("TALBEX_HOME", home_.c_str(), 1);
+        ui::SetClock(&clock_);
+        ui::SetMessageBoxes(&boxes_);
+    }
+    void TearDown() override {
+        ui::SetMessageBoxes(nullptr);
+        ui::SetClock(nullptr);
+        SdkUseBackend(nullptr);
+        unsetenv("TALBEX_HOME");
+        std::error_code ignored;
+        fs::remove_all(home_, ignored);
+    }
+
+    std::shared_ptr<sim::SimBackend> Cameras(std::vector<sim::CameraSettings> cameras = {{}}) {
+        backend_ = sim::InstallSimulatedCameras(std::move(cameras));
+        return backend_;
+    }
+
+    MainWindowSetup Setup(uint32_t localeId = 2052) {
+        MainWindowSetup setup;
+        setup.localeId = [localeId] { return localeId; };
+        setup.networkAlive = [] { return false; };
+        setup.launcher = &launcher_;
+        setup.today = [] { return web::LocalDate{2026, 12, 8}; };
+        setup.sessionWait = 2s;  // an upper bound: the wait ends once the session is open
+        setup.http.connectTimeout = 2s;
+        setup.http.totalTimeout = 3s;
+        setup.onIdentified = [this](const web::CameraIdentity& identity) {
+            std::lock_guard lock(mutex_);
+            identified_.push_back(identity);
+        };
+        return setup;
+    }
+
+    std::vector<web::CameraIdentity> Identified() {
+        std::lock_guard lock(mutex_);
+        return identified_;
+    }
+
+    /// Lets the program's clock run on by `by` and waits until the window has done what
+    /// fell due.
+    template <class Window>
+    void Advance(Window& window, std::chrono::milliseconds by) {
+        clock_.Advance(by);
+        std::this_thread::sleep_for(1ms);
+        ASSERT_TRUE(window.Idle());
+    }
+
+    /// Waits (bounded) for a picture of the camera to land in the program folder.
+    bool PictureArrives(std::chrono::milliseconds limit = 10s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            std::error_code ec;
+            for (const auto& entry : fs::directory_iterator(home_, ec))
+                if (entry.path().filename().string().find("IMG_") != std::string::npos)
+                    return true;
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
+
+    std::string home_;
+    ui::TestClock clock_;
+    RecordingBoxes boxes_;
+    RecordingLauncher launcher_;
+    std::shared_ptr<sim::SimBackend> backend_;
+    std::mutex mutex_;
+    std::vector<web::CameraIdentity> identified_;
+};
+
+}  // namespace talbex::shell::testing

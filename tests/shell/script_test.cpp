@@ -1,0 +1,182 @@
+// Scripts: what each line means, the line that cannot be understood, and the driver
+// acting on the topmost window like a person.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <sstream>
+#include <thread>
+
+#include "platform/ui/headless_prompts.h"
+#include "platform/ui/prompts.h"
+#include "platform/ui/test_dialog.h"
+#include "platform/ui/window_thread.h"
+#include "shell/script.h"
+#include "shell/script_driver.h"
+
+namespace talbex::shell {
+namespace {
+
+using Kind = ScriptCommand::Kind;
+using namespace std::chrono_literals;
+
+Script Parse(const std::string& text) {
+    std::istringstream in(text);
+    return ParseScript(in);
+}
+
+TEST(ScriptParse, EveryCommandWithItsArguments) {
+    const Script s = Parse(
+        "# a comment\n"
+        "\n"
+        "wait 1.5\n"
+        "click 1015\r\n"
+        "pick 1007 3\n"
+        "pick 1007 \"Tv \\\"1/250\\\"\"\n"
+        "type 1041 \"李 Wei\"\n"
+        "answer \"Detection of the new\" Yes\n"
+        "folder /tmp/my pictures\n"
+        "  quit  \n");
+    ASSERT_TRUE(s.error.empty()) << s.error;
+    ASSERT_EQ(s.commands.size(), 8u);
+    EXPECT_EQ(s.commands[0].kind, Kind::kWait);
+    EXPECT_DOUBLE_EQ(s.commands[0].seconds, 1.5);
+    EXPECT_EQ(s.commands[0].line, 3);
+    EXPECT_EQ(s.commands[1].kind, Kind::kClick);
+    EXPECT_EQ(s.commands[1].controlId, 1015);
+    EXPECT_EQ(s.commands[2].kind, Kind::kPickRow);
+    EXPECT_EQ(s.commands[2].row, 3);
+    EXPECT_EQ(s.commands[3].kind, Kind::kPickLabel);
+    EXPECT_EQ(s.commands[3].text, "Tv \"1/250\"");
+    EXPECT_EQ(s.commands[4].kind, Kind::kType);
+    EXPECT_EQ(s.commands[4].text, "李 Wei");
+    EXPECT_EQ(s.commands[5].kind, Kind::kAnswer);
+    EXPECT_EQ(s.commands[5].text, "Detection of the new");
+    EXPECT_EQ(s.commands[5].answer, ui::MessageBoxAnswer::kYes);
+    EXPECT_EQ(s.commands[6].kind, Kind::kFolder);
+    EXPECT_EQ(s.commands[6].text, "/tmp/my pictures");
+    EXPECT_EQ(s.commands[7].kind, Kind::kQuit);
+    EXPECT_EQ(s.commands[7].line, 10);
+}
+
+TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
+    const char* bad[] = {
+        "clik 1015",         // unknown verb
+        "click",             // no id
+        "click 10x",         // not a number
+        "click -3",          // negative id
+        "wait soon",         // not seconds
+        "wait -1",           // negative
+        "pick 1007",         // no row or label
+        "type 1041 hello",   // text not quoted
+        "type 1041 \"open",  // no closing quote
+        "answer \"Cannot\" Maybe",
+        "answer Cannot OK",  // message not quoted
+        "folder",            // no path
+        "quit now",          // trailing words
+    };
+    for (const char* line : bad) {
+        const Script s = Parse("wait 0\nclick 1\n" + std::string(line) + "\nquit\n");
+        EXPECT_EQ(s.error, "line 3: cannot understand: " + std::string(line)) << line;
+    }
+}
+
+// The driver against a small dialog run on its own window thread.
+class ScriptDriverTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ui::SetMessageBoxes(&prompts_);
+        ui::SetFolderChooser(&prompts_);
+    }
+    void TearDown() override {
+        ui::SetMessageBoxes(nullptr);
+        ui::SetFolderChooser(nullptr);
+    }
+    bool Run(const std::string& text) {
+        const Script script = Parse(text);
+        EXPECT_TRUE(script.error.empty()) << script.error;
+        ScriptDriver driver(
+            prompts_, out_, [this] { ++quits_; }, [] { return false; });
+        return driver.Run(script);
+    }
+
+    ui::HeadlessPrompts prompts_{nullptr};
+    std::ostringstream out_;
+    std::atomic<int> quits_{0};
+};
+
+TEST_F(ScriptDriverTest, ClicksPicksTypesAndAnswersOnTheTopmostWindow) {
+    ui::testing::TestDialog dialog;
+    std::vector<std::string> seen;  // window thread only, read after the run
+    dialog.onInit = [&] {
+        dialog.Item(ui::testing::kList).AddString("alpha");
+        dialog.Item(ui::testing::kList).AddString("beta");
+    };
+    dialog.onButton = [&] {
+        seen.push_back(
+            ui::ToString(ui::ShowMessageBox("Proceed now?", ui::MessageBoxKind::kYesNoQuestion)));
+        seen.push_back(ui::ChooseFolder("Where").value_or("(none)"));
+    };
+    dialog.onListPick = [&] {
+        seen.push_back("picked " + std::to_string(dialog.Item(ui::testing::kList).GetCurSel()));
+    };
+    ui::testing::WindowThread thread(dialog);
+    EXPECT_TRUE(
+        Run("type 300 \"hello\"\n"
+            "pick 201 1\n"
+            "pick 201 \"alpha\"\n"
+            "answer \"Proceed\" Yes\n"
+            "folder /srv/photos\n"
+            "click 100\n"
+            "answer \"Proceed\" No\n"  // a later answer replaces the earlier one
+            "click 100\n"
+            "quit\n"
+            "click 100\n"));  // never reached
+    ASSERT_TRUE(thread.Idle());
+    EXPECT_EQ(dialog.Item(ui::testing::kEdit).GetWindowText(), "hello");
+    EXPECT_EQ(seen, (std::vector<std::string>{"picked 1", "picked 0", "Yes", "/srv/photos", "No",
+                                              "(none)"}));
+    EXPECT_EQ(quits_, 1);
+    EXPECT_TRUE(out_.str().empty()) << out_.str();
+}
+
+TEST_F(ScriptDriverTest, WhatAPersonCouldNotDoIsReportedAndTheScriptGoesOn) {
+    ui::testing::TestDialog dialog;
+    std::atomic<int> clicks{0};
+    dialog.onButton = [&] { ++clicks; };
+    ui::testing::WindowThread thread(dialog);
+    EXPECT_TRUE(
+        Run("click 102\n"   // disabled
+            "click 101\n"   // hidden
+            "click 4242\n"  // no such control
+            "pick 201 7\n"  // no such row
+            "click 100\n"));
+    ASSERT_TRUE(thread.Idle());
+    EXPECT_EQ(clicks, 1);
+    const std::string out = out_.str();
+    EXPECT_NE(out.find("script line 1: click 102 had no effect"), std::string::npos) << out;
+    EXPECT_NE(out.find("script line 3: click 4242 had no effect"), std::string::npos) << out;
+    EXPECT_NE(out.find("script line 4: pick 201 had no effect"), std::string::npos) << out;
+    EXPECT_EQ(out.find("line 5"), std::string::npos) << out;
+}
+
+TEST_F(ScriptDriverTest, WithoutAnyWindowActionsHaveNoEffectAndTheRunEndsWhenTheProgramDoes) {
+    EXPECT_TRUE(Run("click 100\nwait 0.01\n"));
+    EXPECT_NE(out_.str().find("script line 1: click 100 had no effect"), std::string::npos);
+    // A program that has ended stops a long wait at once.
+    std::istringstream in("wait 30\nclick 100\n");
+    const Script script = ParseScript(in);
+    std::atomic<bool> ended{false};
+    ScriptDriver driver(
+        prompts_, out_, [] {}, [&] { return ended.load(); });
+    std::thread end([&] {
+        std::this_thread::sleep_for(20ms);
+        ended = true;
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(driver.Run(script));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    end.join();
+}
+
+}  // namespace
+}  // namespace talbex::shell
