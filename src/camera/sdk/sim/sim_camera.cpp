@@ -20,11 +20,7 @@ constexpr uint32_t kPictureFormatJpeg = 0x3801;
 constexpr uint32_t kEvfBitComputer = kEvfOutputDeviceComputer;
 constexpr uint32_t kShutterButtonCompletelyNonAf = 2;
 
-// Text properties; the three the owner may edit are writable.
-constexpr SdkPropertyId kTextIds[] = {kPropProductName,   kPropOwnerName,  kPropFirmwareVersion,
-                                      kPropCurrentFolder, kPropBodySerial, kPropLensName,
-                                      kPropArtist,        kPropCopyright};
-
+// Of the text properties, only the three the owner may edit are writable.
 bool IsWritableText(SdkPropertyId id) {
     return id == kPropOwnerName || id == kPropArtist || id == kPropCopyright;
 }
