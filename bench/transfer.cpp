@@ -1,5 +1,7 @@
 // A 25 MB picture brought from the simulated camera into a file by the transfer command,
 // against writing the same bytes to a file in the same folder, in one run.
+#include <unistd.h>
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -130,7 +132,7 @@ void BM_TransferAgainstPlainWrite(benchmark::State& state) {
 }
 
 BENCHMARK(BM_TransferAgainstPlainWrite)
-    ->Iterations(16)
+    ->Iterations(24)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -152,13 +154,19 @@ int main(int argc, char** argv) {
     double transfer = median(gTransfer);
     double write = median(gWrite);
     if (transfer > 0 && write > 0) {
+        // Each transfer is paired with the write next to it in time; the median of the
+        // pairs' ratios shrugs off the moments when other programs take the disk or the CPU.
+        std::vector<double> ratios;
+        for (size_t i = 0; i < gTransfer.size(); ++i)
+            ratios.push_back(gWrite[i] / gTransfer[i]);
         double mb = kPictureBytes / 1048576.0;
         std::printf(
             "\nmedian of %zu: transfer %.1f ms (%.0f MB/s), plain write %.1f ms (%.0f MB/s)\n",
             gTransfer.size(), transfer * 1e3, mb / transfer, write * 1e3, mb / write);
-        double ratio = write / transfer;
-        std::printf("transfer / plain write throughput ratio: %.2f (goal > 0.8: %s)\n", ratio,
-                    ratio > 0.8 ? "met" : "NOT met");
+        double ratio = median(ratios);
+        std::printf(
+            "transfer / plain write throughput ratio (median of pairs): %.2f (goal > 0.8: %s)\n",
+            ratio, ratio > 0.8 ? "met" : "NOT met");
     }
     gSession = nullptr;
     return 0;

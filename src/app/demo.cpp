@@ -36,9 +36,19 @@ SdkError OnObjectEvent(SdkObjectEvent event, SdkBaseRef object, void* context) {
     return kSdkOk;
 }
 
+struct ProgressLine {
+    std::FILE* out;
+    int shown = -1;  // the last quarter printed
+};
+
+// Prints 0%, 25%, 50%, 75% and 100% as the transfer passes them.
 SdkError OnProgress(uint32_t percent, void* context, bool* outCancel) {
-    auto* out = static_cast<std::FILE*>(context);
-    std::fprintf(out, percent >= 100 ? " %u%%\n" : " %u%%", percent);
+    auto* line = static_cast<ProgressLine*>(context);
+    const int quarter = static_cast<int>(percent / 25);
+    if (quarter > line->shown) {
+        line->shown = quarter;
+        std::fprintf(line->out, quarter >= 4 ? " %u%%\n" : " %u%%", quarter * 25);
+    }
     *outCancel = false;
     return kSdkOk;
 }
@@ -53,7 +63,7 @@ std::string Text(SdkCameraRef camera, SdkPropertyId id) {
     if (SdkGetPropertyData(camera, id, 0, size, text) != kSdkOk)
         return "(not readable)";
     text[sizeof text - 1] = '\0';
-    return text;
+    return text[0] != '\0' ? std::string(text) : std::string("(empty)");
 }
 
 std::string Number(SdkCameraRef camera, SdkPropertyId id) {
@@ -203,17 +213,21 @@ class Demo {
             return Fail("The camera named its picture '" + name + "'; not saved.");
         const std::string path = os::ProgramDirectory() + name;
         std::fprintf(out_, "Transferring %s (%u bytes)...\n", name.c_str(), info.size);
+        ProgressLine progress{out_};
         SdkStreamRef stream = nullptr;
         e = SdkCreateFileStream(path.c_str(), kFileCreateAlways, kAccessReadWrite, &stream);
         if (e == kSdkOk)
-            e = SdkSetProgressCallback(stream, OnProgress, kProgressPeriodically, out_);
+            e = SdkSetProgressCallback(stream, OnProgress, kProgressPeriodically, &progress);
         if (e == kSdkOk)
             e = SdkDownload(item, info.size, stream);
         if (e == kSdkOk)
             e = SdkDownloadComplete(item);
         SdkRelease(stream);
-        if (e != kSdkOk)
+        if (e != kSdkOk) {
+            if (progress.shown < 4)
+                std::fprintf(out_, "\n");
             return Fail("Transferring the picture", e);
+        }
         std::fprintf(out_, "Picture saved: %s\n", path.c_str());
         return 0;
     }

@@ -1,6 +1,5 @@
 #include "camera/shooting_commands.h"
 
-#include "camera/command_result.h"
 #include "camera/control_lock.h"
 #include "camera/sdk/sdk.h"
 

@@ -7,6 +7,7 @@ namespace talbex::camera {
 Thread::~Thread() {
     // Derived parts are gone by now: the owner must have joined. This only keeps a
     // forgotten join from ending the program.
+    std::lock_guard lock(mutex_);
     if (thread_.joinable()) {
         if (thread_.get_id() == std::this_thread::get_id())
             thread_.detach();
@@ -16,27 +17,32 @@ Thread::~Thread() {
 }
 
 void Thread::start() {
+    std::lock_guard lock(mutex_);
     if (thread_.joinable())
         return;
     ended_.store(false);
     thread_ = std::thread([this] {
+        id_.store(std::this_thread::get_id());
         run();
         ended_.store(true);
     });
+    id_.store(thread_.get_id());
 }
 
 void Thread::join() {
-    if (!thread_.joinable())
-        return;
     // A thread cannot wait for itself; whoever destroys the owner joins it later.
     if (isCurrentThread())
         return;
     os::WaitWhilePumping([this] { return ended_.load(); });
-    thread_.join();
+    std::lock_guard lock(mutex_);
+    if (thread_.joinable()) {
+        thread_.join();
+        id_.store(std::thread::id{});
+    }
 }
 
 bool Thread::isCurrentThread() const {
-    return thread_.get_id() == std::this_thread::get_id();
+    return id_.load() == std::this_thread::get_id();
 }
 
 }  // namespace talbex::camera

@@ -2,10 +2,12 @@
 //
 // `join` keeps the calling thread's wait pump running (see platform/os/wait_pump.h), so
 // a window thread that waits here still serves work the ending thread hands it
-// synchronously (a live-view frame being drawn).
+// synchronously (a live-view frame being drawn). `start`, `join` and `isCurrentThread`
+// may be called from any thread, also at the same time.
 #pragma once
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 namespace talbex::camera {
@@ -24,12 +26,14 @@ class Thread {
     /// Waits until the started thread has ended, serving the caller's wait pump, then
     /// forgets it. Called on the thread itself it does nothing: the owner's destructor joins.
     void join();
-    /// True on the thread that `start` made.
+    /// True on the thread that `start` made, while it runs.
     bool isCurrentThread() const;
 
   private:
+    std::mutex mutex_;  // guards thread_
     std::thread thread_;
-    std::atomic<bool> ended_{false};
+    std::atomic<std::thread::id> id_{};
+    std::atomic<bool> ended_{true};
 };
 
 }  // namespace talbex::camera

@@ -73,9 +73,8 @@ class CStatDir : public CBrowseDir {
     bool VisitFile(const std::string& path) override;
     void VisitDirectory(const std::string& path, const std::string& parent) override;
 
-    /// Each search walks the tree from `dir`; an empty `dir` is first set to the program
-    /// folder (written back to the caller). The start folder counts as a folder.
-
+    // Each search walks the tree from `dir`; an empty `dir` is first set to the program
+    // folder (written back to the caller). The start folder counts as a folder.
     /// Newest file (last-write time) whose name contains "IMG_"; of equal times the first
     /// met wins. Fills newestTime, newestName and newestPath; true when one was found.
     bool FindNewestPicture(std::string& dir);

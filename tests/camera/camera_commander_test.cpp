@@ -1,5 +1,7 @@
 // The commander: every action name becomes the right command, camera events become
 // actions, and "closing" ends the worker cleanly whatever is going on.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -216,6 +218,16 @@ TEST_F(CameraCommanderTest, ClosingWithNothingQueuedClosesTheSessionAndEndsTheWo
     EXPECT_FALSE(commander->getProcessor().isRunning());
     EXPECT_EQ(sdk->Calls().back(), "CloseSession");
     fire("closing");  // a second close is harmless and closes nothing more
+    EXPECT_EQ(sdk->Calls("CloseSession").size(), 1u);
+}
+
+TEST_F(CameraCommanderTest, TwoWindowsClosingAtOnceBothReturnAndCloseOnce) {
+    commander->run();
+    ASSERT_TRUE(sdk->WaitForCall("GetPropertySize 0x2 param=0"));
+    std::thread other([&] { fire("closing"); });
+    fire("closing");
+    other.join();
+    EXPECT_FALSE(commander->getProcessor().isRunning());
     EXPECT_EQ(sdk->Calls("CloseSession").size(), 1u);
 }
 

@@ -91,6 +91,7 @@ TEST_F(EvfCommandsTest, FrameIsReadInOrderStoredAndHandedOverThenReleased) {
                "DownloadEvfImage evfimage", "GetEvfImagePropertyData 0x507 size=4",
                "GetEvfImagePropertyData 0x50B size=8", "GetEvfImagePropertyData 0x50A size=4096",
                "GetEvfImagePropertyData 0x541 size=16", "GetEvfImagePropertyData 0x540 size=8",
+               "GetPointer memorystream", "GetLength memorystream",
                "Release memorystream remaining=0", "Release evfimage remaining=0"}));
     EXPECT_EQ(events.Events(), (Lines{"EvfDataChanged zoom=5"}));
     EXPECT_EQ(seen, frame.jpeg);

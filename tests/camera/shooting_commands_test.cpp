@@ -1,5 +1,7 @@
 // Shutter commands report busy once and are never retried; transfers land in the staging
 // folder and always give back the item and the stream.
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>

@@ -1,6 +1,8 @@
 // Whole conversations with the built-in simulated camera, connected as a window does:
 // the session opens, values arrive, settings change, pictures land in the staging
 // folder, live view streams and ends, and the camera shuts down.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <atomic>

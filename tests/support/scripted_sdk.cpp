@@ -478,6 +478,18 @@ SdkError ScriptedSdk::SetProgressCallback(SdkObject& ref, SdkProgressCallback ca
     return SdkBackend::SetProgressCallback(ref, callback, option, context);
 }
 
+SdkError ScriptedSdk::GetPointer(SdkStream& stream, const void** outPointer) {
+    if (SdkError e = Call("GetPointer", "GetPointer " + NameOf(stream)))
+        return e;
+    return SdkBackend::GetPointer(stream, outPointer);
+}
+
+SdkError ScriptedSdk::GetLength(SdkStream& stream, uint64_t* outLength) {
+    if (SdkError e = Call("GetLength", "GetLength " + NameOf(stream)))
+        return e;
+    return SdkBackend::GetLength(stream, outLength);
+}
+
 SdkError ScriptedSdk::GetEvfImagePropertyData(SdkEvfImage& image, SdkPropertyId property,
                                               uint32_t size, void* outData) {
     if (SdkError e =

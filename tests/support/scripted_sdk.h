@@ -118,6 +118,8 @@ class ScriptedSdk : public SdkBackend, public std::enable_shared_from_this<Scrip
                                std::shared_ptr<SdkObject>* outImage) override;
     SdkError SetProgressCallback(SdkObject& ref, SdkProgressCallback callback,
                                  SdkProgressOption option, void* context) override;
+    SdkError GetPointer(SdkStream& stream, const void** outPointer) override;
+    SdkError GetLength(SdkStream& stream, uint64_t* outLength) override;
     SdkError GetEvfImagePropertyData(SdkEvfImage& image, SdkPropertyId property, uint32_t size,
                                      void* outData) override;
     void OnRelease(SdkObject& object, uint32_t remaining) override;

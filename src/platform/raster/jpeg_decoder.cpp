@@ -47,6 +47,11 @@ JpegDecoder::~JpegDecoder() {
 }
 
 bool JpegDecoder::Decode(const uint8_t* data, size_t size, Bitmap& out, std::string* error) {
+    return DecodeRows(data, size, out, nullptr, error);
+}
+
+bool JpegDecoder::DecodeRows(const uint8_t* data, size_t size, Bitmap& out, const RowFilter& wanted,
+                             std::string* error) {
     auto fail = [&](const char* reason) {
         if (error)
             *error = reason;
@@ -84,8 +89,22 @@ bool JpegDecoder::Decode(const uint8_t* data, size_t size, Bitmap& out, std::str
     for (int y = 0; y < height; ++y)
         state_->rows[static_cast<size_t>(y)] = out.Row(y);
     while (info.output_scanline < info.output_height) {
-        jpeg_read_scanlines(&info, state_->rows.data() + info.output_scanline,
-                            info.output_height - info.output_scanline);
+        const JDIMENSION row = info.output_scanline;
+        const bool take = !wanted || wanted(static_cast<int>(row), height);
+        // A run of rows with the same answer, read or skipped in one call.
+        JDIMENSION run = 1;
+        while (wanted && row + run < info.output_height &&
+               wanted(static_cast<int>(row + run), height) == take)
+            ++run;
+        if (take) {
+            jpeg_read_scanlines(&info, state_->rows.data() + row, run);
+        } else if (jpeg_skip_scanlines(&info, run) == 0) {
+            break;  // cannot happen with rows left; never loop forever
+        }
+    }
+    if (info.output_scanline < info.output_height) {
+        jpeg_abort_decompress(&info);
+        return fail("JPEG rows could not be read");
     }
     jpeg_finish_decompress(&info);
     return true;

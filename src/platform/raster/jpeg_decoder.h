@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +29,13 @@ class JpegDecoder {
     /// false with a reason in `error` (if given); `out` is then unspecified. Not for use
     /// from two threads at once.
     bool Decode(const uint8_t* data, size_t size, Bitmap& out, std::string* error = nullptr);
+
+    /// Answers whether row `row` of a picture `height` rows high is wanted.
+    using RowFilter = std::function<bool(int row, int height)>;
+    /// Decodes like Decode but skips the rows `wanted` turns down (their pixels in `out`
+    /// are left unspecified); the rows decoded are exactly those of a full decode.
+    bool DecodeRows(const uint8_t* data, size_t size, Bitmap& out, const RowFilter& wanted,
+                    std::string* error = nullptr);
 
   private:
     struct State;

@@ -50,4 +50,28 @@ void StretchBlit(const Bitmap& source, Bitmap& target, Rect rect) {
     }
 }
 
+bool DecodeJpegOnto(JpegDecoder& decoder, const uint8_t* data, size_t size, Bitmap& scratch,
+                    Bitmap& target, Rect rect, std::string* error) {
+    // Rows of the target that are drawn, and so the source rows they take.
+    const int64_t firstRow = std::max<int64_t>(0, -static_cast<int64_t>(rect.top));
+    const int64_t lastRow =
+        std::min<int64_t>(rect.height, static_cast<int64_t>(target.Height()) - rect.top) - 1;
+    thread_local std::vector<uint8_t> wanted;
+    int knownHeight = -1;
+    auto filter = [&](int row, int height) {
+        if (height != knownHeight) {
+            knownHeight = height;
+            wanted.assign(static_cast<size_t>(height), 0);
+            if (rect.width > 0 && rect.height > 0)
+                for (int64_t j = firstRow; j <= lastRow; ++j)
+                    wanted[static_cast<size_t>(j * height / rect.height)] = 1;
+        }
+        return wanted[static_cast<size_t>(row)] != 0;
+    };
+    if (!decoder.DecodeRows(data, size, scratch, filter, error))
+        return false;
+    StretchBlit(scratch, target, rect);
+    return true;
+}
+
 }  // namespace talbex::raster

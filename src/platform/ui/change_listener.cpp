@@ -36,11 +36,15 @@ const char* ToString(ChangeEvent::What what) {
             return "progress";
         case ChangeEvent::What::kAddress:
             return "address";
+        case ChangeEvent::What::kSurface:
+            return "picture";
     }
     return "?";
 }
 
 void PrintingChangeListener::OnChange(const ChangeEvent& event) {
+    if (event.what == ChangeEvent::What::kSurface)
+        return;
     std::lock_guard lock(mutex_);
     out_ << '[' << event.dialogTitle << ']';
     if (event.controlId != 0)

@@ -20,6 +20,7 @@ struct ChangeEvent {
         kSelection,     // value: index of the selected row, -1 for none
         kProgress,      // value: position 0..100
         kAddress,       // a web area was asked for this address
+        kSurface,       // a picture frame's pixels were redrawn; value: "WxH"
     };
     int dialogId = 0;         // template id of the dialog
     std::string dialogTitle;  // its caption when the change happened
@@ -42,7 +43,8 @@ ChangeListener* CurrentChangeListener();
 
 const char* ToString(ChangeEvent::What what);
 
-/// Prints one line per change: `[title] control 1001 text: Halfway`.
+/// Prints one line per change: `[title] control 1001 text: Halfway`. Redrawn pictures
+/// (live view, many a second) are not printed.
 class PrintingChangeListener final : public ChangeListener {
   public:
     explicit PrintingChangeListener(std::ostream& out) : out_(out) {}

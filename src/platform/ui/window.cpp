@@ -308,6 +308,16 @@ raster::Bitmap* Window::Surface() {
     return &s->surface;
 }
 
+void Window::SurfaceChanged() {
+    if (WindowState* s = state_.load())
+        Mutate(s, [&](WindowState& st, std::optional<ChangeEvent>& e) {
+            if (st.kind == ControlKind::kPicture && !st.isDialog)
+                e = Event(What::kSurface, std::to_string(st.surface.Width()) + "x" +
+                                              std::to_string(st.surface.Height()));
+            return 0;
+        });
+}
+
 void Window::Navigate(const std::string& address) {
     if (WindowState* s = state_.load())
         Mutate(s, [&](WindowState& st, std::optional<ChangeEvent>& e) {

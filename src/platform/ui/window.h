@@ -82,6 +82,8 @@ class Window {
     /// Picture frames: the pixel surface, as large as the control. Window thread only;
     /// nullptr for other kinds.
     raster::Bitmap* Surface();
+    /// Tells the backend that the surface was drawn on and must be shown again.
+    void SurfaceChanged();
 
     /// Web areas: shows the page at `address` (the headless backend only records it).
     void Navigate(const std::string& address);

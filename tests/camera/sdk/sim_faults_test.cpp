@@ -47,7 +47,7 @@ TEST_F(FaultTest, BusyAndFailuresAnswerTheGivenNumberOfTimes) {
 }
 
 TEST_F(FaultTest, FaultsFromTheSettingsAndOnOtherOperations) {
-    CameraSettings settings;
+    CameraSettings settings = SmallCamera();
     settings.faults = {{Operation::OpenSession, std::nullopt, 1, kSdkErrDeviceBusy},
                        {Operation::Download, std::nullopt, 1, kSdkErrFileIo},
                        {Operation::DownloadEvfImage, std::nullopt, 1, kSdkErrDeviceBusy}};
@@ -112,7 +112,7 @@ SdkError UnplugAtAThird(uint32_t percent, void* context, bool* cancel) {
 }
 
 TEST_F(FaultTest, UnplugInTheMiddleOfATransferFailsItPartWay) {
-    CameraSettings settings;
+    CameraSettings settings = SmallCamera();
     settings.transferMs = 100;
     Open({settings});
     SdkDirectoryItemRef item = TakePicture();
@@ -147,9 +147,9 @@ TEST_F(FaultTest, ShutdownSendsTheStateEventAndTheCameraIsGone) {
 }
 
 TEST_F(FaultTest, DelayedShutdownAndUnplugHappenWithoutAnyCall) {
-    CameraSettings first;
+    CameraSettings first = SmallCamera();
     first.shutdownAfterMs = 100;
-    CameraSettings second;
+    CameraSettings second = SmallCamera();
     second.unplugAfterMs = 50;
     Open({first, second});
     EXPECT_EQ(CameraCount(), 2);
@@ -165,9 +165,9 @@ TEST_F(FaultTest, DelayedShutdownAndUnplugHappenWithoutAnyCall) {
 }
 
 TEST_F(FaultTest, SeveralCamerasAreListedInOrderAndStandApart) {
-    CameraSettings a;
+    CameraSettings a = SmallCamera();
     a.model = "SimCam A";
-    CameraSettings b;
+    CameraSettings b = SmallCamera();
     b.model = "SimCam B";
     b.legacy = true;
     b.shutterCount.reset();

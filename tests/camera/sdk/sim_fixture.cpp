@@ -30,6 +30,13 @@ SdkError OnTestProgress(uint32_t percent, void* context, bool* cancel) {
 
 }  // namespace
 
+CameraSettings SmallCamera() {
+    CameraSettings settings;
+    settings.pictureSize = {320, 214};
+    settings.liveViewSize = {256, 170};
+    return settings;
+}
+
 // ---- EventLog -------------------------------------------------------------------------
 
 EventLog::~EventLog() {

@@ -57,14 +57,18 @@ class EventLog {
     std::vector<LoggedEvent> events_;
 };
 
+/// A camera with small pictures and frames, for tests where their size does not matter
+/// (drawing them is what takes time under the sanitizers).
+CameraSettings SmallCamera();
+
 class SimCameraTest : public ::testing::Test {
   protected:
     void TearDown() override;
 
     /// Installs these cameras and initialises the library.
-    void Install(std::vector<CameraSettings> cameras = {CameraSettings{}});
+    void Install(std::vector<CameraSettings> cameras = {SmallCamera()});
     /// Installs, then opens the first camera with a session and the event log registered.
-    void Open(std::vector<CameraSettings> cameras = {CameraSettings{}});
+    void Open(std::vector<CameraSettings> cameras = {SmallCamera()});
     SdkCameraRef CameraAt(int index);
 
     uint32_t ReadU32(SdkPropertyId id);

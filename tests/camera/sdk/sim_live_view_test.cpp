@@ -75,7 +75,7 @@ class LiveViewTest : public SimCameraTest {
 };
 
 TEST_F(LiveViewTest, FramesArriveOnlyWhileTheComputerIsTheOutput) {
-    Open();
+    Open({CameraSettings{}});  // the default frame size
     EXPECT_EQ(Download().result, kSdkErrObjectNotReady);
     StartLiveView();
     EXPECT_EQ(Download().result, kSdkErrObjectNotReady) << "the first frame takes a moment";
@@ -118,7 +118,7 @@ TEST_F(LiveViewTest, TheSceneMoves) {
 }
 
 TEST_F(LiveViewTest, ZoomMagnifiesWhereTheZoomPositionIs) {
-    CameraSettings settings;
+    CameraSettings settings = SmallCamera();
     settings.liveViewSize = {640, 424};
     Open({settings});
     StartLiveView();
@@ -149,7 +149,7 @@ TEST_F(LiveViewTest, ZoomMagnifiesWhereTheZoomPositionIs) {
 }
 
 TEST_F(LiveViewTest, LensDriveAndAutofocusMoveTheFocus) {
-    Open();
+    Open({CameraSettings{}});
     EXPECT_NE(SdkSendCommand(camera_, kCameraCommandDriveLensEvf, 0x8003), kSdkOk)
         << "the lens is driven in live view only";
     StartLiveView();

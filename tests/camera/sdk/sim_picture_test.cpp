@@ -24,7 +24,7 @@ void ExpectProgressFromZeroToHundred(const std::vector<uint32_t>& progress) {
 }
 
 TEST_P(PictureByteOrderTest, PictureIsAJpegWithTheSerialWhereTheReaderLooks) {
-    CameraSettings settings;
+    CameraSettings settings;  // full size
     settings.exifBigEndian = GetParam();
     Open({settings});
     SdkDirectoryItemRef item = TakePicture();
@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(ByteOrders, PictureByteOrderTest, ::testing::Values(fal
                          });
 
 TEST_F(PictureTest, MakerNoteSerialIsConfiguredApartFromTheProperty) {
-    CameraSettings settings;
+    CameraSettings settings = SmallCamera();
     settings.serial = "12AB5";  // not usable: the program reads the picture instead
     settings.makerNoteSerial = std::optional<uint32_t>(123456);
     Open({settings});
@@ -79,10 +79,11 @@ TEST_F(PictureTest, MakerNoteSerialIsConfiguredApartFromTheProperty) {
     EXPECT_EQ(exif.bodySerial, "0000123456");
 
     // A camera whose pictures carry no serial at all.
-    CameraSettings bare;
+    CameraSettings bare = SmallCamera();
     bare.makerNoteSerial = std::optional<uint32_t>();
     bare.exifBodySerial = std::optional<std::string>();
     sim_ = backend_->Attach(bare);
+    SdkCloseSession(camera_);
     SdkRelease(camera_);
     camera_ = CameraAt(1);
     ASSERT_EQ(SdkOpenSession(camera_), kSdkOk);
@@ -94,6 +95,20 @@ TEST_F(PictureTest, MakerNoteSerialIsConfiguredApartFromTheProperty) {
     EXPECT_TRUE(none.makerNoteIfd) << "the maker note is still there";
     EXPECT_FALSE(none.makerSerial);
     EXPECT_FALSE(none.bodySerial);
+
+    // A body serial of up to four bytes with its terminator sits in the value field.
+    CameraSettings shortSerial = SmallCamera();
+    shortSerial.exifBodySerial = std::optional<std::string>("12");
+    sim_ = backend_->Attach(shortSerial);
+    SdkCloseSession(camera_);
+    SdkRelease(camera_);
+    camera_ = CameraAt(2);
+    ASSERT_EQ(SdkOpenSession(camera_), kSdkOk);
+    events_.Register(camera_);
+    item = TakePicture();
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(WalkExif(Transfer(item, &progress)).bodySerial, "12");
+    SdkRelease(item);
 }
 
 TEST_F(PictureTest, NumberingAndShutterCountGoOn) {
@@ -189,7 +204,7 @@ TEST_F(PictureTest, BigPicturesArePaddedAndStillDecode) {
 }
 
 TEST_F(PictureTest, TransferTimeIsSpreadOverTheChunks) {
-    CameraSettings settings;
+    CameraSettings settings = SmallCamera();
     settings.transferMs = 300;
     Open({settings});
     SdkDirectoryItemRef item = TakePicture();

@@ -231,7 +231,7 @@ TEST_F(PropertiesTest, FaceDetectionCannotMagnify) {
 }
 
 TEST_F(PropertiesTest, OwnerTextsAreWrittenWithTheirTerminator) {
-    CameraSettings settings;
+    CameraSettings settings = SmallCamera();
     settings.artist.reset();
     Open({settings});
     ASSERT_EQ(SdkSetPropertyData(camera_, kPropOwnerName, 0, 4, "Ada"), kSdkOk);

@@ -52,9 +52,10 @@ TEST_F(SettingsTest, EveryKeyIsRead) {
         "serial = 12AB5\n"
         "owner = \"  spaced  \"\n"
         "artist = absent\n"
-        "copyright = \"absent\"\n"
+        "copyright = \"absent\"  # the word itself\n"
+        "current_folder = \"# 1 \"\n"
         "firmware = 2.0.1\n"
-        "current_folder = 101SIMCM\n"
+
         "shutter_count = absent\n"
         "battery_level = 42\n"
         "battery_quality = 0x2\n"
@@ -87,7 +88,7 @@ TEST_F(SettingsTest, EveryKeyIsRead) {
     EXPECT_FALSE(c.artist);
     EXPECT_EQ(c.copyright, "absent");
     EXPECT_EQ(c.firmware, "2.0.1");
-    EXPECT_EQ(c.currentFolder, "101SIMCM");
+    EXPECT_EQ(c.currentFolder, "# 1 ");
     EXPECT_FALSE(c.shutterCount);
     EXPECT_EQ(c.batteryLevel, 42u);
     EXPECT_EQ(c.batteryQuality, 2u);
@@ -128,6 +129,9 @@ TEST_F(SettingsTest, ErrorsNameTheFileAndTheLine) {
     EXPECT_EQ(ErrorOf("[cameras]\n"), "cams.ini:1: unknown section [cameras] (only [camera])");
     EXPECT_EQ(ErrorOf("[camera]\njust words\n"), "cams.ini:2: expected 'key = value'");
     EXPECT_EQ(ErrorOf("[camera]\nlegacy = absent\n"), "cams.ini:2: legacy cannot be absent");
+    EXPECT_EQ(ErrorOf("[camera]\nowner = \"Ada\n"), "cams.ini:2: missing closing quote");
+    EXPECT_EQ(ErrorOf("[camera]\nowner = \"Ada\" Lovelace\n"),
+              "cams.ini:2: text after the closing quote");
     // Bad values of the other kinds all name their line.
     const char* bad[] = {
         "clock = 2023-02-30 10:00:00", "clock = yesterday",     "mode_dial = 0x55",

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <utility>
 
+#include "platform/raster/jpeg_encoder.h"
 #include "platform/raster/painter.h"
 #include "platform/raster/stretch.h"
 
@@ -72,6 +74,38 @@ TEST(Stretch, EnlargesByRepeatingAndClipsToTheTarget) {
     StretchBlit(Bitmap(), untouched, Rect{0, 0, 2, 2});
     EXPECT_EQ(Lit(untouched).size(), 4u);
     EXPECT_EQ(untouched.At(0, 0), kWhite);
+}
+
+TEST(Stretch, DecodingOnlyTheRowsTakenGivesExactlyTheFullDecodeStretched) {
+    // A busy picture with chroma subsampling, so that neighbouring rows matter.
+    Bitmap picture(1024, 680);
+    for (int y = 0; y < 680; ++y)
+        for (int x = 0; x < 1024; ++x)
+            picture.Set(x, y,
+                        Rgb{static_cast<uint8_t>(x * 7 + y), static_cast<uint8_t>(x ^ y),
+                            static_cast<uint8_t>((x * y) >> 5)});
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(EncodeJpeg(picture, 85, jpeg));
+    Bitmap whole;
+    ASSERT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size(), whole));
+    JpegDecoder decoder;
+    Bitmap scratch;
+    for (Rect rect : {Rect{0, 0, 347, 221}, Rect{0, 0, 512, 340}, Rect{-30, -50, 400, 300},
+                      Rect{0, 0, 2048, 1360}}) {
+        Bitmap expected(347, 221);
+        Bitmap actual(347, 221);
+        StretchBlit(whole, expected, rect);
+        ASSERT_TRUE(DecodeJpegOnto(decoder, jpeg.data(), jpeg.size(), scratch, actual, rect));
+        for (int y = 0; y < 221; ++y)
+            ASSERT_EQ(std::memcmp(expected.Row(y), actual.Row(y), expected.Stride()), 0)
+                << "row " << y << " of " << rect.width << "x" << rect.height;
+    }
+    // Undecodable data draws nothing.
+    Bitmap untouched(4, 4, kWhite);
+    const uint8_t junk[] = {0xFF, 0xD8, 0xFF, 0x00};
+    EXPECT_FALSE(DecodeJpegOnto(decoder, junk, sizeof junk, scratch, untouched, Rect{0, 0, 4, 4}));
+    EXPECT_EQ(Lit(untouched).size(), 16u);
+    EXPECT_EQ(untouched.At(1, 1), kWhite);
 }
 
 TEST(Painter, ClosedOutlineCoversEachEdgeAndCornerExactly) {

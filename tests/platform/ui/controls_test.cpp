@@ -114,6 +114,8 @@ TEST(Controls, EveryVisibleChangeReachesTheListenerOnce) {
             dialog.Item(kEdit).SetWindowText("D:/Photos");
             dialog.Item(kList).AddString("1/125");
             dialog.Item(kProgress).SetPos(30);
+            dialog.Item(kPicture).SurfaceChanged();
+            dialog.Item(kButton).SurfaceChanged();  // not a picture: nothing
             dialog.EndDialog(5);
         };
         EXPECT_EQ(dialog.DoModal(), 5);
@@ -125,12 +127,13 @@ TEST(Controls, EveryVisibleChangeReachesTheListenerOnce) {
         EXPECT_EQ(e.dialogTitle, "测试");
         lines.push_back(std::to_string(e.controlId) + " " + ToString(e.what) + " " + e.value);
     }
-    EXPECT_EQ(lines,
-              (std::vector<std::string>{"0 opened 测试", "100 enabled 0", "300 text D:/Photos",
-                                        "201 rows 1/125", "400 progress 30", "0 closed 5"}));
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "0 opened 测试", "100 enabled 0", "300 text D:/Photos", "201 rows 1/125",
+                         "400 progress 30", "500 picture 347x221", "0 closed 5"}));
     std::ostringstream out;
     PrintingChangeListener printer(out);
     printer.OnChange(recorder.events[1]);
+    printer.OnChange(recorder.events[5]);  // redrawn pictures are not printed
     EXPECT_EQ(out.str(), "[测试] control 100 enabled: 0\n");
 }
 

@@ -138,9 +138,8 @@ std::string ExifDate(const SdkTime& t) {
 std::vector<uint8_t> BuildExifSegment(const ExifContent& c) {
     const Writer w(c.bigEndian);
 
+    // The maker note holds the serial number only.
     Ifd maker(w);
-    maker.Ascii(0x0006, "SimCam JPEG");
-    maker.Ascii(0x0007, "Firmware Version " + c.firmware);
     if (c.makerNoteSerial)
         maker.Long(0x000C, *c.makerNoteSerial);
 
@@ -156,6 +155,7 @@ std::vector<uint8_t> BuildExifSegment(const ExifContent& c) {
     Ifd main(w);
     main.Ascii(0x010F, c.make);
     main.Ascii(0x0110, c.model);
+    main.Ascii(0x0131, "Firmware " + c.firmware);
     main.Short(0x0112, 1);
     main.Ascii(0x0132, ExifDate(c.dateTime));
     main.Pointer(0x8769, kTypeLong, 1);

@@ -14,8 +14,8 @@
 namespace talbex::sim {
 
 /// The scene moves through this many frames per cycle, at this rate.
-inline constexpr int kEvfCycleFrames = 60;
-inline constexpr int kEvfFramesPerSecond = 30;
+inline constexpr int kEvfCycleFrames = 120;
+inline constexpr int kEvfFramesPerSecond = 60;
 /// Live-view coordinate system (the sensor) and the five-fold zoom rectangle in it.
 inline constexpr SdkSize kEvfCoordinateSystem{6000, 4000};
 inline constexpr int32_t kEvfZoomWidth = 1200;

@@ -169,13 +169,20 @@ class Parser {
             return Fail("expected 'key = value'");
         const std::string key(Trim(line.substr(0, eq)));
         std::string_view value = Trim(line.substr(eq + 1));
-        // A comment may follow a value after " #".
-        if (const size_t hash = value.find(" #"); hash != std::string_view::npos)
-            value = Trim(value.substr(0, hash));
+        // A value may be quoted (to keep spaces, '#' or the word absent as text); a
+        // comment may follow it after " #".
         bool quoted = false;
-        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-            value = value.substr(1, value.size() - 2);
+        if (!value.empty() && value.front() == '"') {
+            const size_t close = value.find('"', 1);
+            if (close == std::string_view::npos)
+                return Fail("missing closing quote");
+            const std::string_view rest = Trim(value.substr(close + 1));
+            if (!rest.empty() && rest.front() != '#')
+                return Fail("text after the closing quote");
+            value = value.substr(1, close - 1);
             quoted = true;
+        } else if (const size_t hash = value.find(" #"); hash != std::string_view::npos) {
+            value = Trim(value.substr(0, hash));
         }
         if (cameras_.empty())
             return Fail("'" + key + "' outside a [camera] section");

@@ -1,5 +1,6 @@
 // The simulator settings file (TALBEX_CAMERA=sim:PATH): "key = value" lines, one
-// "[camera]" section per attached camera, '#' or ';' starting a comment line.
+// "[camera]" section per attached camera, '#' or ';' starting a comment line. A value may
+// be followed by " # comment"; quoting it ("...") keeps spaces, '#' and the word absent.
 //
 //   [camera]
 //   model = SimCam S1

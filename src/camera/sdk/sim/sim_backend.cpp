@@ -12,11 +12,21 @@ class CameraList : public SdkObject {
     std::vector<std::shared_ptr<SimCamera::Ref>> cameras;
 };
 
-SimCamera::Ref* AsCamera(SdkObject& object) {
-    return dynamic_cast<SimCamera::Ref*>(&object);
+// Calls `call` with the object as a camera reference; other kinds of object are refused.
+template <typename Call>
+SdkError WithCamera(SdkObject& object, Call call) {
+    auto* ref = dynamic_cast<SimCamera::Ref*>(&object);
+    return ref != nullptr ? call(*ref) : kSdkErrInvalidHandle;
 }
-SimCamera::Item* AsItem(SdkObject& object) {
-    return dynamic_cast<SimCamera::Item*>(&object);
+
+// A picture's item answers for the camera that took it; a camera that is gone fails it.
+template <typename Call>
+SdkError WithItem(SdkObject& object, Call call) {
+    auto* item = dynamic_cast<SimCamera::Item*>(&object);
+    if (item == nullptr)
+        return kSdkErrInvalidHandle;
+    auto camera = item->camera.lock();
+    return camera ? call(*camera, *item) : kSdkErrCommDisconnected;
 }
 
 }  // namespace
@@ -117,108 +127,111 @@ SdkError SimBackend::GetChildAtIndex(SdkObject& list, int32_t index,
     return kSdkOk;
 }
 
-#define TALBEX_WITH_CAMERA(object, call)        \
-    do {                                        \
-        SimCamera::Ref* ref = AsCamera(object); \
-        if (ref == nullptr)                     \
-            return kSdkErrInvalidHandle;        \
-        return ref->camera->call;               \
-    } while (0)
-
 SdkError SimBackend::GetDeviceInfo(SdkObject& camera, SdkDeviceInfo* outInfo) {
-    TALBEX_WITH_CAMERA(camera, GetDeviceInfo(*ref, outInfo));
+    return WithCamera(camera,
+                      [&](SimCamera::Ref& ref) { return ref.camera->GetDeviceInfo(ref, outInfo); });
 }
 
 SdkError SimBackend::OpenSession(SdkObject& camera) {
-    TALBEX_WITH_CAMERA(camera, OpenSession(*ref));
+    return WithCamera(camera, [&](SimCamera::Ref& ref) { return ref.camera->OpenSession(ref); });
 }
 
 SdkError SimBackend::CloseSession(SdkObject& camera) {
-    TALBEX_WITH_CAMERA(camera, CloseSession(*ref));
+    return WithCamera(camera, [&](SimCamera::Ref& ref) { return ref.camera->CloseSession(ref); });
 }
 
 SdkError SimBackend::GetPropertySize(SdkObject& object, SdkPropertyId property, int32_t param,
                                      SdkDataType* outType, uint32_t* outSize) {
-    TALBEX_WITH_CAMERA(object, GetPropertySize(*ref, property, param, outType, outSize));
+    return WithCamera(object, [&](SimCamera::Ref& ref) {
+        return ref.camera->GetPropertySize(ref, property, param, outType, outSize);
+    });
 }
 
 SdkError SimBackend::GetPropertyData(SdkObject& object, SdkPropertyId property, int32_t param,
                                      uint32_t size, void* outData) {
-    TALBEX_WITH_CAMERA(object, GetPropertyData(*ref, property, param, size, outData));
+    return WithCamera(object, [&](SimCamera::Ref& ref) {
+        return ref.camera->GetPropertyData(ref, property, param, size, outData);
+    });
 }
 
 SdkError SimBackend::SetPropertyData(SdkObject& object, SdkPropertyId property, int32_t param,
                                      uint32_t size, const void* data) {
-    TALBEX_WITH_CAMERA(object, SetPropertyData(*ref, property, param, size, data));
+    return WithCamera(object, [&](SimCamera::Ref& ref) {
+        return ref.camera->SetPropertyData(ref, property, param, size, data);
+    });
 }
 
 SdkError SimBackend::GetPropertyDesc(SdkObject& object, SdkPropertyId property,
                                      SdkPropertyDesc* outDesc) {
-    TALBEX_WITH_CAMERA(object, GetPropertyDesc(*ref, property, outDesc));
+    return WithCamera(object, [&](SimCamera::Ref& ref) {
+        return ref.camera->GetPropertyDesc(ref, property, outDesc);
+    });
 }
 
 SdkError SimBackend::SendCommand(SdkObject& camera, SdkCameraCommand command, int32_t param) {
-    TALBEX_WITH_CAMERA(camera, SendCommand(*ref, command, param));
+    return WithCamera(
+        camera, [&](SimCamera::Ref& ref) { return ref.camera->SendCommand(ref, command, param); });
 }
 
 SdkError SimBackend::SendStatusCommand(SdkObject& camera, SdkStatusCommand command, int32_t param) {
-    TALBEX_WITH_CAMERA(camera, SendStatusCommand(*ref, command, param));
+    return WithCamera(camera, [&](SimCamera::Ref& ref) {
+        return ref.camera->SendStatusCommand(ref, command, param);
+    });
 }
 
 SdkError SimBackend::SetCapacity(SdkObject& camera, SdkCapacity capacity) {
-    TALBEX_WITH_CAMERA(camera, SetCapacity(*ref, capacity));
+    return WithCamera(camera,
+                      [&](SimCamera::Ref& ref) { return ref.camera->SetCapacity(ref, capacity); });
 }
 
 SdkError SimBackend::DownloadEvfImage(SdkObject& camera, SdkEvfImage& image) {
-    TALBEX_WITH_CAMERA(camera, DownloadEvfImage(*ref, image));
+    return WithCamera(
+        camera, [&](SimCamera::Ref& ref) { return ref.camera->DownloadEvfImage(ref, image); });
 }
 
 SdkError SimBackend::SetPropertyEventHandler(SdkObject& camera, SdkPropertyEvent event,
                                              SdkPropertyEventHandler handler, void* context) {
-    TALBEX_WITH_CAMERA(camera, SetPropertyEventHandler(*ref, event, handler, context));
+    return WithCamera(camera, [&](SimCamera::Ref& ref) {
+        return ref.camera->SetPropertyEventHandler(ref, event, handler, context);
+    });
 }
 
 SdkError SimBackend::SetObjectEventHandler(SdkObject& camera, SdkObjectEvent event,
                                            SdkObjectEventHandler handler, void* context) {
-    TALBEX_WITH_CAMERA(camera, SetObjectEventHandler(*ref, event, handler, context));
+    return WithCamera(camera, [&](SimCamera::Ref& ref) {
+        return ref.camera->SetObjectEventHandler(ref, event, handler, context);
+    });
 }
 
 SdkError SimBackend::SetCameraStateEventHandler(SdkObject& camera, SdkStateEvent event,
                                                 SdkStateEventHandler handler, void* context) {
-    TALBEX_WITH_CAMERA(camera, SetCameraStateEventHandler(*ref, event, handler, context));
+    return WithCamera(camera, [&](SimCamera::Ref& ref) {
+        return ref.camera->SetCameraStateEventHandler(ref, event, handler, context);
+    });
 }
 
 SdkError SimBackend::GetShutterCount(SdkObject& camera, uint32_t* outCount) {
-    TALBEX_WITH_CAMERA(camera, GetShutterCount(*ref, outCount));
+    return WithCamera(
+        camera, [&](SimCamera::Ref& ref) { return ref.camera->GetShutterCount(ref, outCount); });
 }
 
-#undef TALBEX_WITH_CAMERA
-
-// A picture's item answers for the camera that took it; a camera that is gone fails it.
-#define TALBEX_WITH_ITEM(object, call)          \
-    do {                                        \
-        SimCamera::Item* item = AsItem(object); \
-        if (item == nullptr)                    \
-            return kSdkErrInvalidHandle;        \
-        auto camera = item->camera.lock();      \
-        if (!camera)                            \
-            return kSdkErrCommDisconnected;     \
-        return camera->call;                    \
-    } while (0)
-
 SdkError SimBackend::GetDirectoryItemInfo(SdkObject& object, SdkDirectoryItemInfo* outInfo) {
-    TALBEX_WITH_ITEM(object, GetDirectoryItemInfo(*item, outInfo));
+    return WithItem(object, [&](SimCamera& camera, SimCamera::Item& item) {
+        return camera.GetDirectoryItemInfo(item, outInfo);
+    });
 }
 
 SdkError SimBackend::Download(SdkObject& object, uint64_t size, SdkStream& stream) {
-    TALBEX_WITH_ITEM(object, Download(*item, size, stream));
+    return WithItem(object, [&](SimCamera& camera, SimCamera::Item& item) {
+        return camera.Download(item, size, stream);
+    });
 }
 
 SdkError SimBackend::DownloadComplete(SdkObject& object) {
-    TALBEX_WITH_ITEM(object, DownloadComplete(*item));
+    return WithItem(object, [&](SimCamera& camera, SimCamera::Item& item) {
+        return camera.DownloadComplete(item);
+    });
 }
-
-#undef TALBEX_WITH_ITEM
 
 std::shared_ptr<SimBackend> InstallSimulatedCameras(std::vector<CameraSettings> cameras) {
     auto backend = std::make_shared<SimBackend>(std::move(cameras));

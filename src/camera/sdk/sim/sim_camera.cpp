@@ -20,11 +20,7 @@ constexpr uint32_t kPictureFormatJpeg = 0x3801;
 constexpr uint32_t kEvfBitComputer = kEvfOutputDeviceComputer;
 constexpr uint32_t kShutterButtonCompletelyNonAf = 2;
 
-// Text properties; the three the owner may edit are writable.
-constexpr SdkPropertyId kTextIds[] = {kPropProductName,   kPropOwnerName,  kPropFirmwareVersion,
-                                      kPropCurrentFolder, kPropBodySerial, kPropLensName,
-                                      kPropArtist,        kPropCopyright};
-
+// Of the text properties, only the three the owner may edit are writable.
 bool IsWritableText(SdkPropertyId id) {
     return id == kPropOwnerName || id == kPropArtist || id == kPropCopyright;
 }
@@ -870,7 +866,7 @@ SdkError SimCamera::Download(const Item& item, uint64_t size, SdkStream& stream)
     const std::vector<uint8_t>& bytes = *item.bytes;
     if (size != bytes.size())
         return kSdkErrInvalidLength;
-    const uint64_t chunk = std::clamp<uint64_t>(size / 50, 16 * 1024, 1024 * 1024);
+    const uint64_t chunk = std::clamp<uint64_t>(size / 50, 1024, 1024 * 1024);
     const auto started = Clock::now();
     if (stream.ReportProgress(0))
         return kSdkErrInternal;  // cancelled by the receiver

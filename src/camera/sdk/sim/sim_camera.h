@@ -47,7 +47,8 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     void Unplug();
     /// Attached again (as a new device: old references stay dead, handlers are dropped).
     void PlugIn();
-    /// Switched off: state event 0x301 goes out, then the camera is gone as if unplugged.
+    /// Switched off: state event 0x301 goes to an open session, then the camera is gone
+    /// as if unplugged.
     void ShutDown();
     void UnplugAfter(std::chrono::milliseconds delay);
     void ShutDownAfter(std::chrono::milliseconds delay);
@@ -99,7 +100,7 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
         std::shared_ptr<SimCamera> camera;
         uint64_t generation;
     };
-    /// A picture waiting in the camera for the host.
+    /// A picture waiting in the camera for the host. Not changed after it is announced.
     struct Item : SdkObject {
         std::weak_ptr<SimCamera> camera;
         uint64_t generation = 0;
@@ -175,11 +176,14 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     void PostObjectEventLocked(SdkObjectEvent event, std::shared_ptr<Item> item);
     double EvfPhaseLocked() const;
 
+    // Fixed at construction; read by any thread without the lock.
     const CameraSettings settings_;
     const int index_;
     const std::shared_ptr<EventDispatcher> dispatcher_;
-    EvfFrameCache frames_;
+    EvfFrameCache frames_;  // has its own lock: frames are drawn without holding mutex_
 
+    // Everything below is guarded by mutex_, which is never held while a handler runs,
+    // while a picture is drawn or while a transfer writes or waits.
     std::mutex mutex_;
     bool attached_ = true;
     uint64_t generation_ = 1;

@@ -1,0 +1,151 @@
+// Drawing one live-view frame (decode, stretch onto the remote-control window's picture,
+// overlay) against decoding the same JPEG alone. Prints the ratio; the goal is at most 1.3.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "camera/evf_data_set.h"
+#include "camera/sdk/sdk.h"
+#include "camera/sdk/sdk_backend.h"
+#include "camera/sdk/sim/sim_backend.h"
+#include "controls/evf_picture_box.h"
+#include "platform/raster/jpeg_decoder.h"
+#include "platform/ui/dialog.h"
+#include "resources/dialog_templates.h"
+
+namespace {
+
+using namespace talbex;
+
+// One 1024 x 680 live-view frame from the simulated camera.
+std::vector<uint8_t> CameraFrame() {
+    auto backend = sim::InstallSimulatedCameras({sim::CameraSettings{}});
+    std::vector<uint8_t> jpeg;
+    if (SdkInitialize() != kSdkOk)
+        return jpeg;
+    SdkCameraListRef list = nullptr;
+    SdkCameraRef camera = nullptr;
+    SdkGetCameraList(&list);
+    SdkGetChildAtIndex(list, 0, &camera);
+    SdkRelease(list);
+    SdkOpenSession(camera);
+    uint32_t device = kEvfOutputDeviceComputer;
+    SdkSetPropertyData(camera, kPropEvfOutputDevice, 0, sizeof device, &device);
+    for (int attempt = 0; attempt < 200 && jpeg.empty(); ++attempt) {
+        SdkStreamRef stream = nullptr;
+        SdkEvfImageRef image = nullptr;
+        SdkCreateMemoryStream(0, &stream);
+        SdkCreateEvfImageRef(stream, &image);
+        if (SdkDownloadEvfImage(camera, image) == kSdkOk) {
+            const void* bytes = nullptr;
+            uint64_t length = 0;
+            SdkGetPointer(stream, &bytes);
+            SdkGetLength(stream, &length);
+            const auto* p = static_cast<const uint8_t*>(bytes);
+            jpeg.assign(p, p + length);
+        }
+        SdkRelease(image);
+        SdkRelease(stream);
+        if (jpeg.empty())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    SdkCloseSession(camera);
+    SdkRelease(camera);
+    SdkTerminate();
+    return jpeg;
+}
+
+const std::vector<uint8_t>& Frame() {
+    static const std::vector<uint8_t> frame = CameraFrame();
+    return frame;
+}
+
+void BM_DecodeAlone(benchmark::State& state) {
+    const auto& jpeg = Frame();
+    raster::JpegDecoder decoder;
+    raster::Bitmap out;
+    for (auto _ : state) {
+        decoder.Decode(jpeg.data(), jpeg.size(), out);
+        benchmark::DoNotOptimize(out.Row(0));
+    }
+    state.counters["width"] = out.Width();
+    state.counters["height"] = out.Height();
+}
+BENCHMARK(BM_DecodeAlone)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+void BM_DrawFrame(benchmark::State& state) {
+    const auto& jpeg = Frame();
+    SdkUseBackend(MakeNoCameraBackend());
+    SdkInitialize();
+    auto stream = MakeMemoryStream(jpeg.size());
+    stream->Write(jpeg.data(), jpeg.size());
+    SdkStreamRef ref = SdkRegisterObject(stream);
+    // The remote-control window's picture frame, with nine focus frames and the zoom
+    // rectangle drawn over every frame.
+    ui::Dialog window(resources::RemoteControlDialog());
+    controls::CEVFPictureBox picture;
+    window.AttachControl(1022, picture);
+    camera::EvfDataSet data{};
+    data.stream = ref;
+    data.zoom = 1;
+    data.zoomRect = {2400, 1600, 1200, 800};
+    data.coordinateSystem = {6000, 4000};
+    for (auto _ : state) {
+        picture.DrawFrame(data);
+        benchmark::DoNotOptimize(picture.Surface()->Row(0));
+    }
+    state.counters["width"] = picture.ClientWidth();
+    state.counters["height"] = picture.ClientHeight();
+    SdkRelease(ref);
+    SdkTerminate();
+    SdkUseBackend(nullptr);
+}
+BENCHMARK(BM_DrawFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Keeps each benchmark's time per iteration so the ratio can be printed after the run.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.iterations > 0) {
+                seconds[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
+                cpuSeconds[run.benchmark_name()] = run.cpu_accumulated_time / run.iterations;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> seconds;
+    std::map<std::string, double> cpuSeconds;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (Frame().empty()) {
+        std::fprintf(stderr, "no live-view frame from the simulated camera\n");
+        return 1;
+    }
+    std::printf("live-view frame: %zu bytes\n", Frame().size());
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const std::string decodeName = "BM_DecodeAlone/min_time:2.000";
+    const std::string drawName = "BM_DrawFrame/min_time:2.000";
+    const double decode = reporter.seconds[decodeName];
+    const double draw = reporter.seconds[drawName];
+    const double decodeCpu = reporter.cpuSeconds[decodeName];
+    const double drawCpu = reporter.cpuSeconds[drawName];
+    if (decode > 0 && draw > 0 && decodeCpu > 0 && drawCpu > 0) {
+        // On a loaded machine the processor time is the steadier of the two.
+        std::printf(
+            "DrawFrame / decode alone = %.3f by wall time (%.3f ms vs %.3f ms), "
+            "%.3f by processor time (%.3f ms vs %.3f ms); goal <= 1.3\n",
+            draw / decode, draw * 1e3, decode * 1e3, drawCpu / decodeCpu, drawCpu * 1e3,
+            decodeCpu * 1e3);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

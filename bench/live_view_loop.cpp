@@ -1,0 +1,147 @@
+// The whole live-view loop, headless: simulated camera → download command →
+// "EvfDataChanged" → hand-over to the window thread → draw → next request. Counts the
+// frames drawn over 10 seconds and watches the memory meanwhile. Goal: at least 60
+// frames per second, and no growth of memory over the run.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "camera/camera_commander.h"
+#include "camera/camera_model.h"
+#include "camera/sdk/sdk.h"
+#include "camera/sdk/sim/sim_backend.h"
+#include "controls/evf_picture_box.h"
+#include "platform/ui/change_listener.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/user_input.h"
+#include "resources/dialog_templates.h"
+
+namespace {
+
+using namespace talbex;
+using namespace std::chrono_literals;
+
+long ResidentKilobytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+class FrameCounter : public ui::ChangeListener {
+  public:
+    void OnChange(const ui::ChangeEvent& e) override {
+        if (e.what == ui::ChangeEvent::What::kSurface)
+            ++frames;
+    }
+    std::atomic<long> frames{0};
+};
+
+// The remote-control window reduced to its live view: the picture, and a close that ends
+// the camera session while frames may still be on their way.
+class LiveViewWindow : public ui::Dialog, public camera::ActionSource {
+  public:
+    explicit LiveViewWindow(camera::CameraCommander& commander)
+        : ui::Dialog(resources::RemoteControlDialog()), commander_(commander) {
+        AttachControl(1022, picture);
+    }
+    controls::CEVFPictureBox picture;
+
+  protected:
+    bool OnInitDialog() override {
+        addActionListener(&commander_);
+        picture.setActionCommand("downloadEVF");
+        picture.addActionListener(&commander_);
+        return true;
+    }
+    const ui::MessageMap* GetMessageMap() const override {
+        static const ui::MessageMap map =
+            ui::MessageMapBuilder<LiveViewWindow>().OnClose(&LiveViewWindow::OnClose).Build();
+        return &map;
+    }
+
+  private:
+    void OnClose() {
+        fireActionEvent("closing", nullptr);
+        EndDialog(ui::kIdCancel);
+    }
+    camera::CameraCommander& commander_;
+};
+
+void BM_LiveViewLoop(benchmark::State& state) {
+    for (auto _ : state) {
+        auto backend = sim::InstallSimulatedCameras({sim::CameraSettings{}});
+        if (SdkInitialize() != kSdkOk) {
+            state.SkipWithError("the simulated camera did not start");
+            return;
+        }
+        SdkCameraListRef list = nullptr;
+        SdkCameraRef camera = nullptr;
+        SdkDeviceInfo info{};
+        SdkGetCameraList(&list);
+        SdkGetChildAtIndex(list, 0, &camera);
+        SdkGetDeviceInfo(camera, &info);
+        SdkRelease(list);
+        auto model = camera::createCameraModel(camera, info);
+        auto commander = std::make_unique<camera::CameraCommander>();
+        commander->setModel(model.get());
+        auto window = std::make_unique<LiveViewWindow>(*commander);
+        model->addObserver(&window->picture);
+        commander->registerEventHandlers(camera);
+        FrameCounter counter;
+        ui::SetChangeListener(&counter);
+
+        std::thread windowThread([&] { window->DoModal(); });
+        while (!window->IsRunning())
+            std::this_thread::sleep_for(1ms);
+        commander->run();
+        camera::fireActionEvent(commander.get(), "startEVF", nullptr);
+        // Warm up: the first frames, and a full cycle of the camera's scene.
+        while (counter.frames < 1)
+            std::this_thread::sleep_for(1ms);
+        std::this_thread::sleep_for(2s);
+
+        const long rssStart = ResidentKilobytes();
+        const long framesStart = counter.frames;
+        const auto start = std::chrono::steady_clock::now();
+        long rssPeak = rssStart;
+        for (int second = 0; second < 10; ++second) {
+            std::this_thread::sleep_for(1s);
+            rssPeak = std::max(rssPeak, ResidentKilobytes());
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const long frames = counter.frames - framesStart;
+        const long rssEnd = ResidentKilobytes();
+
+        ui::user::CloseWindow(*window);
+        windowThread.join();
+        ui::SetChangeListener(nullptr);
+        window.reset();
+        SdkRelease(camera);
+        SdkTerminate();
+        SdkUseBackend(nullptr);
+
+        const double fps = frames / seconds;
+        state.counters["frames_per_s"] = fps;
+        state.counters["rss_start_kB"] = static_cast<double>(rssStart);
+        state.counters["rss_end_kB"] = static_cast<double>(rssEnd);
+        state.counters["rss_growth_kB"] = static_cast<double>(rssEnd - rssStart);
+        std::printf(
+            "live-view loop: %ld frames in %.2f s = %.1f frames/s (goal >= 60); "
+            "resident memory %ld kB -> %ld kB (peak %ld kB, growth %+ld kB)\n",
+            frames, seconds, fps, rssStart, rssEnd, rssPeak, rssEnd - rssStart);
+    }
+}
+BENCHMARK(BM_LiveViewLoop)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

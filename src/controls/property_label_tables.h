@@ -1,0 +1,30 @@
+// The code→label tables of the property lists: what each camera code is called on
+// screen. Labels are shown exactly as written here.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace talbex::controls {
+
+struct PropertyLabel {
+    uint32_t code;
+    const char* label;
+};
+
+struct BilingualLabel {
+    uint32_t code;
+    const char* english;  // language code 3
+    const char* chinese;  // any other language code
+};
+
+std::span<const BilingualLabel> AeModeLabels();               // 0x436, 25 entries
+std::span<const BilingualLabel> EvfAfModeLabels();            // 0x50E, 4 entries
+std::span<const PropertyLabel> MeteringModeLabels();          // 0x403, 4
+std::span<const PropertyLabel> ExposureCompensationLabels();  // 0x407, 25
+std::span<const PropertyLabel> IsoSpeedLabels();              // 0x402, 34
+std::span<const PropertyLabel> AvLabels();                    // 0x405, 54
+std::span<const PropertyLabel> TvLabels();                    // 0x406, 74
+std::span<const PropertyLabel> ImageQualityLabels();          // 0x100, 81
+
+}  // namespace talbex::controls
