@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/talbex_process.h"
 #include "platform/os/single_instance.h"
 
 namespace talbex {
@@ -16,22 +17,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using apptest::Outcome;
 
-class HeadlessRun : public ::testing::Test {
+class HeadlessRun : public apptest::TalbexProcessTest {
   protected:
     void SetUp() override {
-        program_ = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src/talbex";
-        ASSERT_TRUE(fs::exists(program_)) << program_;
-        char pattern[] = "/tmp/talbex-headless-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
+        TalbexProcessTest::SetUp();
         home_ = dir_ + "/home/";
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     std::string Write(const std::string& name, const std::string& text) {
         const std::string path = dir_ + "/" + name;
@@ -40,33 +33,17 @@ class HeadlessRun : public ::testing::Test {
     }
 
     Outcome Talbex(const std::vector<std::string>& args, const std::string& camera = "") {
-        std::string command =
+        std::string environment =
             "env -u TALBEX_CAMERA TALBEX_HOME='" + home_ + "' TALBEX_VENDOR_HOST= LC_ALL=C";
         if (!camera.empty())
-            command += " TALBEX_CAMERA='" + camera + "'";
-        command += " '" + program_.string() + "'";
-        for (const std::string& a : args)
-            command += " '" + a + "'";
-        command += " >'" + dir_ + "/out' 2>'" + dir_ + "/err'";
-        Outcome run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = Slurp(dir_ + "/out");
-        run.err = Slurp(dir_ + "/err");
-        return run;
+            environment += " TALBEX_CAMERA='" + camera + "'";
+        return RunTalbex(args, environment);
     }
 
-    static std::string Slurp(const std::string& path) {
-        std::ostringstream text;
-        text << std::ifstream(path).rdbuf();
-        return text.str();
-    }
     static bool Has(const std::string& text, const std::string& part) {
         return text.find(part) != std::string::npos;
     }
 
-    fs::path program_;
-    std::string dir_;
     std::string home_;
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/talbex_process.h"
 #include "controls/exif/picture_builder.h"
 
 namespace talbex {
@@ -27,23 +28,10 @@ std::vector<uint8_t> PictureWithText(const std::string& text) {
     return Jpeg(t.bytes);
 }
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using apptest::Outcome;
 
-class SerialCommand : public ::testing::Test {
+class SerialCommand : public apptest::TalbexProcessTest {
   protected:
-    void SetUp() override {
-        // Test programs live in <build>/tests/, the program in <build>/src/.
-        program_ = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src/talbex";
-        ASSERT_TRUE(fs::exists(program_)) << program_;
-        char pattern[] = "/tmp/talbex-serial-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
         const std::string path = dir_ + "/" + name;
         std::ofstream(path, std::ios::binary)
@@ -51,27 +39,7 @@ class SerialCommand : public ::testing::Test {
         return path;
     }
 
-    Outcome Talbex(const std::vector<std::string>& args) {
-        std::string command = "'" + program_.string() + "'";
-        for (const std::string& a : args)
-            command += " '" + a + "'";
-        command += " >'" + dir_ + "/out' 2>'" + dir_ + "/err'";
-        Outcome run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = Slurp(dir_ + "/out");
-        run.err = Slurp(dir_ + "/err");
-        return run;
-    }
-
-    static std::string Slurp(const std::string& path) {
-        std::ostringstream text;
-        text << std::ifstream(path).rdbuf();
-        return text.str();
-    }
-
-    fs::path program_;
-    std::string dir_;
+    Outcome Talbex(const std::vector<std::string>& args) { return RunTalbex(args); }
 };
 
 TEST_F(SerialCommand, OneLinePerFileInOrderAndStatusOneWhenAnyFailed) {

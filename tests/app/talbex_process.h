@@ -1,0 +1,60 @@
+// Runs the built talbex program as a user would, in a folder of its own, and collects
+// its exit status and both outputs.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace talbex::apptest {
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+};
+
+class TalbexProcessTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        // Test programs live in <build>/tests/, the program in <build>/src/.
+        program_ = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
+                   "src/talbex";
+        ASSERT_TRUE(std::filesystem::exists(program_)) << program_;
+        char pattern[] = "/tmp/talbex-process-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir_); }
+
+    /// Runs talbex with `args`, each quoted; `environment` (e.g. "env X=1") goes first.
+    Outcome RunTalbex(const std::vector<std::string>& args, const std::string& environment = "") {
+        std::string command = environment;
+        command += " '" + program_.string() + "'";
+        for (const std::string& a : args)
+            command += " '" + a + "'";
+        command += " >'" + dir_ + "/out' 2>'" + dir_ + "/err'";
+        Outcome run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = Slurp(dir_ + "/out");
+        run.err = Slurp(dir_ + "/err");
+        return run;
+    }
+
+    static std::string Slurp(const std::string& path) {
+        std::ostringstream text;
+        text << std::ifstream(path).rdbuf();
+        return text.str();
+    }
+
+    std::filesystem::path program_;
+    std::string dir_;
+};
+
+}  // namespace talbex::apptest
