@@ -35,6 +35,19 @@ class Command {
             notifyError(result);
     }
 
+    /// The ending of the commands that retry a busy camera: success finishes, `busy`
+    /// sends "DeviceBusy" and asks to run again, any other failure sends "error" and finishes.
+    bool finishRetryingBusy(SdkError result, bool busy) {
+        if (result == kSdkOk)
+            return true;
+        if (busy) {
+            notify("DeviceBusy");
+            return false;
+        }
+        notifyError(result);
+        return true;
+    }
+
   private:
     CameraModel* model_;  // not owned
 };

@@ -33,14 +33,7 @@ bool StartEvfCommand::execute() {
     if (result == kSdkOk)
         result = writeUInt32(camera(), kPropEvfOutputDevice,
                              model.getEvfOutputDevice() | kEvfOutputDeviceComputer);
-    if (result == kSdkOk)
-        return true;
-    if (isBusyExactly(result)) {
-        notify("DeviceBusy");
-        return false;
-    }
-    notifyError(result);
-    return true;
+    return finishRetryingBusy(result, isBusyExactly(result));
 }
 
 bool EndEvfCommand::execute() {
@@ -98,16 +91,9 @@ bool DownloadEvfCommand::execute() {
         SdkRelease(stream);
     if (image != nullptr)
         SdkRelease(image);
-    if (result == kSdkOk)
-        return true;
     if (result == kSdkErrObjectNotReady)
         return false;
-    if (isBusyExactly(result)) {
-        notify("DeviceBusy");
-        return false;
-    }
-    notifyError(result);
-    return true;
+    return finishRetryingBusy(result, isBusyExactly(result));
 }
 
 bool DriveLensCommand::execute() {

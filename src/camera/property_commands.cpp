@@ -78,14 +78,7 @@ SdkError GetPropertyCommand::readProperty(SdkPropertyId id) {
 
 bool GetPropertyCommand::execute() {
     SdkError result = withControlLock(*getModel(), [this] { return readProperty(id_); });
-    if (result == kSdkOk)
-        return true;
-    if (isBusyLow16(result)) {
-        notify("DeviceBusy");
-        return false;
-    }
-    notifyError(result);
-    return true;
+    return finishRetryingBusy(result, isBusyLow16(result));
 }
 
 SdkError GetPropertyDescCommand::readDesc(SdkPropertyId id) {
@@ -103,14 +96,7 @@ SdkError GetPropertyDescCommand::readDesc(SdkPropertyId id) {
 
 bool GetPropertyDescCommand::execute() {
     SdkError result = withControlLock(*getModel(), [this] { return readDesc(id_); });
-    if (result == kSdkOk)
-        return true;
-    if (isBusyLow16(result)) {
-        notify("DeviceBusy");
-        return false;
-    }
-    notifyError(result);
-    return true;
+    return finishRetryingBusy(result, isBusyLow16(result));
 }
 
 namespace {
@@ -129,14 +115,7 @@ bool SetPropertyCommand<T>::execute() {
     auto wire = toWire(value_);
     SdkError result = withControlLock(
         *getModel(), [&] { return SdkSetPropertyData(camera(), id_, 0, sizeof wire, &wire); });
-    if (result == kSdkOk)
-        return true;
-    if (isBusyExactly(result)) {
-        notify("DeviceBusy");
-        return false;
-    }
-    notifyError(result);
-    return true;
+    return finishRetryingBusy(result, isBusyExactly(result));
 }
 
 template class SetPropertyCommand<unsigned long>;
