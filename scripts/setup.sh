@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 preset="${1:-default}"
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libjpeg62-turbo-dev libcurl4-openssl-dev python3)
+          libjpeg62-turbo-dev libcurl4-openssl-dev python3 ccache mold)
 if [ "$preset" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
 
 missing=()
