@@ -9,7 +9,7 @@
 #include "platform/os/local_time.h"
 #include "platform/ui/prompts.h"
 #include "resources/dialog_templates.h"
-#include "shell/main_window_texts.h"
+#include "platform/ui/language.h"
 #include "shell/staging_area.h"
 
 namespace talbex::info {
@@ -63,7 +63,7 @@ const ui::MessageMap* CMSG::GetMessageMap() const {
 }
 
 bool CMSG::OnInitDialog() {
-    if (shell::IsEnglish(language_))
+    if (ui::IsEnglish(language_))
         ApplyEnglishCaptions();
     connection_.Run();
     shell::PurgeTestShots(programDirectory_);
@@ -187,7 +187,7 @@ void CMSG::OnDeletePictures() {
 }
 
 void CMSG::Tell(const char* english, const char* chinese) {
-    ui::ShowMessageBox(shell::ByLanguage(language_, english, chinese));
+    ui::ShowMessageBox(ui::ByLanguage(language_, english, chinese));
 }
 
 }  // namespace talbex::info

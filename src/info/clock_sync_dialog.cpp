@@ -3,7 +3,7 @@
 #include "info/date_time_text.h"
 #include "platform/os/local_time.h"
 #include "resources/dialog_templates.h"
-#include "shell/main_window_texts.h"
+#include "platform/ui/language.h"
 
 namespace talbex::info {
 
@@ -29,7 +29,7 @@ const ui::MessageMap* CSYNCTIMER::GetMessageMap() const {
 }
 
 bool CSYNCTIMER::OnInitDialog() {
-    if (shell::IsEnglish(language_))
+    if (ui::IsEnglish(language_))
         ApplyEnglishCaptions();
     // Both clocks are on show from the start, the camera's as the opener read it.
     ShowClocks();

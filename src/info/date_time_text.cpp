@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
-#include "shell/main_window_texts.h"
+#include "platform/ui/language.h"
 
 namespace talbex::info {
 
@@ -28,7 +28,7 @@ std::string StandardDateTimeText(int language, const RunningClock& c, const std:
     if (!c.IsValid())
         return "";
     char text[128];
-    if (shell::IsEnglish(language)) {
+    if (ui::IsEnglish(language)) {
         // "%a %d %b %Y %r %Z", with %r = "%I:%M:%S %p".
         const int hour12 = c.hour % 12 == 0 ? 12 : c.hour % 12;
         std::snprintf(text, sizeof text, "%s %02d %s %d %02d:%02d:%02d %s",
