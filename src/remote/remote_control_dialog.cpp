@@ -4,6 +4,7 @@
 #include "remote/remote_control_dialog.h"
 
 #include "camera/sdk/sdk.h"
+#include "platform/ui/language.h"
 #include "platform/ui/prompts.h"
 #include "remote/label_dictionary.h"
 #include "remote/property_labels.h"
@@ -11,7 +12,6 @@
 #include "remote/save_folder.h"
 #include "remote/translate_label.h"
 #include "resources/dialog_templates.h"
-#include "shell/main_window_texts.h"
 #include "shell/staging_area.h"
 
 namespace talbex::remote {
@@ -117,7 +117,7 @@ bool CVellmoraDlg::OnInitDialog() {
         mover_.setSaveFolder(saveFolder_);
         Item(kSaveFolderField).SetWindowText(saveFolder_);
     }
-    if (shell::IsEnglish(language_))
+    if (ui::IsEnglish(language_))
         ApplyEnglishCaptions();
     wireActions();
     attachObservers();
@@ -165,7 +165,7 @@ void CVellmoraDlg::attachObservers() {
 }
 
 std::string CVellmoraDlg::display(const std::string& englishLabel, bool translated) const {
-    return translated && !shell::IsEnglish(language_) ? translateLabel(englishLabel) : englishLabel;
+    return translated && !ui::IsEnglish(language_) ? translateLabel(englishLabel) : englishLabel;
 }
 
 void CVellmoraDlg::fillList(int listId, const Rows& rows, bool translated) {

@@ -2,11 +2,11 @@
 // camera property at once, on the window thread, and tells the user whether the camera
 // took it; the current values are read one second after the window opens.
 #include "camera/sdk/sdk.h"
+#include "platform/ui/language.h"
 #include "platform/ui/prompts.h"
 #include "remote/direct_settings.h"
 #include "remote/remote_control_dialog.h"
 #include "shell/camera_connection.h"
-#include "shell/main_window_texts.h"
 
 namespace talbex::remote {
 
@@ -68,9 +68,9 @@ void CVellmoraDlg::OnSettingPicked(int listId) {
     const bool taken = shell::WriteUInt32Property(camera_, setting->property, code) == kSdkOk;
     const SettingMessages& m = setting->messages;
     if (taken) {
-        ui::ShowMessageBox(shell::ByLanguage(language_, m.successEnglish, m.successChinese));
+        ui::ShowMessageBox(ui::ByLanguage(language_, m.successEnglish, m.successChinese));
     } else {
-        ui::ShowMessageBox(shell::ByLanguage(language_, m.failureEnglish, m.failureChinese));
+        ui::ShowMessageBox(ui::ByLanguage(language_, m.failureEnglish, m.failureChinese));
         list.SetCurSel(-1);
     }
 }

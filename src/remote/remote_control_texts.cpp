@@ -1,13 +1,13 @@
 #include "remote/remote_control_texts.h"
 
+#include "platform/ui/language.h"
 #include "remote/save_folder.h"
-#include "shell/main_window_texts.h"
 
 namespace talbex::remote {
 
 std::string PicturesWaitingText(int language, size_t count) {
     const std::string n = std::to_string(count);
-    if (shell::IsEnglish(language))
+    if (ui::IsEnglish(language))
         return n +
                " pictures taken earlier are waiting for a photo path. Please set the photo "
                "path and they will be saved there.";
@@ -16,7 +16,7 @@ std::string PicturesWaitingText(int language, size_t count) {
 
 std::string SaveFolderTroubleText(int language, const std::string& folder,
                                   const std::string& reason) {
-    if (shell::IsEnglish(language))
+    if (ui::IsEnglish(language))
         return "Pictures cannot be saved to " + folder + " now (" + reason +
                "). They are kept and saved there as soon as it can take them.";
     return "照片现在无法保存到 " + folder + "（" + reason +
@@ -25,7 +25,7 @@ std::string SaveFolderTroubleText(int language, const std::string& folder,
 
 std::string FolderTooLongText(int language) {
     const std::string limit = std::to_string(kMaxSaveFolderBytes);
-    if (shell::IsEnglish(language))
+    if (ui::IsEnglish(language))
         return "The path of this folder is too long (more than " + limit +
                " bytes). Please choose another folder.";
     return "该文件夹的路径太长（超过 " + limit + " 字节），请选择其他文件夹。";
