@@ -9,6 +9,7 @@
 #include "app/printing_launcher.h"
 #include "app/script_driver.h"
 #include "camera/sdk/sdk_backend.h"
+#include "info/camera_parameters_runner.h"
 #include "platform/os/file_io.h"
 #include "platform/os/program_directory.h"
 #include "platform/ui/change_listener.h"
@@ -105,6 +106,7 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
     setup.modeCheckPause = std::chrono::milliseconds(500);
     setup.onIdentified = [&out](const web::CameraIdentity& id) { PrintIdentity(out, id); };
     setup.runRemoteControl = remote::RemoteControlRunner();
+    setup.runCameraParameters = info::CameraParametersRunner();
     shell::CVellmoraApp app(setup);
 
     Ending ending;

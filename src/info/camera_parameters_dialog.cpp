@@ -7,9 +7,9 @@
 #include "info/date_time_text.h"
 #include "info/info_texts.h"
 #include "platform/os/local_time.h"
+#include "platform/ui/language.h"
 #include "platform/ui/prompts.h"
 #include "resources/dialog_templates.h"
-#include "platform/ui/language.h"
 #include "shell/staging_area.h"
 
 namespace talbex::info {

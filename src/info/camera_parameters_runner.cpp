@@ -6,12 +6,16 @@
 
 namespace talbex::info {
 
-void RunCameraParameters(shell::CameraConnection& connection, int language,
-                         const web::CameraIdentity& identity) {
-    const std::string& serial = identity.serialNumber;
-    CMSG dialog(connection, language, shell::IsValidSerial(serial) ? serial : std::string(),
-                os::ProgramDirectory());
-    dialog.DoModal();
+shell::MainWindowSetup::DialogRunner CameraParametersRunner() {
+    return [](shell::CameraConnection& connection, int language,
+              const web::CameraIdentity& identity) -> std::unique_ptr<ui::Dialog> {
+        if (connection.commander() == nullptr)
+            return nullptr;
+        const std::string& serial = identity.serialNumber;
+        return std::make_unique<CMSG>(connection, language,
+                                      shell::IsValidSerial(serial) ? serial : std::string(),
+                                      os::ProgramDirectory());
+    };
 }
 
 }  // namespace talbex::info

@@ -1,15 +1,14 @@
-// What the main window's camera-parameters button runs once it has opened a connection
-// of its own: the camera-parameters window, modally, on that connection.
+// How the main window's camera-parameters button builds its window on the connection it
+// opened for it.
 #pragma once
 
-#include "shell/camera_connection.h"
-#include "web/vendor_service.h"
+#include "shell/talbex_main.h"
 
 namespace talbex::info {
 
-/// Shows the serial the main window read only when it is a usable one (at least eight
-/// digits). Returns when the window has closed and the connection's worker has ended.
-void RunCameraParameters(shell::CameraConnection& connection, int language,
-                         const web::CameraIdentity& identity);
+/// Builds a CMSG for the connection; the main window runs it
+/// (MainWindowSetup::runCameraParameters). The window shows the serial the main window
+/// read only when it is a usable one (at least eight digits).
+shell::MainWindowSetup::DialogRunner CameraParametersRunner();
 
 }  // namespace talbex::info

@@ -2,8 +2,8 @@
 
 #include "info/date_time_text.h"
 #include "platform/os/local_time.h"
-#include "resources/dialog_templates.h"
 #include "platform/ui/language.h"
+#include "resources/dialog_templates.h"
 
 namespace talbex::info {
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -13,6 +14,7 @@
 #include "camera/sdk/sdk.h"
 #include "info/camera_parameters_dialog.h"
 #include "info/clock_sync_dialog.h"
+#include "platform/os/local_time.h"
 #include "platform/ui/window_thread.h"
 #include "shell/main_window_fixture.h"
 #include "shell/staging_area.h"
@@ -20,7 +22,23 @@
 namespace talbex::info::testing {
 
 using namespace std::chrono_literals;
+using std::chrono::system_clock;
 using ui::testing::WindowThread;
+
+/// The computer's clock stands where the test puts it.
+class FixedWallClock {
+  public:
+    explicit FixedWallClock(system_clock::time_point at) {
+        Set(at);
+        old_ = os::SetWallClock([this] { return system_clock::time_point(at_.load()); });
+    }
+    ~FixedWallClock() { os::SetWallClock(std::move(old_)); }
+    void Set(system_clock::time_point at) { at_ = at.time_since_epoch(); }
+
+  private:
+    std::atomic<system_clock::duration> at_{};
+    os::WallClock old_;
+};
 
 inline sim::CameraSettings CameraWithClock(SdkTime clock) {
     sim::CameraSettings settings;

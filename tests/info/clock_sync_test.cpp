@@ -15,23 +15,6 @@
 namespace talbex::info::testing {
 namespace {
 
-using std::chrono::system_clock;
-
-/// The computer's clock stands where the test puts it.
-class FixedWallClock {
-  public:
-    explicit FixedWallClock(system_clock::time_point at) {
-        Set(at);
-        old_ = os::SetWallClock([this] { return system_clock::time_point(at_.load()); });
-    }
-    ~FixedWallClock() { os::SetWallClock(std::move(old_)); }
-    void Set(system_clock::time_point at) { at_ = at.time_since_epoch(); }
-
-  private:
-    std::atomic<system_clock::duration> at_{};
-    os::WallClock old_;
-};
-
 // A moment with milliseconds, today.
 system_clock::time_point TodayAt437ms() {
     return std::chrono::floor<std::chrono::seconds>(system_clock::now()) + 437ms;
