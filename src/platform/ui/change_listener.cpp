@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/ui/printable_text.h"
+
 namespace talbex::ui {
 
 namespace {
@@ -46,10 +48,11 @@ void PrintingChangeListener::OnChange(const ChangeEvent& event) {
     if (event.what == ChangeEvent::What::kSurface)
         return;
     std::lock_guard lock(mutex_);
+    // Values carry texts from the camera: one change stays one clean line.
     out_ << '[' << event.dialogTitle << ']';
     if (event.controlId != 0)
         out_ << " control " << event.controlId;
-    out_ << ' ' << ToString(event.what) << ": " << event.value << '\n';
+    out_ << ' ' << ToString(event.what) << ": " << PrintableText(event.value) << '\n';
     out_.flush();
 }
 
