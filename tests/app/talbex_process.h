@@ -29,6 +29,9 @@ class TalbexProcessTest : public ::testing::Test {
         char pattern[] = "/tmp/talbex-process-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir_ = pattern;
+        // Every run takes its single-instance lock in its own program folder, unless a test
+        // gives it a runtime folder: runs of parallel tests never meet.
+        unsetenv("XDG_RUNTIME_DIR");
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }
 

@@ -83,6 +83,7 @@ class MainWindowTest : public ::testing::Test {
         ASSERT_NE(mkdtemp(pattern), nullptr);
         home_ = std::string(pattern) + "/";
         setenv("TALBEX_HOME", home_.c_str(), 1);
+        unsetenv("XDG_RUNTIME_DIR");  // the single-instance lock lives in home_
         ui::SetClock(&clock_);
         ui::SetMessageBoxes(&boxes_);
     }
