@@ -179,7 +179,7 @@ std::string CHttpClient::Perform(const std::string& url, bool post) {
     const char* verb = post ? "POST" : "GET";
     if (cancelled) {
         outcome_ = RequestOutcome::kCancelled;
-        os::Diagnostic("%s %s: ended, the program is quitting\n", verb, url.c_str());
+        os::Trace("%s %s: ended, the program is quitting\n", verb, url.c_str());
         return {};
     }
     if (rc == CURLE_OK) {

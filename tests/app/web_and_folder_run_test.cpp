@@ -28,8 +28,8 @@ class WebAndFolderRun : public apptest::TalbexProcessTest {
   protected:
     void SetUp() override {
         TalbexProcessTest::SetUp();
-        home_ = dir_ + "/home/";
-        outside_ = dir_ + "/outside/";
+        home_ = dir_ / "home/";
+        outside_ = dir_ / "outside/";
         fs::create_directories(outside_);
     }
 
@@ -54,7 +54,7 @@ class WebAndFolderRun : public apptest::TalbexProcessTest {
 };
 
 TEST_F(WebAndFolderRun, AHostThatNeverAnswersDoesNotHoldUpTheEndOfTheRun) {
-    const std::string script = dir_ + "/quit.txt";
+    const std::string script = dir_ / "quit.txt";
     std::ofstream(script) << "wait 0.5\nquit\n";
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--seconds", "1"}, {"--script", script}}) {
@@ -118,11 +118,11 @@ TEST_F(WebAndFolderRun, AProgramFolderOthersCouldWriteToIsRefused) {
 }
 
 TEST_F(WebAndFolderRun, ASecondRunWithAnotherProgramFolderIsRefusedToo) {
-    const std::string runtime = dir_ + "/run";
+    const std::string runtime = dir_ / "run";
     fs::create_directory(runtime);
     ASSERT_EQ(chmod(runtime.c_str(), 0700), 0);
-    const std::string firstOut = dir_ + "/first.out";
-    const std::string first = Environment("", dir_ + "/home-a/", runtime) + " '" +
+    const std::string firstOut = dir_ / "first.out";
+    const std::string first = Environment("", dir_ / "home-a/", runtime) + " '" +
                               program_.string() + "' --seconds 4 >'" + firstOut + "' 2>&1 &";
     ASSERT_EQ(std::system(first.c_str()), 0);
     const auto until = std::chrono::steady_clock::now() + 10s;
@@ -131,7 +131,7 @@ TEST_F(WebAndFolderRun, ASecondRunWithAnotherProgramFolderIsRefusedToo) {
     ASSERT_TRUE(Has(Slurp(firstOut), "opened")) << Slurp(firstOut);
 
     const Outcome second =
-        RunTalbex({"--seconds", "1"}, Environment("", dir_ + "/home-b/", runtime));
+        RunTalbex({"--seconds", "1"}, Environment("", dir_ / "home-b/", runtime));
     EXPECT_EQ(second.status, 1);
     EXPECT_TRUE(Has(second.out, "message box: Only instance can run!")) << second.out;
 
