@@ -15,6 +15,7 @@
 #include "platform/ui/change_listener.h"
 #include "platform/ui/headless_prompts.h"
 #include "platform/ui/prompts.h"
+#include "remote/remote_control_runner.h"
 #include "shell/shipped_files.h"
 #include "shell/vellmora_app.h"
 #include "web/vendor_host.h"
@@ -115,6 +116,7 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
     setup.launcher = &launcher;
     setup.modeCheckPause = std::chrono::milliseconds(500);
     setup.onIdentified = [&out](const web::CameraIdentity& id) { PrintIdentity(out, id); };
+    setup.runRemoteControl = remote::RemoteControlRunner();
     shell::CVellmoraApp app(setup);
     {
         std::lock_guard lock(quitMutex);

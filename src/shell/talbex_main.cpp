@@ -15,6 +15,7 @@
 #include "resources/dialog_templates.h"
 #include "shell/browse_dir.h"
 #include "shell/main_window_texts.h"
+#include "shell/staging_area.h"
 
 namespace talbex::shell {
 
@@ -172,18 +173,34 @@ void CTALBEXMAIN::OnRemoteControl() {
     RunDialogOnOwnConnection(setup_.runRemoteControl);
 }
 
-void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& dialog) {
+void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& makeDialog) {
     CameraConnection own;  // the window's own connection is not used
     if (own.OpenFirstCamera() != kSdkOk) {
         ui::ShowMessageBox("Cannot detect camera");
         return;  // `own` closes what was opened
     }
     KillTimer(kProbeTimer);
-    own.RegisterCommander(programDirectory_);
-    if (dialog)
-        dialog(own, language_, identity_);
-    own.Close();
+    // Pictures the user takes meanwhile are theirs: they wait where no purge reaches.
+    const std::string incoming = IncomingFolder(programDirectory_);
+    EnsureStagingFolder(incoming);
+    own.CreateCommander(incoming);
+    std::unique_ptr<ui::Dialog> dialog =
+        makeDialog ? makeDialog(own, language_, identity_) : nullptr;
+    own.RegisterEventHandlers();
+    if (dialog) {
+        openDialog_ = dialog.get();
+        dialog->DoModal();
+        openDialog_ = nullptr;
+    }
     SetTimer(kProbeTimer, kPollPeriodMs);
+    own.Close();
+}
+
+void CTALBEXMAIN::OnCancel() {
+    // Only a stop request reaches this window while another runs on top of it.
+    if (openDialog_ != nullptr)
+        openDialog_->PostMessage(ui::kWmClose);
+    EndDialog(ui::kIdCancel);
 }
 
 }  // namespace talbex::shell

@@ -359,13 +359,15 @@ TEST_F(MainWindowTest, TheDialogButtonsOpenAConnectionOfTheirOwn) {
     Cameras();
     int runs = 0;
     MainWindowSetup setup = Setup(1033);
-    setup.runRemoteControl = [&](CameraConnection& connection, int language,
-                                 const web::CameraIdentity& identity) {
+    setup.runRemoteControl =
+        [&](CameraConnection& connection, int language,
+            const web::CameraIdentity& identity) -> std::unique_ptr<ui::Dialog> {
         ++runs;
         EXPECT_NE(connection.camera(), nullptr);
         EXPECT_NE(connection.commander(), nullptr);
         EXPECT_EQ(language, 3);
         EXPECT_EQ(identity.serialNumber, "2718281828");
+        return nullptr;
     };
     Main window(setup);
     WindowThread thread(window);
