@@ -11,6 +11,7 @@
 #include "camera/sdk/sdk_backend.h"
 #include "platform/os/file_io.h"
 #include "platform/os/program_directory.h"
+#include "platform/os/quit_signals.h"
 #include "platform/ui/change_listener.h"
 #include "platform/ui/headless_prompts.h"
 #include "platform/ui/printable_text.h"
@@ -63,6 +64,17 @@ class Ending {
 }  // namespace
 
 int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std::ostream& err) {
+    // First, before any thread starts: a quit signal becomes the program's stop request.
+    std::mutex quitMutex;
+    shell::CVellmoraApp* running = nullptr;  // guarded by quitMutex
+    int quitSignal = 0;                      // guarded by quitMutex
+    os::QuitSignals signals([&](int signal) {
+        std::lock_guard lock(quitMutex);
+        quitSignal = signal;
+        if (running != nullptr)
+            running->RequestStop();
+    });
+
     Script script;
     std::string problem;
     if (!options.scriptPath.empty()) {
@@ -110,6 +122,12 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
     setup.onIdentified = [&out](const web::CameraIdentity& id) { PrintIdentity(out, id); };
     setup.runRemoteControl = remote::RemoteControlRunner();
     shell::CVellmoraApp app(setup);
+    {
+        std::lock_guard lock(quitMutex);
+        running = &app;
+        if (quitSignal != 0)
+            app.RequestStop();
+    }
 
     Ending ending;
     std::thread timer;
@@ -133,6 +151,12 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
         });
     }
     const int status = app.Run();
+    {
+        std::lock_guard lock(quitMutex);
+        running = nullptr;
+        if (quitSignal != 0)
+            out << "asked to quit by signal " << quitSignal << std::endl;
+    }
     ending.Finished();
     if (timer.joinable())
         timer.join();

@@ -3,9 +3,10 @@
 #include "shell/talbex_main.h"
 
 #include <cstdio>
-#include <fstream>
+#include <optional>
 
 #include "camera/sdk/sdk.h"
+#include "platform/os/file_io.h"
 #include "platform/os/local_time.h"
 #include "platform/os/locale_id.h"
 #include "platform/os/network.h"
@@ -19,15 +20,11 @@ namespace talbex::shell {
 
 namespace {
 
-// The first five bytes of "ver.htm", when it can be read and holds any.
+// The first five bytes of "ver.htm", when it is a regular file that holds any (never
+// waiting on a FIFO or device placed there).
 std::string ReadLocalVersion(const std::string& directory, const std::string& fallback) {
-    std::ifstream in(directory + "ver.htm", std::ios::binary);
-    if (!in)
-        return fallback;
-    char bytes[5] = {};
-    in.read(bytes, sizeof bytes);
-    const auto got = static_cast<size_t>(in.gcount());
-    return got == 0 ? fallback : std::string(bytes, got);
+    const std::optional<std::string> bytes = os::ReadFileStart(directory + "ver.htm", 5);
+    return bytes && !bytes->empty() ? *bytes : fallback;
 }
 
 }  // namespace
@@ -46,6 +43,8 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
         ownLauncher_ = std::make_unique<os::SystemLauncher>();
         setup_.launcher = ownLauncher_.get();
     }
+    // A stop request also ends a web request in progress.
+    setup_.http.abort = &stopRequested_;
     programDirectory_ = os::ProgramDirectory();
     vendor_ = std::make_unique<web::VendorService>(setup_.vendorHost, programDirectory_,
                                                    ui::CurrentMessageBoxes(), *setup_.launcher,

@@ -89,6 +89,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("TALBEX_HOME", home_.c_str(), 1);
+        unsetenv("XDG_RUNTIME_DIR");  // the single-instance lock lives in home_
         ui::SetClock(&clock_);
         ui::SetMessageBoxes(&boxes_);
     }
