@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "app/demo.h"
+#include "app/main_window_run.h"
 #include "app/serial_command.h"
-#include "shell/main_window_run.h"
+#include "platform/os/diagnostics.h"
 
 namespace {
 
@@ -29,7 +30,8 @@ void PrintHelp() {
         "\n"
         "  --headless   run the main window without a display (the default today)\n"
         "  --seconds N  end the run after N seconds (fractions allowed); without it the\n"
-        "               run goes on until the window is closed or the script quits\n"
+        "               run goes on until the window is closed, the script quits or a\n"
+        "               SIGINT, SIGTERM or SIGHUP arrives\n"
         "  --language en|zh\n"
         "               English or Chinese instead of the language of the locale\n"
         "  --answer \"START\"=OK|Yes|No\n"
@@ -63,26 +65,33 @@ void PrintHelp() {
         "1014 remote control, 1000 language switch.\n"
         "\n"
         "Exit status: 0 after a normal run, 1 when Talbex could not start (another\n"
-        "instance runs: \"Only instance can run!\"; the program folder is not writable),\n"
+        "instance runs: \"Only instance can run!\"; the program folder is not writable,\n"
+        "belongs to another user or is writable by other users),\n"
         "2 for wrong options or a wrong script.\n"
         "\n"
         "Environment:\n"
         "  TALBEX_CAMERA       unset: one simulated camera; none: no camera;\n"
         "                      sim:PATH: simulated cameras from a settings file\n"
         "  TALBEX_HOME         the program's own folder (default ~/.local/share/talbex/)\n"
+        "  XDG_RUNTIME_DIR     where the one-per-user lock is taken (else the program's\n"
+        "                      folder)\n"
         "  TALBEX_VENDOR_HOST  vendor web service host[:port]; empty: no web service\n"
         "  LC_ALL, LC_MESSAGES, LANG\n"
-        "                      the locale: en_US and zh_TW start in English, others in\n"
-        "                      Chinese\n");
+        "                      the locale: en_US, zh_TW and the C locale (also when\n"
+        "                      none is set) start in English, others in Chinese\n"
+        "\n"
+        "Problems no window shows (a vendor host that is not usable, a failed request, an\n"
+        "updater that could not be started) are written to the standard error.\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    talbex::os::SendDiagnosticsToStandardError();
     if (!args.empty() && args[0] == "serial")
         return talbex::app::RunSerialCommand(argc - 2, argv + 2);
-    talbex::shell::MainWindowRunOptions options;
+    talbex::app::MainWindowRunOptions options;
     options.version = TALBEX_VERSION;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--demo")
@@ -96,10 +105,10 @@ int main(int argc, char** argv) {
             return 0;
         }
         std::string error;
-        if (!talbex::shell::ParseMainWindowOption(args, i, options, &error)) {
+        if (!talbex::app::ParseMainWindowOption(args, i, options, &error)) {
             std::fprintf(stderr, "talbex: %s (see talbex --help)\n", error.c_str());
             return 2;
         }
     }
-    return talbex::shell::RunMainWindow(options, std::cout, std::cerr);
+    return talbex::app::RunMainWindow(options, std::cout, std::cerr);
 }

@@ -3,9 +3,10 @@
 #include "shell/talbex_main.h"
 
 #include <cstdio>
-#include <fstream>
+#include <optional>
 
 #include "camera/sdk/sdk.h"
+#include "platform/os/file_io.h"
 #include "platform/os/local_time.h"
 #include "platform/os/locale_id.h"
 #include "platform/os/network.h"
@@ -14,22 +15,17 @@
 #include "resources/dialog_templates.h"
 #include "shell/browse_dir.h"
 #include "shell/main_window_texts.h"
+#include "shell/staging_area.h"
 
 namespace talbex::shell {
 
 namespace {
 
-constexpr uint32_t kPollPeriodMs = 2000;
-
-// The first five bytes of "ver.htm", when it can be read and holds any.
+// The first five bytes of "ver.htm", when it is a regular file that holds any (never
+// waiting on a FIFO or device placed there).
 std::string ReadLocalVersion(const std::string& directory, const std::string& fallback) {
-    std::ifstream in(directory + "ver.htm", std::ios::binary);
-    if (!in)
-        return fallback;
-    char bytes[5] = {};
-    in.read(bytes, sizeof bytes);
-    const auto got = static_cast<size_t>(in.gcount());
-    return got == 0 ? fallback : std::string(bytes, got);
+    const std::optional<std::string> bytes = os::ReadFileStart(directory + "ver.htm", 5);
+    return bytes && !bytes->empty() ? *bytes : fallback;
 }
 
 }  // namespace
@@ -46,6 +42,8 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
         ownLauncher_ = std::make_unique<os::SystemLauncher>();
         setup_.launcher = ownLauncher_.get();
     }
+    // A stop request also ends a web request in progress.
+    setup_.http.abort = &stopRequested_;
     programDirectory_ = os::ProgramDirectory();
     vendor_ = std::make_unique<web::VendorService>(setup_.vendorHost, programDirectory_,
                                                    ui::CurrentMessageBoxes(), *setup_.launcher,
@@ -103,7 +101,7 @@ bool CTALBEXMAIN::OnInitDialog() {
     purge.DeletePictures(dir);
 
     language_ = SystemLanguage();
-    if (IsEnglish(language_))
+    if (ui::IsEnglish(language_))
         Item(kLanguageSwitch).EnableWindow(false);
     ApplyLanguage();
 
@@ -124,11 +122,11 @@ void CTALBEXMAIN::ApplyLanguage() {
     // Without a web service there is no online page: the offline copy stands in.
     const std::string online = vendor_->Address(TodayPath());
     ShowPage(online.empty() ? programDirectory_ + OfflinePageName(language_) : online);
-    if (IsEnglish(language_)) {
+    if (ui::IsEnglish(language_)) {
         Item(kCameraParameters).SetWindowText("Camera Para");
         Item(kRemoteControl).SetWindowText("Remote Control");
         Item(kLanguageSwitch)
-            .SetWindowText(IsEnglish(SystemLanguage()) ? "Switching Chinese" : "切换中文");
+            .SetWindowText(ui::IsEnglish(SystemLanguage()) ? "Switching Chinese" : "切换中文");
     } else {
         Item(kCameraParameters).SetWindowText("相机参数");
         Item(kRemoteControl).SetWindowText("遥控相机");
@@ -138,7 +136,7 @@ void CTALBEXMAIN::ApplyLanguage() {
 }
 
 void CTALBEXMAIN::ShowConnectCaption() {
-    if (IsEnglish(language_))
+    if (ui::IsEnglish(language_))
         Item(kConnect).SetWindowText(englishCaption_.empty() ? "Please connect your camera"
                                                              : englishCaption_);
     else
@@ -146,7 +144,7 @@ void CTALBEXMAIN::ShowConnectCaption() {
 }
 
 void CTALBEXMAIN::OnLanguageSwitch() {
-    language_ = IsEnglish(language_) ? kChinese : kEnglish;
+    language_ = ui::IsEnglish(language_) ? ui::kLanguageChinese : ui::kLanguageEnglish;
     ApplyLanguage();
 }
 
@@ -175,18 +173,34 @@ void CTALBEXMAIN::OnRemoteControl() {
     RunDialogOnOwnConnection(setup_.runRemoteControl);
 }
 
-void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& dialog) {
+void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& makeDialog) {
     CameraConnection own;  // the window's own connection is not used
     if (own.OpenFirstCamera() != kSdkOk) {
         ui::ShowMessageBox("Cannot detect camera");
         return;  // `own` closes what was opened
     }
     KillTimer(kProbeTimer);
-    own.RegisterCommander(programDirectory_);
-    if (dialog)
-        dialog(own, language_, identity_);
-    own.Close();
+    // Pictures the user takes meanwhile are theirs: they wait where no purge reaches.
+    const std::string incoming = IncomingFolder(programDirectory_);
+    EnsureStagingFolder(incoming);
+    own.CreateCommander(incoming);
+    std::unique_ptr<ui::Dialog> dialog =
+        makeDialog ? makeDialog(own, language_, identity_) : nullptr;
+    own.RegisterEventHandlers();
+    if (dialog) {
+        openDialog_ = dialog.get();
+        dialog->DoModal();
+        openDialog_ = nullptr;
+    }
     SetTimer(kProbeTimer, kPollPeriodMs);
+    own.Close();
+}
+
+void CTALBEXMAIN::OnCancel() {
+    // Only a stop request reaches this window while another runs on top of it.
+    if (openDialog_ != nullptr)
+        openDialog_->PostMessage(ui::kWmClose);
+    EndDialog(ui::kIdCancel);
 }
 
 }  // namespace talbex::shell

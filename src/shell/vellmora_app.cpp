@@ -15,8 +15,9 @@ int CVellmoraApp::Run() {
         ui::ShowMessageBox(problem);
         return 1;
     }
-    // Per user: the lock lives in the user's own program folder. Held until Run returns.
-    os::SingleInstanceLock lock(os::ProgramDirectory(), "talbex");
+    // Per user, whatever program folder each run uses: the lock lives in the user's
+    // runtime folder (else the program folder). Held until Run returns.
+    os::SingleInstanceLock lock(os::SingleInstanceDirectory(os::ProgramDirectory()), "talbex");
     if (!lock.unavailable() && !lock.acquired()) {
         ui::ShowMessageBox(kOnlyInstance);
         return 1;

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "support/loopback_http_server.h"
 #include "web/vendor_service.h"
@@ -72,7 +76,7 @@ class CameraReportTest : public ::testing::Test {
 TEST_F(CameraReportTest, FirstReportOfTheDayPostsTheIdentityAndStoresTheDayKey) {
     LoopbackHttpServer server({ScriptedReply::Ok("result=ok")});
     CameraIdentity camera = SomeCamera();
-    const CameraReport report = Service(server.host()).ReportCamera(camera, kLanguageEnglish);
+    const CameraReport report = Service(server.host()).ReportCamera(camera, ui::kLanguageEnglish);
 
     EXPECT_TRUE(report.posted);
     EXPECT_EQ(report.answer, "result=ok/r/n");
@@ -144,10 +148,10 @@ TEST_F(CameraReportTest, UnwritableLogFileReportsAgainAtTheNextIdentification) {
     LoopbackHttpServer server({ScriptedReply::Ok("result=no"), ScriptedReply::Ok("result=ok")});
     VendorService service = Service(server.host());
     CameraIdentity camera = SomeCamera();
-    const CameraReport first = service.ReportCamera(camera, kLanguageEnglish);
+    const CameraReport first = service.ReportCamera(camera, ui::kLanguageEnglish);
     EXPECT_TRUE(first.posted);
     EXPECT_TRUE(first.firmwareOld);  // the answer is still acted on
-    EXPECT_TRUE(service.ReportCamera(camera, kLanguageEnglish).posted);
+    EXPECT_TRUE(service.ReportCamera(camera, ui::kLanguageEnglish).posted);
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_TRUE(std::filesystem::is_directory(LogPath()));
 }
@@ -155,7 +159,7 @@ TEST_F(CameraReportTest, UnwritableLogFileReportsAgainAtTheNextIdentification) {
 TEST_F(CameraReportTest, OldFirmwareIsToldAndItsPageOpenedWithTheTextsUnchanged) {
     LoopbackHttpServer server({ScriptedReply::Ok("result=no\n")});
     CameraIdentity camera = SomeCamera();
-    const CameraReport report = Service(server.host()).ReportCamera(camera, kLanguageEnglish);
+    const CameraReport report = Service(server.host()).ReportCamera(camera, ui::kLanguageEnglish);
     EXPECT_TRUE(report.firmwareOld);
     ASSERT_EQ(boxes_.shown.size(), 1u);
     EXPECT_EQ(boxes_.shown[0].text, "The current camera firmware is old, the latest firmware2.1.2");
@@ -221,8 +225,8 @@ TEST_F(CameraReportTest, NoVendorHostSendsNoRequestAtAll) {
     VendorService service = Service("");
     CameraIdentity camera = SomeCamera();
     const auto start = std::chrono::steady_clock::now();
-    const CameraReport report = service.ReportCamera(camera, kLanguageEnglish);
-    EXPECT_FALSE(service.CheckForUpdate("4.0.1", kLanguageEnglish).endWithCancel);
+    const CameraReport report = service.ReportCamera(camera, ui::kLanguageEnglish);
+    EXPECT_FALSE(service.CheckForUpdate("4.0.1", ui::kLanguageEnglish).endWithCancel);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
     EXPECT_EQ(report.answer, "");
     EXPECT_FALSE(report.firmwareOld);
@@ -230,6 +234,48 @@ TEST_F(CameraReportTest, NoVendorHostSendsNoRequestAtAll) {
     EXPECT_TRUE(launcher_.opened.empty());
     EXPECT_FALSE(server.WaitForRequests(1, 100ms));
     EXPECT_EQ(service.Address("/ad/index_cn.htm?"), "");
+    // Nothing was reported, so nothing counts for today: a host configured later that
+    // day still gets the report.
+    EXPECT_FALSE(report.posted);
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+}
+
+TEST_F(CameraReportTest, AReportEndedByTheQuitStoresNoKeyAndShowsNothing) {
+    LoopbackHttpServer server({ScriptedReply::NeverAnswer()});
+    std::atomic<bool> quitting{false};
+    std::thread quit([&] {
+        server.WaitForRequests(1, 5s);
+        quitting = true;
+    });
+    HttpOptions http;
+    http.abort = &quitting;
+    VendorService service(
+        server.host(), dir_.path(), boxes_, launcher_, [this] { return date_; }, http);
+    CameraIdentity camera = SomeCamera();
+    const CameraReport report = service.ReportCamera(camera, ui::kLanguageEnglish);
+    quit.join();
+    EXPECT_FALSE(report.posted);
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+    EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(CameraReportTest, ALogFileThatIsALinkOrFifoIsNeitherWrittenThroughNorWaitedOn) {
+    const testing::TemporaryDirectory outside;
+    const std::string victim = outside.path() + "victim";
+    WriteFile(victim, "keep me");
+    for (const bool fifo : {false, true}) {
+        std::filesystem::remove(LogPath());
+        if (fifo)
+            ASSERT_EQ(mkfifo(LogPath().c_str(), 0600), 0);  // no writer: a plain open waits
+        else
+            ASSERT_EQ(symlink(victim.c_str(), LogPath().c_str()), 0);
+        LoopbackHttpServer server({ScriptedReply::Ok("result=ok")});
+        CameraIdentity camera = SomeCamera();
+        EXPECT_TRUE(Service(server.host()).ReportCamera(camera, kChinese).posted);
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(LogPath())));
+        EXPECT_EQ(ReadFile(LogPath()), "202727");
+    }
+    EXPECT_EQ(ReadFile(victim), "keep me");
 }
 
 }  // namespace
