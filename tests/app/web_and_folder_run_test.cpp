@@ -1,7 +1,6 @@
 // The built program against a web service that never answers, a mistyped host, a program
 // folder that is not the user's alone, links and FIFOs planted in it, and a second run
 // with a program folder of its own.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -75,29 +74,12 @@ TEST_F(WebAndFolderRun, AHostThatNeverAnswersDoesNotHoldUpTheEndOfTheRun) {
 TEST_F(WebAndFolderRun, ASignalEndsTheRunAndItsRequestCleanly) {
     LoopbackHttpServer server({ScriptedReply::NeverAnswer()});
     const std::string out = dir_ / "out";
-    std::vector<std::string> strings = {program_.string(), "--seconds", "30"};
-    const size_t firstVariable = strings.size();
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        const std::string text = *variable;
-        if (text.rfind("TALBEX_", 0) != 0 && text.rfind("LC_ALL=", 0) != 0 &&
-            text.find("proxy=") == std::string::npos)
-            strings.push_back(text);
-    }
-    for (const std::string& set :
-         {"TALBEX_HOME=" + home_, "TALBEX_VENDOR_HOST=" + server.host(), std::string("LC_ALL=C")})
-        strings.push_back(set);
-    std::vector<char*> argv, envp;
-    for (size_t i = 0; i < strings.size(); ++i)
-        (i < firstVariable ? argv : envp).push_back(strings[i].data());
-    argv.push_back(nullptr);
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    // The shell and env replace themselves by the program: `pid` is the program's.
+    const std::string command = "exec " + Environment(server.host(), home_) + " '" +
+                                program_.string() + "' --seconds 30 >'" + out + "' 2>&1";
+    const char* argv[] = {"/bin/sh", "-c", command.c_str(), nullptr};
     pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ), 0);
 
     ASSERT_TRUE(server.WaitForRequests(1, 10s));  // the update check hangs
     const auto sent = std::chrono::steady_clock::now();
