@@ -14,6 +14,7 @@
 #include "platform/os/quit_signals.h"
 #include "platform/ui/change_listener.h"
 #include "platform/ui/headless_prompts.h"
+#include "platform/ui/printable_text.h"
 #include "platform/ui/prompts.h"
 #include "remote/remote_control_runner.h"
 #include "shell/shipped_files.h"
@@ -24,10 +25,14 @@ namespace talbex::app {
 
 namespace {
 
+// Every text here comes from the camera.
 void PrintIdentity(std::ostream& out, const web::CameraIdentity& id) {
-    out << "identity: model=" << id.model << "; lens=" << id.lens << "; serial=" << id.serialNumber
-        << "; shutter count=" << id.shutterCount << "; firmware=" << id.firmware
-        << "; owner=" << id.owner << "; artist=" << id.artist << "; copyright=" << id.copyright
+    using ui::PrintableText;
+    out << "identity: model=" << PrintableText(id.model) << "; lens=" << PrintableText(id.lens)
+        << "; serial=" << PrintableText(id.serialNumber)
+        << "; shutter count=" << PrintableText(id.shutterCount)
+        << "; firmware=" << PrintableText(id.firmware) << "; owner=" << PrintableText(id.owner)
+        << "; artist=" << PrintableText(id.artist) << "; copyright=" << PrintableText(id.copyright)
         << std::endl;
 }
 
@@ -78,8 +83,7 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
         const std::optional<std::string> text =
             os::ReadRegularFile(options.scriptPath, os::kMaxTextFileBytes, &problem);
         if (!text) {
-            err << "talbex: cannot read the script " << options.scriptPath << ": " << problem
-                << std::endl;
+            err << "talbex: cannot read the script " << problem << std::endl;
             return 2;
         }
         if (!ParseScript(*text, &script, &problem)) {

@@ -13,7 +13,6 @@
 #include "platform/os/program_directory.h"
 #include "platform/ui/prompts.h"
 #include "resources/dialog_templates.h"
-#include "shell/browse_dir.h"
 #include "shell/main_window_texts.h"
 #include "shell/staging_area.h"
 
@@ -38,6 +37,8 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
         setup_.networkAlive = [] { return os::IsNetworkAlive(); };
     if (!setup_.today)
         setup_.today = web::TodayLocal;
+    if (!setup_.unrestoredSettings)
+        setup_.unrestoredSettings = std::make_shared<UnrestoredSettings>();
     if (setup_.launcher == nullptr) {
         ownLauncher_ = std::make_unique<os::SystemLauncher>();
         setup_.launcher = ownLauncher_.get();
@@ -52,6 +53,8 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
 }
 
 CTALBEXMAIN::~CTALBEXMAIN() {
+    // A window closed during a test shot leaves the camera as the user had it.
+    RestoreSettings();
     // "closing", release, library closed, model and commander deleted.
     connection_.Close();
 }
@@ -95,10 +98,8 @@ void CTALBEXMAIN::ShowPage(const std::string& address) {
 }
 
 bool CTALBEXMAIN::OnInitDialog() {
-    // Leftovers of an earlier test shot.
-    CStatDir purge;
-    std::string dir = programDirectory_;
-    purge.DeletePictures(dir);
+    // Leftovers of an earlier test shot; nothing else.
+    PurgeTestShots(programDirectory_);
 
     language_ = SystemLanguage();
     if (ui::IsEnglish(language_))
@@ -197,6 +198,8 @@ void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& 
 }
 
 void CTALBEXMAIN::OnCancel() {
+    // A window closed during a test shot leaves the camera as the user had it.
+    RestoreSettings();
     // Only a stop request reaches this window while another runs on top of it.
     if (openDialog_ != nullptr)
         openDialog_->PostMessage(ui::kWmClose);

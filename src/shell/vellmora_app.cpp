@@ -8,7 +8,12 @@
 
 namespace talbex::shell {
 
-CVellmoraApp::CVellmoraApp(MainWindowSetup setup) : setup_(std::move(setup)) {}
+CVellmoraApp::CVellmoraApp(MainWindowSetup setup) : setup_(std::move(setup)) {
+    // One store for every main window: a window rebuilt after the camera was lost during
+    // a test shot still knows the user's settings.
+    if (!setup_.unrestoredSettings)
+        setup_.unrestoredSettings = std::make_shared<UnrestoredSettings>();
+}
 
 int CVellmoraApp::Run() {
     std::string problem;
