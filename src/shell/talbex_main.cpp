@@ -19,8 +19,6 @@ namespace talbex::shell {
 
 namespace {
 
-constexpr uint32_t kPollPeriodMs = 2000;
-
 // The first five bytes of "ver.htm", when it can be read and holds any.
 std::string ReadLocalVersion(const std::string& directory, const std::string& fallback) {
     std::ifstream in(directory + "ver.htm", std::ios::binary);
@@ -103,7 +101,7 @@ bool CTALBEXMAIN::OnInitDialog() {
     purge.DeletePictures(dir);
 
     language_ = SystemLanguage();
-    if (IsEnglish(language_))
+    if (ui::IsEnglish(language_))
         Item(kLanguageSwitch).EnableWindow(false);
     ApplyLanguage();
 
@@ -124,11 +122,11 @@ void CTALBEXMAIN::ApplyLanguage() {
     // Without a web service there is no online page: the offline copy stands in.
     const std::string online = vendor_->Address(TodayPath());
     ShowPage(online.empty() ? programDirectory_ + OfflinePageName(language_) : online);
-    if (IsEnglish(language_)) {
+    if (ui::IsEnglish(language_)) {
         Item(kCameraParameters).SetWindowText("Camera Para");
         Item(kRemoteControl).SetWindowText("Remote Control");
         Item(kLanguageSwitch)
-            .SetWindowText(IsEnglish(SystemLanguage()) ? "Switching Chinese" : "切换中文");
+            .SetWindowText(ui::IsEnglish(SystemLanguage()) ? "Switching Chinese" : "切换中文");
     } else {
         Item(kCameraParameters).SetWindowText("相机参数");
         Item(kRemoteControl).SetWindowText("遥控相机");
@@ -138,7 +136,7 @@ void CTALBEXMAIN::ApplyLanguage() {
 }
 
 void CTALBEXMAIN::ShowConnectCaption() {
-    if (IsEnglish(language_))
+    if (ui::IsEnglish(language_))
         Item(kConnect).SetWindowText(englishCaption_.empty() ? "Please connect your camera"
                                                              : englishCaption_);
     else
@@ -146,7 +144,7 @@ void CTALBEXMAIN::ShowConnectCaption() {
 }
 
 void CTALBEXMAIN::OnLanguageSwitch() {
-    language_ = IsEnglish(language_) ? kChinese : kEnglish;
+    language_ = ui::IsEnglish(language_) ? ui::kLanguageChinese : ui::kLanguageEnglish;
     ApplyLanguage();
 }
 

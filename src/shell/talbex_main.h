@@ -67,6 +67,9 @@ class CTALBEXMAIN : public ui::Dialog {
     static constexpr uint32_t kPollTimer = 1;
     static constexpr uint32_t kTestShotTimer = 10;
     static constexpr uint32_t kProbeTimer = 22;
+    // Timer periods: the connection poll and the presence probe share one.
+    static constexpr uint32_t kPollPeriodMs = 2000;
+    static constexpr uint32_t kTestShotPeriodMs = 1200;
 
     explicit CTALBEXMAIN(MainWindowSetup setup = {});
     ~CTALBEXMAIN() override;
