@@ -909,7 +909,7 @@ SdkError CameraSession::EvfImage(SdkEvfImage& image) {
         e = image.stream->Write(data, length);
         image.zoom = 1;
         image.zoomRect = SdkRect{};
-        image.imagePosition = tagEdsPoint{};
+        image.imagePosition = tagSdkPoint{};
         image.histogram.fill(0);
         image.coordinateSystem = SdkSize{};
     }
