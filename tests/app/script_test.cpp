@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -99,11 +100,11 @@ class ScriptDriverTest : public ::testing::Test {
         ui::SetMessageBoxes(nullptr);
         ui::SetFolderChooser(nullptr);
     }
-    bool Run(const std::string& text) {
+    bool Run(const std::string& text, std::chrono::milliseconds windowWait = 2s) {
         const Parsed parsed = Parse(text);
         EXPECT_TRUE(parsed.error.empty()) << parsed.error;
         ScriptDriver driver(
-            prompts_, out_, [this] { ++quits_; }, [] { return false; });
+            prompts_, out_, [this] { ++quits_; }, [] { return false; }, windowWait);
         return driver.Run(parsed.script);
     }
 
@@ -167,8 +168,40 @@ TEST_F(ScriptDriverTest, WhatAPersonCouldNotDoIsReportedAndTheScriptGoesOn) {
     EXPECT_EQ(out.find("line 5"), std::string::npos) << out;
 }
 
+// The script starts before the program's first window; a window may end before it takes
+// an action (a stop request, a main window rebuilt): the action goes to the window that
+// is there then, and the one that ended is never touched again.
+TEST_F(ScriptDriverTest, AnActionWaitsForItsWindowAndOutlivesOneThatEnds) {
+    auto first = std::make_unique<ui::testing::TestDialog>();
+    ui::testing::TestDialog second;
+    std::atomic<int> firstClicks{0}, secondClicks{0};
+    first->onButton = [&] { ++firstClicks; };
+    second.onButton = [&] { ++secondClicks; };
+    // Busy from its first moment until it ends, so it never takes the click.
+    first->onInit = [&] {
+        ui::user::RunOnWindowThread(*first, [&] {
+            std::this_thread::sleep_for(200ms);
+            first->EndDialog(ui::kIdOk);
+        });
+    };
+    std::thread windows([&] {
+        std::this_thread::sleep_for(50ms);
+        first->DoModal();
+        first.reset();
+        second.DoModal();
+    });
+    EXPECT_TRUE(Run("click 100\n"));
+    EXPECT_EQ(firstClicks, 0);
+    EXPECT_EQ(secondClicks, 1);
+    EXPECT_TRUE(out_.str().empty()) << out_.str();
+    for (int i = 0; i < 5000 && !second.IsRunning(); ++i)
+        std::this_thread::sleep_for(1ms);
+    ui::user::CloseWindow(second);
+    windows.join();
+}
+
 TEST_F(ScriptDriverTest, WithoutAnyWindowActionsHaveNoEffectAndTheRunEndsWhenTheProgramDoes) {
-    EXPECT_TRUE(Run("click 100\nwait 0.01\n"));
+    EXPECT_TRUE(Run("click 100\nwait 0.01\n", 50ms));
     EXPECT_NE(out_.str().find("script line 1: click 100 had no effect"), std::string::npos);
     // A program that has ended stops a long wait at once.
     const Script script = Parse("wait 30\nclick 100\n").script;

@@ -158,12 +158,14 @@ TEST_F(PictureDeliveryTest, PurgesKeepTheUsersPicturesUntilTheyReachASaveFolder)
     Put(incoming() + "IMG_0005.JPG", "taken, never moved");
     Put(incoming() + "IMG20261201080000.JPG", "named last week, never moved");
     Put(shell::TestShotFolder(home()) + "IMG_0001.JPG", "a test shot");
+    ASSERT_TRUE(shell::RecordTestShot(home(), shell::TestShotFolder(home()) + "IMG_0001.JPG"));
     Put(home() + "IMG_notes.txt", "not the program's");
     Open(3);
     // Nothing of the user's went at start, and they are told what waits.
     EXPECT_EQ(Boxes(), std::vector<std::string>{PicturesWaitingText(3, 2)});
     EXPECT_FALSE(fs::exists(shell::TestShotFolder(home()) + "IMG_0001.JPG"));
     Put(shell::TestShotFolder(home()) + "IMG_0002.JPG", "another test shot");
+    ASSERT_TRUE(shell::RecordTestShot(home(), shell::TestShotFolder(home()) + "IMG_0002.JPG"));
     Notify(CVellmoraDlg::kDeleteButton);
     EXPECT_FALSE(fs::exists(shell::TestShotFolder(home()) + "IMG_0002.JPG"));
     EXPECT_EQ(Names(incoming()).size(), 2u);

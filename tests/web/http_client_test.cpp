@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "support/loopback_http_server.h"
 #include "web/answer_text.h"
@@ -100,15 +103,93 @@ TEST_F(HttpClientTest, EmptyAnswerAndErrorStatusAreAnswersLikeAnyOther) {
     EXPECT_EQ(CHttpClient().Get(server.Url("/b")), "broken/r/n");
 }
 
-TEST_F(HttpClientTest, RedirectIsNotFollowed) {
-    LoopbackHttpServer server(
-        {ScriptedReply::Raw("HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nContent-Length: 5\r\n"
-                            "Connection: close\r\n\r\nmoved"),
-         ScriptedReply::Ok("followed")});
+ScriptedReply Redirect(const std::string& location) {
+    return ScriptedReply::Raw("HTTP/1.1 302 Found\r\nLocation: " + location +
+                              "\r\nContent-Length: 5\r\nConnection: close\r\n\r\nmoved");
+}
+
+TEST_F(HttpClientTest, ThePostNeverFollowsARedirect) {
+    LoopbackHttpServer server({Redirect("/elsewhere"), ScriptedReply::Ok("followed")});
     CHttpClient client;
     client.AddParam("a", "b");
     EXPECT_EQ(client.Post(server.Url("/cam/new_cam.php")), "moved/r/n");
     EXPECT_FALSE(server.WaitForRequests(2, 200ms));
+}
+
+TEST_F(HttpClientTest, GetFollowsABoundedNumberOfRedirectsToHttpOnly) {
+    struct Case {
+        const char* what;
+        std::vector<ScriptedReply> script;
+        std::string answer;
+        std::size_t requests;
+    };
+    const std::vector<ScriptedReply> endless(10, Redirect("/again"));
+    const Case cases[] = {
+        {"two hops", {Redirect("/a"), Redirect("/b"), ScriptedReply::Ok("4.0.2")}, "4.0.2/r/n", 3},
+        {"endless", endless, "", 6},  // the first request and five redirects
+        {"to a file", {Redirect("file:///etc/hostname")}, "", 1},
+        {"to another scheme", {Redirect("ftp://127.0.0.1/ver.htm")}, "", 1},
+    };
+    for (const Case& c : cases) {
+        LoopbackHttpServer server(c.script);
+        CHttpClient client;
+        EXPECT_EQ(client.Get(server.Url("/download/ver.htm")), c.answer) << c.what;
+        EXPECT_EQ(server.Requests().size(), c.requests) << c.what;
+    }
+}
+
+TEST_F(HttpClientTest, OutcomeTellsWhetherARequestWasSent) {
+    LoopbackHttpServer server({ScriptedReply::Ok("ok"), ScriptedReply::CloseAtOnce()});
+    const std::string unreachable =
+        "http://127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()) + "/";
+    std::atomic<bool> quitting{true};
+    HttpOptions quit;
+    quit.abort = &quitting;
+    struct Case {
+        HttpOptions options;
+        std::string url;
+        RequestOutcome outcome;
+    } cases[] = {
+        {{}, server.Url("/a"), RequestOutcome::kAnswered},
+        {{}, server.Url("/b"), RequestOutcome::kFailed},
+        {{}, unreachable, RequestOutcome::kFailed},
+        {{}, "", RequestOutcome::kNotSent},
+        {quit, server.Url("/c"), RequestOutcome::kCancelled},
+    };
+    for (const Case& c : cases) {
+        CHttpClient client(c.options);
+        client.Post(c.url);
+        EXPECT_EQ(client.outcome(), c.outcome) << c.url;
+    }
+    EXPECT_EQ(server.Requests().size(), 2u);  // nothing once the program is quitting
+}
+
+TEST_F(HttpClientTest, ARequestEndsSoonAfterTheProgramIsAskedToQuit) {
+    // A desktop user waits this long at most for a host that never answers ...
+    EXPECT_EQ(HttpOptions{}.connectTimeout, 10s);
+    EXPECT_EQ(HttpOptions{}.totalTimeout, 20s);
+    // ... and not at all once the program is asked to quit.
+    for (const bool post : {false, true}) {
+        LoopbackHttpServer server({ScriptedReply::NeverAnswer()});
+        std::atomic<bool> quitting{false};
+        HttpOptions options;
+        options.abort = &quitting;
+        std::chrono::steady_clock::time_point raised;
+        std::thread quit([&] {
+            server.WaitForRequests(1, 5s);
+            std::this_thread::sleep_for(100ms);
+            raised = std::chrono::steady_clock::now();
+            quitting = true;
+        });
+        CHttpClient client(options);
+        const std::string answer =
+            post ? client.Post(server.Url("/p")) : client.Get(server.Url("/g"));
+        const auto ended = std::chrono::steady_clock::now();
+        quit.join();
+        EXPECT_EQ(answer, "");
+        EXPECT_EQ(client.outcome(), RequestOutcome::kCancelled);
+        EXPECT_LT(ended - raised, 1s) << (post ? "POST" : "GET");
+    }
 }
 
 TEST_F(HttpClientTest, UnreachableServerAnswersEmptyAtOnce) {
