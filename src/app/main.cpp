@@ -8,6 +8,7 @@
 #include "app/demo.h"
 #include "app/main_window_run.h"
 #include "app/serial_command.h"
+#include "app/sim_serve_command.h"
 #include "platform/os/diagnostics.h"
 
 namespace {
@@ -18,6 +19,7 @@ void PrintHelp() {
         "              [--answer \"START\"=OK|Yes|No]... [--script FILE]\n"
         "       talbex --demo | --help | --version\n"
         "       talbex serial [--verbose] FILE...\n"
+        "       talbex sim-serve [--listen HOST:PORT] [--seconds N]\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
         "Without options Talbex runs its main window: it looks for a camera every two\n"
@@ -67,6 +69,11 @@ void PrintHelp() {
         "               NAME a backslash, tab, line break or carriage return is written\n"
         "               \\\\, \\t, \\n, \\r, another control character \\xHH\n"
         "\n"
+        "  sim-serve [--listen HOST:PORT] [--seconds N]\n"
+        "               serve the simulated camera over PTP/IP (default 127.0.0.1:15740,\n"
+        "               port 0 picks a free one) until a signal or N seconds; both\n"
+        "               connections use the one port: ptpip:HOST:PORT:PORT\n"
+        "\n"
         "Main window controls (for click): 1015 connect button, 1013 camera parameters,\n"
         "1014 remote control, 1000 language switch.\n"
         "Remote-control window: buttons 1000 take picture, 1001 / 1030 / 1031 shutter\n"
@@ -107,6 +114,8 @@ int main(int argc, char** argv) {
     talbex::os::SendDiagnosticsToStandardError();
     if (!args.empty() && args[0] == "serial")
         return talbex::app::RunSerialCommand(argc - 2, argv + 2);
+    if (!args.empty() && args[0] == "sim-serve")
+        return talbex::app::RunSimServeCommand(argc - 2, argv + 2);
     talbex::app::MainWindowRunOptions options;
     options.version = TALBEX_VERSION;
     for (size_t i = 0; i < args.size(); ++i) {

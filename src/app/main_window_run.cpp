@@ -9,6 +9,7 @@
 #include "app/printing_launcher.h"
 #include "app/script_driver.h"
 #include "camera/sdk/sdk_backend.h"
+#include "info/camera_parameters_runner.h"
 #include "platform/os/file_io.h"
 #include "platform/os/program_directory.h"
 #include "platform/os/quit_signals.h"
@@ -121,6 +122,7 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
     setup.modeCheckPause = std::chrono::milliseconds(500);
     setup.onIdentified = [&out](const web::CameraIdentity& id) { PrintIdentity(out, id); };
     setup.runRemoteControl = remote::RemoteControlRunner();
+    setup.runCameraParameters = info::CameraParametersRunner();
     shell::CVellmoraApp app(setup);
     {
         std::lock_guard lock(quitMutex);
