@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -26,6 +27,12 @@ class Gphoto2Run : public apptest::TalbexProcessTest {
             "env TALBEX_HOME='" + dir_ / "home/" +
             "' TALBEX_VENDOR_HOST= LC_ALL=C TALBEX_CAMERA='gphoto2:" + server_.GphotoPort() + "'";
         return RunTalbex(args, environment);
+    }
+
+    std::string Script(const std::string& name, const std::string& lines) {
+        const std::string path = dir_ / name;
+        std::ofstream(path) << lines;
+        return path;
     }
 
     static bool Has(const std::string& text, const std::string& part) {
@@ -67,6 +74,53 @@ TEST_F(Gphoto2Run, ACameraThatLeavesTheNetworkIsLost) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Has(run.out, "control 1015 text: SimCam S1 already link!")) << run.out;
     EXPECT_TRUE(Has(run.out, "Cannot detect camera.")) << run.out;
+}
+
+TEST_F(Gphoto2Run, TheParametersWindowReadsAndWritesTextsAndTheClock) {
+    Serve("[camera]\nbattery_level = 77\nclock = 2020-01-02 03:04:05\n");
+    const std::string edit = Script("edit.txt",
+                                    "wait 3\nclick 1013\nwait 2\n"
+                                    "type 1006 \"Jane Roe\"\ntype 1036 \"Ann\"\nclick 1000\n"
+                                    "click 1001\nwait 1.5\nclick 1\nwait 0.5\nquit\n");
+    Outcome run = Talbex({"--headless", "--language", "en", "--script", edit});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1005 text: SimCam S1")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1034 text: 2718281828")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1007 text: 1.2.0")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1038 text: 77")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1039 text: 2020-1-2 3:4:")) << run.out;
+    EXPECT_TRUE(Has(run.out, "message box: Successfully saved.")) << run.out;
+    EXPECT_TRUE(Has(run.out, "message box: Synch time Successfully!")) << run.out;
+
+    // The camera kept both: the next opening shows them.
+    const std::string look = Script("look.txt", "wait 3\nclick 1013\nwait 2\nquit\n");
+    run = Talbex({"--headless", "--language", "en", "--script", look});
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1006 text: Jane Roe")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1036 text: Ann")) << run.out;
+    EXPECT_FALSE(Has(run.out, "[Camera Para] control 1039 text: 2020-")) << run.out;
+}
+
+TEST_F(Gphoto2Run, TheRemoteWindowSetsTakesPicturesAndTellsWhatTheCameraLacks) {
+    Serve();
+    const std::string save = dir_ / "saved";
+    std::filesystem::create_directories(save);
+    const std::string remote =
+        Script("remote.txt", "wait 3\nfolder " + save +
+                                 "\nclick 1014\nwait 2\n"
+                                 "pick 1060 \"8\"\npick 1039 \"Cloudy\"\n"
+                                 "click 1000\nwait 4\nclick 1013\nwait 1\nquit\n");
+    const Outcome run = Talbex({"--headless", "--language", "en", "--script", remote});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "[Remote Control] control 1060 text: 5.6")) << run.out;
+    EXPECT_TRUE(Has(run.out, "message box: Av Set successfully!")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Remote Control] control 1009 text: 8")) << run.out;
+    // A white balance a camera of the standard protocol does not name is refused.
+    EXPECT_TRUE(Has(run.out, "message box: Failed to set White Balance!")) << run.out;
+    EXPECT_TRUE(Has(run.out, "message box: Live view is not available on this camera.")) << run.out;
+    int pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(save))
+        pictures += entry.path().extension() == ".JPG";
+    EXPECT_EQ(pictures, 1) << run.out;
 }
 
 }  // namespace
