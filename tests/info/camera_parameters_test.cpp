@@ -189,6 +189,7 @@ TEST_F(CameraInfoTest, ThePurgesKeepTheUsersPictures) {
     ASSERT_TRUE(shell::EnsureStagingFolder(shots));
     ASSERT_TRUE(shell::EnsureStagingFolder(incoming));
     std::ofstream(shots + "IMG_0001.JPG") << "test shot";
+    ASSERT_TRUE(shell::RecordTestShot(home_, shots + "IMG_0001.JPG"));
     std::ofstream(incoming + "IMG_0002.JPG") << "the user's";
     std::ofstream(home_ + "IMG_0003.JPG") << "not the program's";
     auto open = Open(3);
@@ -197,6 +198,7 @@ TEST_F(CameraInfoTest, ThePurgesKeepTheUsersPictures) {
     EXPECT_TRUE(fs::exists(home_ + "IMG_0003.JPG"));
 
     std::ofstream(shots + "IMG_0004.JPG") << "test shot";
+    ASSERT_TRUE(shell::RecordTestShot(home_, shots + "IMG_0004.JPG"));
     open->thread->Do(
         [&] { open->window->NotifyFromControl(CMSG::kHiddenDeletePictures, ui::kBnClicked); });
     EXPECT_FALSE(fs::exists(shots + "IMG_0004.JPG"));
