@@ -8,6 +8,7 @@
 #include "app/demo.h"
 #include "app/main_window_run.h"
 #include "app/serial_command.h"
+#include "app/sim_serve_command.h"
 #include "platform/os/diagnostics.h"
 
 namespace {
@@ -18,6 +19,7 @@ void PrintHelp() {
         "              [--answer \"START\"=OK|Yes|No]... [--script FILE]\n"
         "       talbex --demo | --help | --version\n"
         "       talbex serial [--verbose] FILE...\n"
+        "       talbex sim-serve [--listen HOST:PORT] [--seconds N]\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
         "Without options Talbex runs its main window: it looks for a camera every two\n"
@@ -25,8 +27,9 @@ void PrintHelp() {
         "number), reports it to the vendor web service and watches until it is unplugged.\n"
         "There is no desktop backend yet, so the window always runs headless: one line is\n"
         "printed per change a user would see (window caption, connect button caption,\n"
-        "buttons enabled or disabled, pages requested), every message box with the answer\n"
-        "given, and the identity read from the camera.\n"
+        "buttons enabled or disabled, pages requested, a list's rows once filled, the text\n"
+        "a list shows, a progress bar when empty and full), every message box and folder\n"
+        "chooser with the answer given, and the identity read from the camera.\n"
         "\n"
         "  --headless   run the main window without a display (the default today)\n"
         "  --seconds N  end the run after N seconds (fractions allowed); without it the\n"
@@ -48,6 +51,7 @@ void PrintHelp() {
         "                 answer \"START\" OK|Yes|No\n"
         "                                     answer for the message boxes that follow\n"
         "                 folder PATH         answer of the next folder chooser\n"
+        "                 close               close the topmost window (its close box)\n"
         "                 quit                end the program\n"
         "               blank lines and lines starting with # are skipped; a line that\n"
         "               cannot be understood stops the run with its line number (status 2);\n"
@@ -65,8 +69,23 @@ void PrintHelp() {
         "               NAME a backslash, tab, line break or carriage return is written\n"
         "               \\\\, \\t, \\n, \\r, another control character \\xHH\n"
         "\n"
+        "  sim-serve [--listen HOST:PORT] [--seconds N]\n"
+        "               serve the simulated camera over PTP/IP (default 127.0.0.1:15740,\n"
+        "               port 0 picks a free one) until a signal or N seconds; both\n"
+        "               connections use the one port: ptpip:HOST:PORT:PORT\n"
+        "\n"
         "Main window controls (for click): 1015 connect button, 1013 camera parameters,\n"
         "1014 remote control, 1000 language switch.\n"
+        "Remote-control window: buttons 1000 take picture, 1001 / 1030 / 1031 shutter\n"
+        "halfway / completely / off, 1013 / 1014 start / end live view, 1015-1020 focus\n"
+        "near to far, 1023-1026 focus point up, left, right, down, 1027 / 1028 zoom fit /\n"
+        "zoom, 1032 / 1033 live-view autofocus on / off, 1068 set the photo path (answered\n"
+        "by `folder`); lists (for pick) 1007 AE mode, 1035 drive mode, 1059 Tv, 1060 Av,\n"
+        "1061 ISO, 1062 metering, 1063 AF mode, 1064 image quality, 1036 colour space,\n"
+        "1037 flash, 1038 flash exposure compensation, 1058 exposure compensation,\n"
+        "1039 white balance, 1040 noise reduction, 1042 red eye, 1029 live-view AF mode.\n"
+        "Pictures wait in incoming/ in the program's folder until they are moved to the\n"
+        "photo path (remembered in saveto.txt) under date-time names.\n"
         "\n"
         "Exit status: 0 after a normal run, 1 when Talbex could not start (another\n"
         "instance runs: \"Only instance can run!\"; the program folder is not writable,\n"
@@ -75,7 +94,10 @@ void PrintHelp() {
         "\n"
         "Environment:\n"
         "  TALBEX_CAMERA       unset: one simulated camera; none: no camera;\n"
-        "                      sim:PATH: simulated cameras from a settings file\n"
+        "                      sim:PATH: simulated cameras from a settings file;\n"
+        "                      gphoto2: real cameras through libgphoto2;\n"
+        "                      gphoto2:PORT: the camera on a libgphoto2 port, e.g.\n"
+        "                      usb:001,004 or ptpip:HOST:15740:15740\n"
         "  TALBEX_HOME         the program's own folder (default ~/.local/share/talbex/)\n"
         "  XDG_RUNTIME_DIR     where the one-per-user lock is taken (else the program's\n"
         "                      folder)\n"
@@ -95,6 +117,8 @@ int main(int argc, char** argv) {
     talbex::os::SendDiagnosticsToStandardError();
     if (!args.empty() && args[0] == "serial")
         return talbex::app::RunSerialCommand(argc - 2, argv + 2);
+    if (!args.empty() && args[0] == "sim-serve")
+        return talbex::app::RunSimServeCommand(argc - 2, argv + 2);
     talbex::app::MainWindowRunOptions options;
     options.version = TALBEX_VERSION;
     for (size_t i = 0; i < args.size(); ++i) {

@@ -25,6 +25,8 @@ const char* Verb(Kind kind) {
             return "pick";
         case Kind::kType:
             return "type";
+        case Kind::kClose:
+            return "close";
         default:
             return "?";
     }
@@ -45,6 +47,8 @@ bool Perform(ui::WindowHandle handle, const ScriptCommand& command) {
             return ui::user::PickRow(*dialog, command.controlId, command.text);
         case Kind::kType:
             return ui::user::TypeText(*dialog, command.controlId, command.text);
+        case Kind::kClose:
+            return ui::user::CloseWindow(*dialog);
         default:
             return false;
     }
@@ -91,10 +95,14 @@ bool ScriptDriver::Run(const Script& script) {
                 quit_();
                 return true;
             default:
-                if (!Act(command))
-                    out_ << "script line " << command.line << ": " << Verb(command.kind) << ' '
-                         << command.controlId << " had no effect (no such control, hidden, "
-                         << "disabled, or no window)" << std::endl;
+                if (Act(command))
+                    break;
+                out_ << "script line " << command.line << ": " << Verb(command.kind);
+                if (command.kind == Kind::kClose)
+                    out_ << " had no effect (no window)" << std::endl;
+                else
+                    out_ << ' ' << command.controlId << " had no effect (no such control, "
+                         << "hidden, disabled, or no window)" << std::endl;
                 break;
         }
     }

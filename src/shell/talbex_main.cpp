@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "camera/sdk/sdk.h"
+#include "platform/os/diagnostics.h"
 #include "platform/os/file_io.h"
 #include "platform/os/local_time.h"
 #include "platform/os/locale_id.h"
@@ -183,7 +184,9 @@ void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& 
     KillTimer(kProbeTimer);
     // Pictures the user takes meanwhile are theirs: they wait where no purge reaches.
     const std::string incoming = IncomingFolder(programDirectory_);
-    EnsureStagingFolder(incoming);
+    std::string problem;
+    if (!EnsureStagingFolder(incoming, &problem))
+        os::Diagnostic("pictures cannot be staged: %s\n", problem.c_str());
     own.CreateCommander(incoming);
     std::unique_ptr<ui::Dialog> dialog =
         makeDialog ? makeDialog(own, language_, identity_) : nullptr;

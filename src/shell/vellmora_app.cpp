@@ -1,5 +1,6 @@
 #include "shell/vellmora_app.h"
 
+#include "platform/os/diagnostics.h"
 #include "platform/os/program_directory.h"
 #include "platform/os/single_instance.h"
 #include "platform/ui/prompts.h"
@@ -22,7 +23,11 @@ int CVellmoraApp::Run() {
     }
     // Per user, whatever program folder each run uses: the lock lives in the user's
     // runtime folder (else the program folder). Held until Run returns.
-    os::SingleInstanceLock lock(os::SingleInstanceDirectory(os::ProgramDirectory()), "talbex");
+    const std::string lockDirectory = os::SingleInstanceDirectory(os::ProgramDirectory());
+    os::SingleInstanceLock lock(lockDirectory, "talbex");
+    if (lock.unavailable())
+        os::Diagnostic("no single-instance lock could be taken in %s; running without one\n",
+                       lockDirectory.c_str());
     if (!lock.unavailable() && !lock.acquired()) {
         ui::ShowMessageBox(kOnlyInstance);
         return 1;

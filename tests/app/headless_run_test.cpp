@@ -170,6 +170,47 @@ TEST_F(HeadlessRun, TheScriptClicksTheLanguageSwitch) {
     EXPECT_FALSE(Has(run.out, "time is up")) << run.out;
 }
 
+// The remote-control window as a user drives it: what it fills, two settings, two
+// pictures in the chosen folder, the close box.
+TEST_F(HeadlessRun, ARemoteControlSessionShowsWhatTheUserSees) {
+    const std::string photos = dir_ / "photos";
+    fs::create_directories(photos);
+    const std::string script = Write("remote.txt",
+                                     "wait 3.5\n"
+                                     "click 1014\n"
+                                     "wait 1.5\n"
+                                     "pick 1058 \"-1/3\"\n"
+                                     "pick 1061 \"400\"\n"
+                                     "folder " +
+                                         photos +
+                                         "\n"
+                                         "click 1068\n"
+                                         "click 1000\n"
+                                         "wait 1\n"
+                                         "click 1000\n"
+                                         "wait 1\n"
+                                         "close\n"
+                                         "quit\n");
+    const Outcome run = Talbex({"--language", "en", "--script", script});
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const std::string& line : std::vector<std::string>{
+             "[Remote Control] control 1058 rows (25): 0 | +1/3 | +1/2",
+             "[Remote Control] control 1035 text: Single Shooting",
+             "[Remote Control] control 1064 text: Large Fine Jpeg",
+             "message box: ExposureComp Set successfully! (OK) -> OK",
+             "message box: ISOSpeed Set successfully! (OK) -> OK",
+             "[Remote Control] control 1069 text: " + photos,
+             "[Remote Control] control 1006 progress: 100\n[Remote Control] control 1006 progress: "
+             "0",
+             "[Remote Control] control 1000 enabled: 0",
+             "[Remote Control] closed: 2",
+         })
+        EXPECT_TRUE(Has(run.out, line)) << line << "\n" << run.out;
+    EXPECT_FALSE(Has(run.out, "progress: 50")) << run.out;
+    EXPECT_EQ(std::distance(fs::directory_iterator(photos), {}), 2) << run.out;
+    EXPECT_EQ(Slurp(home_ + "saveto.txt"), photos);
+}
+
 TEST_F(HeadlessRun, ABadScriptLineOrOptionStopsTheRun) {
     const std::string script = Write("bad.txt", "wait 1\nklick 1000\n");
     Outcome run = Talbex({"--headless", "--script", script});

@@ -43,10 +43,11 @@ TEST(ScriptParse, EveryCommandWithItsArguments) {
         "type 1041 \"李 Wei\"\n"
         "answer \"Detection of the new\" Yes\n"
         "folder /tmp/my pictures\n"
+        "close\n"
         "  quit  \n");
     ASSERT_TRUE(s.error.empty()) << s.error;
     const std::vector<ScriptCommand>& c = s.script.commands;
-    ASSERT_EQ(c.size(), 8u);
+    ASSERT_EQ(c.size(), 9u);
     EXPECT_EQ(c[0].kind, Kind::kWait);
     EXPECT_DOUBLE_EQ(c[0].seconds, 1.5);
     EXPECT_EQ(c[0].line, 3);
@@ -63,8 +64,9 @@ TEST(ScriptParse, EveryCommandWithItsArguments) {
     EXPECT_EQ(c[5].answer, ui::MessageBoxAnswer::kYes);
     EXPECT_EQ(c[6].kind, Kind::kFolder);
     EXPECT_EQ(c[6].text, "/tmp/my pictures");
-    EXPECT_EQ(c[7].kind, Kind::kQuit);
-    EXPECT_EQ(c[7].line, 10);
+    EXPECT_EQ(c[7].kind, Kind::kClose);
+    EXPECT_EQ(c[8].kind, Kind::kQuit);
+    EXPECT_EQ(c[8].line, 11);
 }
 
 TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
@@ -82,6 +84,7 @@ TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
         "answer Cannot OK",  // message not quoted
         "folder",            // no path
         "quit now",          // trailing words
+        "close 1015",        // the close box has no id
     };
     for (const char* line : bad) {
         const Parsed s = Parse("wait 0\nclick 1\n" + std::string(line) + "\nquit\n");
@@ -146,6 +149,15 @@ TEST_F(ScriptDriverTest, ClicksPicksTypesAndAnswersOnTheTopmostWindow) {
                                               "(none)"}));
     EXPECT_EQ(quits_, 1);
     EXPECT_TRUE(out_.str().empty()) << out_.str();
+}
+
+TEST_F(ScriptDriverTest, CloseUsesTheTopmostWindowsCloseBox) {
+    ui::testing::TestDialog dialog;
+    ui::testing::WindowThread thread(dialog);
+    EXPECT_TRUE(Run("close\n"));
+    EXPECT_EQ(thread.Result(), ui::kIdCancel);
+    EXPECT_TRUE(Run("close\n", 50ms));  // no window left
+    EXPECT_NE(out_.str().find("script line 1: close had no effect (no window)"), std::string::npos);
 }
 
 TEST_F(ScriptDriverTest, WhatAPersonCouldNotDoIsReportedAndTheScriptGoesOn) {
