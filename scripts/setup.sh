@@ -6,7 +6,8 @@ cd "$(dirname "$0")/.."
 preset="${1:-default}"
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libjpeg62-turbo-dev libcurl4-openssl-dev python3 ccache mold)
+          libjpeg62-turbo-dev libcurl4-openssl-dev python3 ccache mold
+          libgphoto2-dev gphoto2)
 if [ "$preset" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
 
 missing=()

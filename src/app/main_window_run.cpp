@@ -9,11 +9,13 @@
 #include "app/printing_launcher.h"
 #include "app/script_driver.h"
 #include "camera/sdk/sdk_backend.h"
+#include "info/camera_parameters_runner.h"
 #include "platform/os/file_io.h"
 #include "platform/os/program_directory.h"
 #include "platform/os/quit_signals.h"
 #include "platform/ui/change_listener.h"
 #include "platform/ui/headless_prompts.h"
+#include "platform/ui/printable_text.h"
 #include "platform/ui/prompts.h"
 #include "remote/remote_control_runner.h"
 #include "shell/shipped_files.h"
@@ -24,10 +26,14 @@ namespace talbex::app {
 
 namespace {
 
+// Every text here comes from the camera.
 void PrintIdentity(std::ostream& out, const web::CameraIdentity& id) {
-    out << "identity: model=" << id.model << "; lens=" << id.lens << "; serial=" << id.serialNumber
-        << "; shutter count=" << id.shutterCount << "; firmware=" << id.firmware
-        << "; owner=" << id.owner << "; artist=" << id.artist << "; copyright=" << id.copyright
+    using ui::PrintableText;
+    out << "identity: model=" << PrintableText(id.model) << "; lens=" << PrintableText(id.lens)
+        << "; serial=" << PrintableText(id.serialNumber)
+        << "; shutter count=" << PrintableText(id.shutterCount)
+        << "; firmware=" << PrintableText(id.firmware) << "; owner=" << PrintableText(id.owner)
+        << "; artist=" << PrintableText(id.artist) << "; copyright=" << PrintableText(id.copyright)
         << std::endl;
 }
 
@@ -78,8 +84,7 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
         const std::optional<std::string> text =
             os::ReadRegularFile(options.scriptPath, os::kMaxTextFileBytes, &problem);
         if (!text) {
-            err << "talbex: cannot read the script " << options.scriptPath << ": " << problem
-                << std::endl;
+            err << "talbex: cannot read the script " << problem << std::endl;
             return 2;
         }
         if (!ParseScript(*text, &script, &problem)) {
@@ -117,6 +122,7 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
     setup.modeCheckPause = std::chrono::milliseconds(500);
     setup.onIdentified = [&out](const web::CameraIdentity& id) { PrintIdentity(out, id); };
     setup.runRemoteControl = remote::RemoteControlRunner();
+    setup.runCameraParameters = info::CameraParametersRunner();
     shell::CVellmoraApp app(setup);
     {
         std::lock_guard lock(quitMutex);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "camera/sdk/sdk.h"
+#include "platform/os/diagnostics.h"
 #include "platform/os/file_io.h"
 #include "platform/os/local_time.h"
 #include "platform/os/locale_id.h"
@@ -13,7 +14,6 @@
 #include "platform/os/program_directory.h"
 #include "platform/ui/prompts.h"
 #include "resources/dialog_templates.h"
-#include "shell/browse_dir.h"
 #include "shell/main_window_texts.h"
 #include "shell/staging_area.h"
 
@@ -38,6 +38,8 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
         setup_.networkAlive = [] { return os::IsNetworkAlive(); };
     if (!setup_.today)
         setup_.today = web::TodayLocal;
+    if (!setup_.unrestoredSettings)
+        setup_.unrestoredSettings = std::make_shared<UnrestoredSettings>();
     if (setup_.launcher == nullptr) {
         ownLauncher_ = std::make_unique<os::SystemLauncher>();
         setup_.launcher = ownLauncher_.get();
@@ -52,6 +54,8 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
 }
 
 CTALBEXMAIN::~CTALBEXMAIN() {
+    // A window closed during a test shot leaves the camera as the user had it.
+    RestoreSettings();
     // "closing", release, library closed, model and commander deleted.
     connection_.Close();
 }
@@ -95,10 +99,8 @@ void CTALBEXMAIN::ShowPage(const std::string& address) {
 }
 
 bool CTALBEXMAIN::OnInitDialog() {
-    // Leftovers of an earlier test shot.
-    CStatDir purge;
-    std::string dir = programDirectory_;
-    purge.DeletePictures(dir);
+    // Leftovers of an earlier test shot; nothing else.
+    PurgeTestShots(programDirectory_);
 
     language_ = SystemLanguage();
     if (ui::IsEnglish(language_))
@@ -182,7 +184,9 @@ void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& 
     KillTimer(kProbeTimer);
     // Pictures the user takes meanwhile are theirs: they wait where no purge reaches.
     const std::string incoming = IncomingFolder(programDirectory_);
-    EnsureStagingFolder(incoming);
+    std::string problem;
+    if (!EnsureStagingFolder(incoming, &problem))
+        os::Diagnostic("pictures cannot be staged: %s\n", problem.c_str());
     own.CreateCommander(incoming);
     std::unique_ptr<ui::Dialog> dialog =
         makeDialog ? makeDialog(own, language_, identity_) : nullptr;
@@ -197,6 +201,8 @@ void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& 
 }
 
 void CTALBEXMAIN::OnCancel() {
+    // A window closed during a test shot leaves the camera as the user had it.
+    RestoreSettings();
     // Only a stop request reaches this window while another runs on top of it.
     if (openDialog_ != nullptr)
         openDialog_->PostMessage(ui::kWmClose);

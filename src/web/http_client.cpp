@@ -186,8 +186,13 @@ std::string CHttpClient::Perform(const std::string& url, bool post) {
         outcome_ = RequestOutcome::kAnswered;
     } else {
         outcome_ = FailedBeforeSending(rc) ? RequestOutcome::kNotSent : RequestOutcome::kFailed;
-        os::Diagnostic("%s %s: %s%s\n", verb, url.c_str(), curl_easy_strerror(rc),
-                       received.overflowed ? " (answer too long)" : "");
+        if (received.overflowed)
+            os::Diagnostic(
+                "%s %s: the answer is longer than %zu bytes; cut after its last "
+                "whole line\n",
+                verb, url.c_str(), received.limit);
+        else
+            os::Diagnostic("%s %s: %s\n", verb, url.c_str(), curl_easy_strerror(rc));
     }
     return AnswerText(received.bytes, rc == CURLE_OK);
 }
