@@ -49,10 +49,10 @@ inline sim::CameraSettings CameraWithClock(SdkTime clock) {
 /// A connection, the window on it and its window thread, closed in that order's reverse.
 class ParametersWindow {
   public:
-    ParametersWindow(const std::string& home, int language, std::string serial = "2718281828") {
+    ParametersWindow(const std::string& home, int language) {
         EXPECT_EQ(connection.OpenFirstCamera(), kSdkOk);
         EXPECT_EQ(connection.RegisterCommander(shell::IncomingFolder(home)), kSdkOk);
-        window = std::make_unique<CMSG>(connection, language, std::move(serial), home);
+        window = std::make_unique<CMSG>(connection, language, "2718281828", home);
         thread = std::make_unique<WindowThread>(*window);
     }
     ~ParametersWindow() {
@@ -87,8 +87,8 @@ class ParametersWindow {
 class CameraInfoTest : public shell::testing::MainWindowTest {
   protected:
     /// Opens the window and lets its 500 ms pass once the worker has opened the session.
-    std::unique_ptr<ParametersWindow> Open(int language, std::string serial = "2718281828") {
-        auto open = std::make_unique<ParametersWindow>(home_, language, std::move(serial));
+    std::unique_ptr<ParametersWindow> Open(int language) {
+        auto open = std::make_unique<ParametersWindow>(home_, language);
         Settle(*open->thread, *open->window);
         return open;
     }

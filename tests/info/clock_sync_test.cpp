@@ -2,7 +2,6 @@
 // both clocks running, Cancel, and OK with the time of pressing it.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 
 #include "camera/sdk/sim/camera_clock.h"
@@ -10,7 +9,6 @@
 #include "info/camera_time.h"
 #include "info/date_time_text.h"
 #include "info/info_texts.h"
-#include "platform/os/local_time.h"
 
 namespace talbex::info::testing {
 namespace {
@@ -24,6 +22,15 @@ std::string Standard(int language, RunningClock clock) {
     return StandardDateTimeText(language, clock, LocalZoneAbbreviation());
 }
 
+// The camera's clock now, in milliseconds since 1970.
+int64_t CameraClockMs(sim::SimCamera& camera) {
+    SdkTime now{};
+    const auto bytes = camera.PropertyBytes(kPropDateTime);
+    if (bytes && bytes->size() == sizeof now)
+        std::memcpy(&now, bytes->data(), sizeof now);
+    return sim::TimeToMilliseconds(now);
+}
+
 TEST_F(CameraInfoTest, TheClockWindowShowsBothClocksRunningInTheLanguageGiven) {
     const SdkTime read{2024, 2, 28, 23, 59, 59, 0};
     FixedWallClock computer(TodayAt437ms());
@@ -35,30 +42,26 @@ TEST_F(CameraInfoTest, TheClockWindowShowsBothClocksRunningInTheLanguageGiven) {
         CSYNCTIMER* clock = open->ClockWindow();
         ASSERT_NE(clock, nullptr);
         EXPECT_EQ(clock->GetWindowText(), language == 3 ? "Sync Camera Time" : "同步相机时间");
-        EXPECT_EQ(
-            clock->Item(CSYNCTIMER::kHeading).GetWindowText(),
-            language == 3 ? "Sync Camera datetime to local computer" : "将相机同步为电脑时间？");
         // The camera's clock as read (the simulated one has run on for less than a second).
-        EXPECT_EQ(clock->Item(CSYNCTIMER::kCameraTime).GetWindowText(),
-                  Standard(language, RunningClock::FromRecord(read)));
+        ui::Window& camera = clock->Item(CSYNCTIMER::kCameraTime);
+        EXPECT_EQ(camera.GetWindowText(), Standard(language, RunningClock::FromRecord(read)));
         EXPECT_EQ(clock->Item(CSYNCTIMER::kComputerTime).GetWindowText(), Standard(language, now));
         Tick(*open);  // into the next day, a leap day
-        EXPECT_EQ(clock->Item(CSYNCTIMER::kCameraTime).GetWindowText(),
-                  language == 3
-                      ? "Thu 29 Feb 2024 12:00:00 AM" + (LocalZoneAbbreviation().empty()
-                                                             ? std::string()
-                                                             : " " + LocalZoneAbbreviation())
-                      : "2024年02月29日 星期四 00时00分00秒");
+        EXPECT_EQ(camera.GetWindowText(), Standard(language, {2024, 2, 29, 0, 0, 0}));
         open->AnswerClockWindow(ui::kIdCancel);
     }
 }
 
+// The parameters window shows no clock; the clock window starts the camera's from the
+// computer's time.
 TEST_F(CameraInfoTest, ACameraClockThatCannotBeReadShowsTheComputersTimeTwice) {
     sim::CameraSettings settings;
     settings.clock = std::nullopt;
     Cameras({settings});
     FixedWallClock computer(TodayAt437ms());
     auto open = Open(3);
+    Tick(*open);
+    EXPECT_EQ(open->Text(CMSG::kDateTime), "");
     open->Click(CMSG::kSynchTime);
     CSYNCTIMER* clock = open->ClockWindow();
     ASSERT_NE(clock, nullptr);
@@ -68,36 +71,25 @@ TEST_F(CameraInfoTest, ACameraClockThatCannotBeReadShowsTheComputersTimeTwice) {
     open->AnswerClockWindow(ui::kIdCancel);
 }
 
-TEST_F(CameraInfoTest, CancelWritesNothingAndShowsNothing) {
-    const SdkTime read{2020, 1, 1, 8, 0, 0, 0};
-    auto camera = Cameras({CameraWithClock(read)})->Camera(0);
-    auto open = Open(2);
-    open->Click(CMSG::kSynchTime);
-    open->AnswerClockWindow(ui::kIdCancel);
-    EXPECT_TRUE(NewBoxes().empty());
-    SdkTime now{};
-    auto bytes = camera->PropertyBytes(kPropDateTime);
-    ASSERT_TRUE(bytes && bytes->size() == sizeof now);
-    std::memcpy(&now, bytes->data(), sizeof now);
-    EXPECT_LT(sim::TimeToMilliseconds(now) - sim::TimeToMilliseconds(read), 60'000);
-}
-
-// The camera gets the computer's time at the moment OK is pressed, milliseconds
-// included, not the time the window showed; a refused write says so.
-TEST_F(CameraInfoTest, OkWritesTheTimeOfPressingIt) {
+// OK gives the camera the computer's time at the moment it is pressed, milliseconds
+// included, not the time the window showed; a refused write says so; Cancel writes and
+// shows nothing.
+TEST_F(CameraInfoTest, OkWritesTheTimeOfPressingItAndCancelNothing) {
     struct Case {
         int language;
+        int button;
         bool refused;
-        std::string message;
+        std::vector<std::string> boxes;
     };
     const Case cases[] = {
-        {3, false, kSyncDoneEnglish},
-        {2, false, kSyncDoneChinese},
-        {3, true, kSyncFailedEnglish},
-        {2, true, kSyncFailedChinese},
+        {3, ui::kIdOk, false, {kSyncDoneEnglish}},
+        {2, ui::kIdOk, false, {kSyncDoneChinese}},
+        {3, ui::kIdOk, true, {kSyncFailedEnglish}},
+        {2, ui::kIdOk, true, {kSyncFailedChinese}},
+        {2, ui::kIdCancel, false, {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
+        SCOPED_TRACE(::testing::Message() << c.language << " " << c.button << " " << c.refused);
         const SdkTime before{2020, 1, 1, 8, 0, 0, 0};
         auto camera = Cameras({CameraWithClock(before)})->Camera(0);
         const system_clock::time_point pressed = TodayAt437ms();
@@ -108,21 +100,17 @@ TEST_F(CameraInfoTest, OkWritesTheTimeOfPressingIt) {
         computer.Set(pressed);
         if (c.refused)
             camera->FailNext(sim::Operation::SetPropertyData, 1, kSdkErrDeviceBusy, kPropDateTime);
-        open->AnswerClockWindow(ui::kIdOk);
-        EXPECT_EQ(NewBoxes(), std::vector<std::string>{c.message});
+        open->AnswerClockWindow(c.button);
+        EXPECT_EQ(NewBoxes(), c.boxes);
 
-        SdkTime now{};
-        auto bytes = camera->PropertyBytes(kPropDateTime);
-        ASSERT_TRUE(bytes && bytes->size() == sizeof now);
-        std::memcpy(&now, bytes->data(), sizeof now);
         const SdkTime written = ToCameraTime(os::ToLocalTime(pressed));
         ASSERT_EQ(written.milliseconds, 437u);
-        const int64_t since = sim::TimeToMilliseconds(now) - sim::TimeToMilliseconds(written);
-        if (c.refused) {
-            EXPECT_LT(sim::TimeToMilliseconds(now) - sim::TimeToMilliseconds(before), 60'000);
+        if (c.refused || c.button == ui::kIdCancel) {
+            EXPECT_LT(CameraClockMs(*camera) - sim::TimeToMilliseconds(before), 60'000);
             continue;
         }
         // The camera's clock has run on only since the write.
+        const int64_t since = CameraClockMs(*camera) - sim::TimeToMilliseconds(written);
         EXPECT_GE(since, 0);
         EXPECT_LT(since, 500);
         // The window's running clock now shows the camera's new time.
@@ -131,6 +119,21 @@ TEST_F(CameraInfoTest, OkWritesTheTimeOfPressingIt) {
         expected.Tick();
         EXPECT_EQ(open->Text(CMSG::kDateTime), CameraClockText(expected));
     }
+}
+
+// Closing the parameters window (the program ends, say) while the clock window is open
+// ends both, and nothing is written.
+TEST_F(CameraInfoTest, ClosingTheWindowEndsItsClockWindowToo) {
+    const SdkTime before{2020, 1, 1, 8, 0, 0, 0};
+    auto camera = Cameras({CameraWithClock(before)})->Camera(0);
+    ParametersWindow open(home_, 3);
+    Settle(*open.thread, *open.window);
+    open.Click(CMSG::kSynchTime);
+    ASSERT_NE(open.ClockWindow(), nullptr);
+    ui::user::CloseWindow(*open.window);
+    EXPECT_EQ(open.thread->Result(), ui::kIdCancel);
+    EXPECT_TRUE(NewBoxes().empty());
+    EXPECT_LT(CameraClockMs(*camera) - sim::TimeToMilliseconds(before), 60'000);
 }
 
 }  // namespace

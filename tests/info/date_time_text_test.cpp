@@ -1,8 +1,6 @@
-// The texts the camera-information windows make: the standard date-and-time forms and
-// the owner texts cut to the camera's limit.
+// The standard date-and-time forms the clock window shows.
 #include <gtest/gtest.h>
 
-#include "info/camera_texts.h"
 #include "info/date_time_text.h"
 
 namespace talbex::info {
@@ -27,35 +25,12 @@ TEST(DateTimeTextTest, StandardFormsOfBothLanguages) {
         // Not a date: nothing rather than a made-up one.
         {{2023, 2, 29, 0, 0, 0}, "", ""},
         {{2024, 13, 1, 0, 0, 0}, "", ""},
-        {{2024, 1, 1, 24, 0, 0}, "", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(StandardDateTimeText(3, c.clock, "UTC"), c.english);
         EXPECT_EQ(StandardDateTimeText(2, c.clock, "UTC"), c.chinese);
     }
     EXPECT_EQ(StandardDateTimeText(3, {2024, 2, 29, 0, 0, 0}, ""), "Thu 29 Feb 2024 12:00:00 AM");
-}
-
-TEST(CameraTextTest, LongTextsAreCutOnAWholeCharacter) {
-    struct Case {
-        std::string text;
-        std::string kept;
-    };
-    const std::string a98(98, 'a');
-    const Case cases[] = {
-        {std::string(99, 'a'), std::string(99, 'a')},
-        {std::string(150, 'a'), std::string(99, 'a')},
-        {a98 + "é" + "z", a98},                              // two bytes at 98..99
-        {a98 + "a新", a98 + "a"},                            // three bytes at 99..101
-        {std::string(96, 'a') + "😀", std::string(96, 'a')},  // four bytes at 96..99
-        {std::string(95, 'a') + "😀x", std::string(95, 'a') + "😀"},
-        {"", ""},
-    };
-    for (const Case& c : cases) {
-        const std::string kept = CutToCameraText(c.text);
-        EXPECT_EQ(kept, c.kept) << c.text.size();
-        EXPECT_LE(kept.size(), kMaxCameraTextBytes);
-    }
 }
 
 }  // namespace
