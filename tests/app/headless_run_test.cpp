@@ -87,7 +87,10 @@ TEST_F(HeadlessRun, ATestShotGivesTheSerialTheCameraDoesNotTell) {
 }
 
 // The picture --demo reports as saved is the user's: a later run leaves it where it is.
-TEST_F(HeadlessRun, ThePictureOfTheDemoOutlivesTheNextRun) {
+// Nor does it replace a file of the user's that has the camera's name for it.
+TEST_F(HeadlessRun, ThePictureOfTheDemoOutlivesTheNextRunAndReplacesNothing) {
+    fs::create_directories(home_);
+    std::ofstream(home_ + "IMG_0001.JPG") << "mine";
     Outcome run = Talbex({"--demo"});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string saved = "Picture saved: ";
@@ -96,6 +99,8 @@ TEST_F(HeadlessRun, ThePictureOfTheDemoOutlivesTheNextRun) {
     const std::string picture =
         run.out.substr(at + saved.size(), run.out.find('\n', at) - at - saved.size());
     ASSERT_TRUE(fs::exists(picture)) << picture;
+    EXPECT_EQ(picture, home_ + "IMG_0001_1.JPG");
+    EXPECT_EQ(Slurp(home_ + "IMG_0001.JPG"), "mine");
     run = Talbex({"--headless", "--seconds", "0.5"}, "none");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(fs::exists(picture)) << picture;

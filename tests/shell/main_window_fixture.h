@@ -25,6 +25,7 @@
 #include "platform/ui/prompts.h"
 #include "platform/ui/user_input.h"
 #include "shell/talbex_main.h"
+#include "support/sim_picture.h"
 #include "support/temp_folder.h"
 
 namespace talbex::shell::testing {
@@ -177,26 +178,6 @@ class MainWindowTest : public ::testing::Test {
         SdkCloseSession(camera);
         SdkRelease(camera);
         SdkTerminate();
-    }
-
-    /// A picture of a simulated camera that tells its serial in it (installs and removes
-    /// a camera of its own: call it before Cameras).
-    static std::vector<uint8_t> APictureWithSerial() {
-        auto backend = sim::InstallSimulatedCameras({{}});
-        SdkCameraRef camera = nullptr;
-        SdkCameraListRef list = nullptr;
-        EXPECT_EQ(SdkInitialize(), kSdkOk);
-        EXPECT_EQ(SdkGetCameraList(&list), kSdkOk);
-        EXPECT_EQ(SdkGetChildAtIndex(list, 0, &camera), kSdkOk);
-        SdkRelease(list);
-        EXPECT_EQ(SdkOpenSession(camera), kSdkOk);
-        EXPECT_EQ(SdkSendCommand(camera, kCameraCommandTakePicture, 0), kSdkOk);
-        std::vector<uint8_t> picture = backend->Camera(0)->LastPicture();
-        SdkCloseSession(camera);
-        SdkRelease(camera);
-        SdkTerminate();
-        SdkUseBackend(nullptr);
-        return picture;
     }
 
     /// AF mode, image quality, ISO and shutter speed as the camera holds them now.

@@ -383,7 +383,7 @@ TEST_F(MainWindowTest, UnpluggedDuringTheTestShotTheWindowEndsWithOk) {
 // no more looks at the folder (a picture with a serial put there later is not taken for
 // the shot), and the camera is watched like an identified one.
 TEST_F(MainWindowTest, APictureWithoutSerialEndsTheTestShot) {
-    const std::vector<uint8_t> withSerial = APictureWithSerial();
+    const std::vector<uint8_t> withSerial = talbex::testing::TakeSimulatedPicture();
     ASSERT_FALSE(withSerial.empty());
     sim::CameraSettings settings = WithSerial("ABC");
     settings.makerNoteSerial = std::optional<uint32_t>();
