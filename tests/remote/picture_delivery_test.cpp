@@ -91,7 +91,7 @@ TEST_F(PictureDeliveryTest, WithoutASaveFolderTheChooserIsOfferedOnceAndTheChoic
     Advance(1ms);  // timer 2: the chooser, cancelled
     EXPECT_EQ(prompts_.FolderTitles(), std::vector<std::string>{"照片保存路径:   "});
     const std::string second = Shoot();
-    ASSERT_TRUE(Eventually([&] { return Names(incoming()).size() == 2; }));
+    ASSERT_TRUE(Eventually([&] { return Landed(incoming()).size() == 2; }));
     Advance(9000ms);
     EXPECT_EQ(prompts_.FolderTitles().size(), 1u);  // offered once only
     // The user sets the folder: both pictures go there, in the order they were taken.
@@ -195,7 +195,7 @@ TEST_F(PictureDeliveryTest, AMissingSaveFolderKeepsThePicturesTellsOnceAndRetrie
         Remember(c.folder);
         Open(3);
         const std::string bytes = Shoot();
-        ASSERT_TRUE(Eventually([&] { return Names(incoming()).size() == 1; }));
+        ASSERT_TRUE(Eventually([&] { return Landed(incoming()).size() == 1; }));
         ASSERT_TRUE(thread().Idle());
         Advance(9000ms);
         EXPECT_EQ(TroubleMessages(), ++told);

@@ -76,6 +76,13 @@ inline std::vector<std::string> Names(const std::string& folder) {
     return names;
 }
 
+/// Names() without the hidden files of transfers still being written.
+inline std::vector<std::string> Landed(const std::string& folder) {
+    std::vector<std::string> names = Names(folder);
+    std::erase_if(names, [](const std::string& name) { return name.front() == '.'; });
+    return names;
+}
+
 inline std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
