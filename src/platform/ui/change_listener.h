@@ -3,6 +3,7 @@
 // prints these; a desktop backend updates its widgets from them.
 #pragma once
 
+#include <map>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -46,8 +47,9 @@ const char* ToString(ChangeEvent::What what);
 
 /// Prints one line per change: `[title] control 1001 text: Halfway`, as a user would
 /// notice them: a list filled row by row is printed once, with all its rows, when
-/// something else changes; a progress bar only when it is empty (0) or full (100);
-/// redrawn pictures (live view, many a second) not at all.
+/// something else changes; a progress bar only when it is empty (0) or full (100); a
+/// picture (live view) when it first shows in its window and when its size changes, not
+/// each time it is redrawn (many times a second).
 class PrintingChangeListener final : public ChangeListener {
   public:
     explicit PrintingChangeListener(std::ostream& out) : out_(out) {}
@@ -61,6 +63,8 @@ class PrintingChangeListener final : public ChangeListener {
     std::mutex mutex_;
     std::ostream& out_;
     std::optional<ChangeEvent> rows_;  // the newest rows of the list being filled
+    // The size each picture showed last, by dialog and control id.
+    std::map<std::pair<int, int>, std::string> shownPictures_;
     size_t rowCount_ = 0;
 };
 
