@@ -155,6 +155,11 @@ class MainWindowTest : public ::testing::Test {
         return {};
     }
 
+    static std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
     static bool EndsLikeAJpeg(const std::string& path) {
         std::ifstream in(path, std::ios::binary | std::ios::ate);
         if (!in || in.tellg() < 4)
