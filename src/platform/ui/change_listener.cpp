@@ -38,12 +38,14 @@ const char* ToString(ChangeEvent::What what) {
             return "address";
         case ChangeEvent::What::kSurface:
             return "picture";
+        case ChangeEvent::What::kIcon:
+            return "icon";
     }
     return "?";
 }
 
 void PrintingChangeListener::OnChange(const ChangeEvent& event) {
-    if (event.what == ChangeEvent::What::kSurface)
+    if (event.what == ChangeEvent::What::kSurface || event.what == ChangeEvent::What::kIcon)
         return;
     std::lock_guard lock(mutex_);
     out_ << '[' << event.dialogTitle << ']';

@@ -9,6 +9,8 @@
 
 namespace talbex::ui {
 
+class Dialog;
+
 struct ChangeEvent {
     enum class What {
         kDialogOpened,  // value: the caption
@@ -21,10 +23,12 @@ struct ChangeEvent {
         kProgress,      // value: position 0..100
         kAddress,       // a web area was asked for this address
         kSurface,       // a picture frame's pixels were redrawn; value: "WxH"
+        kIcon,          // the dialog's icon; value: "small ID" or "big ID" (resource ids)
     };
-    int dialogId = 0;         // template id of the dialog
-    std::string dialogTitle;  // its caption when the change happened
-    int controlId = 0;        // 0: the dialog itself
+    Dialog* dialog = nullptr;  // the dialog the change belongs to (alive while it is told)
+    int dialogId = 0;          // template id of the dialog
+    std::string dialogTitle;   // its caption when the change happened
+    int controlId = 0;         // 0: the dialog itself
     What what = What::kText;
     std::string value;
 };
@@ -44,7 +48,7 @@ ChangeListener* CurrentChangeListener();
 const char* ToString(ChangeEvent::What what);
 
 /// Prints one line per change: `[title] control 1001 text: Halfway`. Redrawn pictures
-/// (live view, many a second) are not printed.
+/// (live view, many a second) and icons are not printed.
 class PrintingChangeListener final : public ChangeListener {
   public:
     explicit PrintingChangeListener(std::ostream& out) : out_(out) {}
