@@ -1,5 +1,6 @@
-# talbex_library(NAME DIR [RECURSE] [DEPS ...])
-# Builds one library from every .cpp in DIR (below src/). New files are picked up
+# talbex_library(NAME DIR [RECURSE] [DEPS ...] [EXCLUDE PATH...] [DEFINES ...])
+# Builds one library from every .cpp in DIR (below src/), leaving out the folders or
+# files named by EXCLUDE (paths below src/). New files are picked up
 # without touching any CMakeLists, so subsystems grow independently. A folder with
 # no sources yet becomes an interface library carrying its dependencies.
 function(talbex_library name dir)
@@ -10,7 +11,7 @@ function(talbex_library name dir)
     file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*.cpp)
   endif()
   foreach(ex IN LISTS ARG_EXCLUDE)
-    list(FILTER sources EXCLUDE REGEX "/src/${ex}/")
+    list(FILTER sources EXCLUDE REGEX "/src/${ex}(/|$)")
   endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})

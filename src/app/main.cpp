@@ -6,8 +6,9 @@
 #include <vector>
 
 #include "app/demo.h"
+#include "app/main_window_run.h"
 #include "app/serial_command.h"
-#include "shell/main_window_run.h"
+#include "platform/os/diagnostics.h"
 
 namespace {
 
@@ -72,17 +73,21 @@ void PrintHelp() {
         "  TALBEX_HOME         the program's own folder (default ~/.local/share/talbex/)\n"
         "  TALBEX_VENDOR_HOST  vendor web service host[:port]; empty: no web service\n"
         "  LC_ALL, LC_MESSAGES, LANG\n"
-        "                      the locale: en_US and zh_TW start in English, others in\n"
-        "                      Chinese\n");
+        "                      the locale: en_US, zh_TW and the C locale (also when\n"
+        "                      none is set) start in English, others in Chinese\n"
+        "\n"
+        "Problems no window shows (a vendor host that is not usable, a failed request, an\n"
+        "updater that could not be started) are written to the standard error.\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    talbex::os::SendDiagnosticsToStandardError();
     if (!args.empty() && args[0] == "serial")
         return talbex::app::RunSerialCommand(argc - 2, argv + 2);
-    talbex::shell::MainWindowRunOptions options;
+    talbex::app::MainWindowRunOptions options;
     options.version = TALBEX_VERSION;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--demo")
@@ -96,10 +101,10 @@ int main(int argc, char** argv) {
             return 0;
         }
         std::string error;
-        if (!talbex::shell::ParseMainWindowOption(args, i, options, &error)) {
+        if (!talbex::app::ParseMainWindowOption(args, i, options, &error)) {
             std::fprintf(stderr, "talbex: %s (see talbex --help)\n", error.c_str());
             return 2;
         }
     }
-    return talbex::shell::RunMainWindow(options, std::cout, std::cerr);
+    return talbex::app::RunMainWindow(options, std::cout, std::cerr);
 }

@@ -48,7 +48,7 @@ int RunSerialCommand(int argc, char** argv) {
     }
     os::DiagnosticSink previous;
     if (verbose)
-        previous = os::SetDiagnosticSink([](std::string_view text) {
+        previous = os::SetTraceSink([](std::string_view text) {
             std::fflush(stdout);  // keep the listing next to the line it belongs to
             std::fwrite(text.data(), 1, text.size(), stderr);
         });
@@ -56,8 +56,9 @@ int RunSerialCommand(int argc, char** argv) {
     bool failed = false;
     for (const std::string& file : files) {
         exif::ExifReader reader;
-        if (!reader.Open(file)) {
-            std::printf("%s\terror: %s\n", file.c_str(), reader.failureReason().c_str());
+        std::string error;
+        if (!reader.Open(file, &error)) {
+            std::printf("%s\terror: %s\n", file.c_str(), error.c_str());
             failed = true;
         } else if (reader.HasUsableSerial()) {
             std::printf("%s\t%s\n", file.c_str(), Printable(reader.serialText()).c_str());
@@ -67,7 +68,7 @@ int RunSerialCommand(int argc, char** argv) {
     }
     std::fflush(stdout);
     if (verbose)
-        os::SetDiagnosticSink(std::move(previous));
+        os::SetTraceSink(std::move(previous));
     return failed ? 1 : 0;
 }
 

@@ -10,12 +10,12 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 
 #include "camera/action_source.h"
 #include "camera/camera_model.h"
 #include "camera/observable.h"
 #include "camera/sdk/sdk_types.h"
+#include "controls/property_label_tables.h"
 #include "platform/ui/window.h"
 
 namespace talbex::controls {
@@ -25,7 +25,7 @@ inline constexpr ui::MessageId kWmAllowedValuesChanged = ui::kWmApp + 2;
 
 class CPropertyComboBox : public ui::Window {
   public:
-    using LabelTable = std::map<uint32_t, const char*>;  // ascending unsigned code order
+    using LabelTable = controls::LabelTable;
 
     /// Shows the label of `code` in the edit field; an unknown code leaves it unchanged.
     void ShowCurrentValue(uint32_t code);

@@ -1,6 +1,7 @@
 #include "controls/property_combo_boxes.h"
 
 #include "controls/property_label_tables.h"
+#include "platform/ui/language.h"
 
 namespace talbex::controls {
 
@@ -8,7 +9,7 @@ CAEMode::CAEMode() : PropertyComboAction(kPropAeMode, "set_AEMode") {}
 
 void CAEMode::LoadLabels(int language) {
     for (const BilingualLabel& entry : AeModeLabels())
-        addLabel(entry.code, language == kLanguageEnglish ? entry.english : entry.chinese);
+        addLabel(entry.code, ui::ByLanguage(language, entry.english, entry.chinese));
 }
 
 uint32_t CAEMode::currentValue(const camera::CameraModel& model) const {
@@ -53,8 +54,8 @@ uint32_t CMeteringMode::currentValue(const camera::CameraModel& model) const {
 
 CExposureComp::CExposureComp()
     : PropertyComboAction(kPropExposureCompensation, "set_ExposureCompensation") {
-    for (const PropertyLabel& entry : ExposureCompensationLabels())
-        addLabel(entry.code, entry.label);
+    for (const auto& [code, label] : ExposureStepLabels())
+        addLabel(code, label.c_str());
 }
 
 uint32_t CExposureComp::currentValue(const camera::CameraModel& model) const {
@@ -74,9 +75,9 @@ CEvfAFMode::CEvfAFMode() : PropertyComboAction(kPropEvfAfMode, "set_EvfAFMode") 
 
 void CEvfAFMode::LoadLabels(int language) {
     for (const BilingualLabel& entry : EvfAfModeLabels())
-        addLabel(entry.code, language == kLanguageEnglish ? entry.english : entry.chinese);
+        addLabel(entry.code, ui::ByLanguage(language, entry.english, entry.chinese));
     for (const BilingualLabel& entry : EvfAfModeLabels()) {
-        const int index = AddString(language == kLanguageEnglish ? entry.english : entry.chinese);
+        const int index = AddString(ui::ByLanguage(language, entry.english, entry.chinese));
         if (index >= 0)
             SetItemData(index, entry.code);
     }

@@ -6,9 +6,6 @@
 
 namespace talbex::controls {
 
-/// Language code that selects the English labels; any other selects the Chinese ones.
-inline constexpr int kLanguageEnglish = 3;
-
 /// Shooting mode (0x436), "set_AEMode". Labels come with LoadLabels.
 class CAEMode : public PropertyComboAction {
   public:

@@ -46,14 +46,6 @@ constexpr PropertyLabel kMeteringMode[] = {
     {5, "Center-Weighted Average"},
 };
 
-constexpr PropertyLabel kExposureCompensation[] = {
-    {0x00, "0"},    {0x18, "+3"},     {0x15, "+2 2/3"}, {0x14, "+2 1/2"}, {0x13, "+2 1/3"},
-    {0x10, "+2"},   {0x0D, "+1 2/3"}, {0x0C, "+1 1/2"}, {0x0B, "+1 1/3"}, {0x08, "+1"},
-    {0x05, "+2/3"}, {0x04, "+1/2"},   {0x03, "+1/3"},   {0xFD, "-1/3"},   {0xFC, "-1/2"},
-    {0xFB, "-2/3"}, {0xF8, "-1"},     {0xF5, "-1 1/3"}, {0xF4, "-1 1/2"}, {0xF3, "-1 2/3"},
-    {0xF0, "-2"},   {0xED, "-2 1/3"}, {0xEC, "-2 1/2"}, {0xEB, "-2 2/3"}, {0xE8, "-3"},
-};
-
 constexpr PropertyLabel kIsoSpeed[] = {
     {0x00, "Auto"},  {0x28, "6"},     {0x30, "12"},    {0x38, "25"},     {0x40, "50"},
     {0x48, "100"},   {0x4B, "125"},   {0x4D, "160"},   {0x50, "200"},    {0x53, "250"},
@@ -193,9 +185,6 @@ std::span<const BilingualLabel> EvfAfModeLabels() {
 std::span<const PropertyLabel> MeteringModeLabels() {
     return kMeteringMode;
 }
-std::span<const PropertyLabel> ExposureCompensationLabels() {
-    return kExposureCompensation;
-}
 std::span<const PropertyLabel> IsoSpeedLabels() {
     return kIsoSpeed;
 }
@@ -207,6 +196,17 @@ std::span<const PropertyLabel> TvLabels() {
 }
 std::span<const PropertyLabel> ImageQualityLabels() {
     return kImageQuality;
+}
+
+const LabelTable& ExposureStepLabels() {
+    static const LabelTable table = {
+        {0x00, "0"},      {0x03, "+1/3"},   {0x04, "+1/2"},   {0x05, "+2/3"},   {0x08, "+1"},
+        {0x0B, "+1 1/3"}, {0x0C, "+1 1/2"}, {0x0D, "+1 2/3"}, {0x10, "+2"},     {0x13, "+2 1/3"},
+        {0x14, "+2 1/2"}, {0x15, "+2 2/3"}, {0x18, "+3"},     {0xE8, "-3"},     {0xEB, "-2 2/3"},
+        {0xEC, "-2 1/2"}, {0xED, "-2 1/3"}, {0xF0, "-2"},     {0xF3, "-1 2/3"}, {0xF4, "-1 1/2"},
+        {0xF5, "-1 1/3"}, {0xF8, "-1"},     {0xFB, "-2/3"},   {0xFC, "-1/2"},   {0xFD, "-1/3"},
+    };
+    return table;
 }
 
 }  // namespace talbex::controls

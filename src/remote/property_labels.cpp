@@ -27,17 +27,6 @@ const LabelTable& AfModeLabels() {
     return table;
 }
 
-const LabelTable& ExposureStepLabels() {
-    static const LabelTable table = {
-        {0x00, "0"},      {0x03, "+1/3"},   {0x04, "+1/2"},   {0x05, "+2/3"},   {0x08, "+1"},
-        {0x0B, "+1 1/3"}, {0x0C, "+1 1/2"}, {0x0D, "+1 2/3"}, {0x10, "+2"},     {0x13, "+2 1/3"},
-        {0x14, "+2 1/2"}, {0x15, "+2 2/3"}, {0x18, "+3"},     {0xE8, "-3"},     {0xEB, "-2 2/3"},
-        {0xEC, "-2 1/2"}, {0xED, "-2 1/3"}, {0xF0, "-2"},     {0xF3, "-1 2/3"}, {0xF4, "-1 1/2"},
-        {0xF5, "-1 1/3"}, {0xF8, "-1"},     {0xFB, "-2/3"},   {0xFC, "-1/2"},   {0xFD, "-1/3"},
-    };
-    return table;
-}
-
 const LabelTable& WhiteBalanceLabels() {
     static const LabelTable table = {
         {0x00, "Auto"},

@@ -4,20 +4,20 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <string>
+
+#include "controls/property_label_tables.h"
 
 namespace talbex::remote {
 
-using LabelTable = std::map<uint32_t, std::string>;
+using controls::LabelTable;
 
 /// Drive mode (property 0x401).
 const LabelTable& DriveModeLabels();
 /// AF mode (property 0x404).
 const LabelTable& AfModeLabels();
-/// Exposure compensation and flash exposure compensation (0x407, 0x408), in eighths of a
-/// stop as a signed byte: negative steps sort after the positive ones. Never translated.
-const LabelTable& ExposureStepLabels();
+/// Exposure compensation and flash exposure compensation (0x407, 0x408): the property
+/// lists' own table. Never translated.
+using controls::ExposureStepLabels;
 /// White balance (property 0x106); the last two codes are -2 and -1 as signed values.
 const LabelTable& WhiteBalanceLabels();
 /// Off/on (properties 0x412 flash on/off and 0x413 red eye).

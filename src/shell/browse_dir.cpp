@@ -118,8 +118,8 @@ bool CBrowseDir::Walk(const std::string& dir, const std::string& pattern) {
             !(keepFilter_ && keepFilter_(path))) {
             ::unlinkat(dirFd, entry.name.c_str(), 0);  // one that cannot go is left
         }
-        os::Diagnostic("%s:%d\n", entry.name.c_str(),
-                       static_cast<int>(static_cast<uint32_t>(entry.time)));
+        os::Trace("%s:%d\n", entry.name.c_str(),
+                  static_cast<int>(static_cast<uint32_t>(entry.time)));
         if (!VisitFile(path)) {
             keepGoing = false;
             break;
@@ -192,8 +192,8 @@ bool CStatDir::FindNewestPicture(std::string& dir) {
     fileTest_ = FileTest::kNewestPicture;
     Walk(rootDir, "*.*");
     fileTest_ = FileTest::kNone;
-    os::Diagnostic("文件总数: %d\n子目录总数:%d\n", static_cast<int>(fileCount),
-                   static_cast<int>(dirCount) - 1);
+    os::Trace("文件总数: %d\n子目录总数:%d\n", static_cast<int>(fileCount),
+              static_cast<int>(dirCount) - 1);
     return !newestPath.empty();
 }
 

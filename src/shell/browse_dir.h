@@ -2,7 +2,7 @@
 // the program's staging area (the program folder's tree).
 //
 // No walk changes the process's working directory: every path handed around is a full
-// path. Trace lines go to the diagnostic output. Deletion happens only inside the
+// path. Trace lines go to the trace output. Deletion happens only inside the
 // program folder. A walker belongs to the thread that made it.
 #pragma once
 

@@ -72,13 +72,25 @@ SdkError CameraConnection::OpenFirstCamera() {
     return model_ ? kSdkOk : kSdkErrDeviceNotFound;
 }
 
-SdkError CameraConnection::RegisterCommander(const std::string& stagingFolder) {
+SdkError CameraConnection::CreateCommander(const std::string& stagingFolder) {
     if (!model_)
         return kSdkErrDeviceNotFound;
     commander_ = std::make_unique<camera::CameraCommander>();
     commander_->setModel(model_.get());
     commander_->setStagingFolder(stagingFolder);
+    return kSdkOk;
+}
+
+SdkError CameraConnection::RegisterEventHandlers() {
+    if (!commander_)
+        return kSdkErrDeviceNotFound;
     return commander_->registerEventHandlers(cameraRef_);
+}
+
+SdkError CameraConnection::RegisterCommander(const std::string& stagingFolder) {
+    if (SdkError e = CreateCommander(stagingFolder))
+        return e;
+    return RegisterEventHandlers();
 }
 
 void CameraConnection::Run() {

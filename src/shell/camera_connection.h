@@ -36,9 +36,13 @@ class CameraConnection {
     /// Answers the first failing result; kSdkErrDeviceNotFound when there is no camera
     /// or no model. What was opened stays open for Close.
     SdkError OpenFirstCamera();
-    /// Creates the commander, hands it the model and registers its three event handlers
-    /// (each only when the one before succeeded). Pictures it transfers are written into
-    /// `stagingFolder`.
+    /// Creates the commander and hands it the model. Pictures it transfers are written
+    /// into `stagingFolder`.
+    SdkError CreateCommander(const std::string& stagingFolder);
+    /// Registers the commander's three event handlers (each only when the one before
+    /// succeeded); from then on the camera's events reach it.
+    SdkError RegisterEventHandlers();
+    /// CreateCommander, then RegisterEventHandlers.
     SdkError RegisterCommander(const std::string& stagingFolder);
     /// Makes the commander listen to this connection's actions and starts its worker
     /// (session open, product-name read). Once.

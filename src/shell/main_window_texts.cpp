@@ -1,13 +1,15 @@
 #include "shell/main_window_texts.h"
 
+#include "platform/os/locale_id.h"
+
 namespace talbex::shell {
 
 int DetectSystemLanguage(uint32_t localeId) {
     switch (localeId) {
-        case 1028:
-        case 1033:
-            return kEnglish;
-        case 2052:
+        case os::kLocaleChineseTaiwan:
+        case os::kLocaleEnglishUnitedStates:
+            return ui::kLanguageEnglish;
+        case os::kLocaleChinesePrc:
             return 2;
         default:
             return 0;
@@ -15,11 +17,11 @@ int DetectSystemLanguage(uint32_t localeId) {
 }
 
 std::string AdvertisementPath(int language, const std::string& date) {
-    return std::string(IsEnglish(language) ? "/ad/index_en.htm?" : "/ad/index_cn.htm?") + date;
+    return std::string(ui::IsEnglish(language) ? "/ad/index_en.htm?" : "/ad/index_cn.htm?") + date;
 }
 
 const char* OfflinePageName(int language) {
-    return IsEnglish(language) ? "index_en.htm" : "index_cn.htm";
+    return ui::IsEnglish(language) ? "index_en.htm" : "index_cn.htm";
 }
 
 }  // namespace talbex::shell

@@ -4,23 +4,13 @@
 #include <cstdint>
 #include <string>
 
-namespace talbex::shell {
+#include "platform/ui/language.h"
 
-inline constexpr int kEnglish = 3;  // every other language code means Chinese
-inline constexpr int kChinese = 1;  // what the language switch sets
+namespace talbex::shell {
 
 /// System locale id → language code: 1028 and 1033 give English (3), 2052 gives 2, any
 /// other 0 (both Chinese).
 int DetectSystemLanguage(uint32_t localeId);
-
-inline bool IsEnglish(int language) {
-    return language == kEnglish;
-}
-
-/// The English or the Chinese text, by `language`.
-inline const char* ByLanguage(int language, const char* english, const char* chinese) {
-    return IsEnglish(language) ? english : chinese;
-}
 
 inline constexpr char kCannotDetectEnglish[] = "Cannot detect camera.";
 inline constexpr char kCannotDetectChinese[] = "检测不到相机！";

@@ -15,12 +15,11 @@
 #include "resources/icons.h"
 #include "shell/browse_dir.h"
 #include "shell/main_window_texts.h"
+#include "shell/staging_area.h"
 
 namespace talbex::shell {
 
 namespace {
-
-constexpr uint32_t kPollPeriodMs = 2000;
 
 // The first five bytes of "ver.htm", when it can be read and holds any.
 std::string ReadLocalVersion(const std::string& directory, const std::string& fallback) {
@@ -104,7 +103,7 @@ bool CTALBEXMAIN::OnInitDialog() {
     purge.DeletePictures(dir);
 
     language_ = SystemLanguage();
-    if (IsEnglish(language_))
+    if (ui::IsEnglish(language_))
         Item(kLanguageSwitch).EnableWindow(false);
     ApplyLanguage();
     SetIcon(resources::kBigIconId, true);
@@ -126,13 +125,14 @@ void CTALBEXMAIN::ApplyLanguage() {
     // Without a web service there is no online page: the offline copy stands in.
     const std::string online = vendor_->Address(TodayPath());
     ShowPage(online.empty() ? programDirectory_ + OfflinePageName(language_) : online);
-    SetIcon(IsEnglish(language_) ? resources::kSmallEnglishIconId : resources::kSmallChineseIconId,
+    SetIcon(ui::IsEnglish(language_) ? resources::kSmallEnglishIconId
+                                     : resources::kSmallChineseIconId,
             false);
-    if (IsEnglish(language_)) {
+    if (ui::IsEnglish(language_)) {
         Item(kCameraParameters).SetWindowText("Camera Para");
         Item(kRemoteControl).SetWindowText("Remote Control");
         Item(kLanguageSwitch)
-            .SetWindowText(IsEnglish(SystemLanguage()) ? "Switching Chinese" : "切换中文");
+            .SetWindowText(ui::IsEnglish(SystemLanguage()) ? "Switching Chinese" : "切换中文");
     } else {
         Item(kCameraParameters).SetWindowText("相机参数");
         Item(kRemoteControl).SetWindowText("遥控相机");
@@ -142,7 +142,7 @@ void CTALBEXMAIN::ApplyLanguage() {
 }
 
 void CTALBEXMAIN::ShowConnectCaption() {
-    if (IsEnglish(language_))
+    if (ui::IsEnglish(language_))
         Item(kConnect).SetWindowText(englishCaption_.empty() ? "Please connect your camera"
                                                              : englishCaption_);
     else
@@ -150,7 +150,7 @@ void CTALBEXMAIN::ShowConnectCaption() {
 }
 
 void CTALBEXMAIN::OnLanguageSwitch() {
-    language_ = IsEnglish(language_) ? kChinese : kEnglish;
+    language_ = ui::IsEnglish(language_) ? ui::kLanguageChinese : ui::kLanguageEnglish;
     ApplyLanguage();
 }
 
@@ -179,18 +179,34 @@ void CTALBEXMAIN::OnRemoteControl() {
     RunDialogOnOwnConnection(setup_.runRemoteControl);
 }
 
-void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& dialog) {
+void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& makeDialog) {
     CameraConnection own;  // the window's own connection is not used
     if (own.OpenFirstCamera() != kSdkOk) {
         ui::ShowMessageBox("Cannot detect camera");
         return;  // `own` closes what was opened
     }
     KillTimer(kProbeTimer);
-    own.RegisterCommander(programDirectory_);
-    if (dialog)
-        dialog(own, language_, identity_);
-    own.Close();
+    // Pictures the user takes meanwhile are theirs: they wait where no purge reaches.
+    const std::string incoming = IncomingFolder(programDirectory_);
+    EnsureStagingFolder(incoming);
+    own.CreateCommander(incoming);
+    std::unique_ptr<ui::Dialog> dialog =
+        makeDialog ? makeDialog(own, language_, identity_) : nullptr;
+    own.RegisterEventHandlers();
+    if (dialog) {
+        openDialog_ = dialog.get();
+        dialog->DoModal();
+        openDialog_ = nullptr;
+    }
     SetTimer(kProbeTimer, kPollPeriodMs);
+    own.Close();
+}
+
+void CTALBEXMAIN::OnCancel() {
+    // Only a stop request reaches this window while another runs on top of it.
+    if (openDialog_ != nullptr)
+        openDialog_->PostMessage(ui::kWmClose);
+    EndDialog(ui::kIdCancel);
 }
 
 }  // namespace talbex::shell

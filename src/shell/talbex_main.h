@@ -41,10 +41,13 @@ struct MainWindowSetup {
     std::chrono::milliseconds modeCheckPause{0};
     /// Told once a camera is identified, with what was read (and reported).
     std::function<void(const web::CameraIdentity&)> onIdentified;
-    /// The camera-parameters and remote-control windows, run on an open connection; they
-    /// come with their own issues (until then nothing is shown).
-    using DialogRunner =
-        std::function<void(CameraConnection&, int language, const web::CameraIdentity&)>;
+    /// Build the camera-parameters and remote-control windows for a connection of their
+    /// own: opened, with its commander made and given the model. A window that observes
+    /// the model registers itself here, before the commander's event handlers are set;
+    /// the main window then runs it modally and closes the connection. Empty, or
+    /// answering nothing: no window is shown.
+    using DialogRunner = std::function<std::unique_ptr<ui::Dialog>(CameraConnection&, int language,
+                                                                   const web::CameraIdentity&)>;
     DialogRunner runCameraParameters;
     DialogRunner runRemoteControl;
 };
@@ -67,6 +70,9 @@ class CTALBEXMAIN : public ui::Dialog {
     static constexpr uint32_t kPollTimer = 1;
     static constexpr uint32_t kTestShotTimer = 10;
     static constexpr uint32_t kProbeTimer = 22;
+    // Timer periods: the connection poll and the presence probe share one.
+    static constexpr uint32_t kPollPeriodMs = 2000;
+    static constexpr uint32_t kTestShotPeriodMs = 1200;
 
     explicit CTALBEXMAIN(MainWindowSetup setup = {});
     ~CTALBEXMAIN() override;
@@ -94,6 +100,8 @@ class CTALBEXMAIN : public ui::Dialog {
 
   protected:
     bool OnInitDialog() override;
+    /// Also closes a camera-parameters or remote-control window open on top.
+    void OnCancel() override;
     const ui::MessageMap* GetMessageMap() const override;
 
   private:
@@ -143,6 +151,7 @@ class CTALBEXMAIN : public ui::Dialog {
     std::string englishCaption_;
     std::string chineseCaption_;
     std::atomic<bool> stopRequested_{false};
+    ui::Dialog* openDialog_ = nullptr;  // the window a dialog button opened, while it runs
 };
 
 }  // namespace talbex::shell

@@ -16,9 +16,6 @@ namespace talbex::shell {
 
 namespace {
 
-constexpr uint32_t kPollPeriodMs = 2000;
-constexpr uint32_t kTestShotPeriodMs = 1200;
-
 // Waits (serving messages sent to this thread) until `done` or `limit` has passed.
 void WaitUpTo(std::chrono::milliseconds limit, const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -148,7 +145,7 @@ bool CTALBEXMAIN::CheckModeDial() {
             return false;
         if (*mode == kManualMode)
             return true;
-        ui::ShowMessageBox(ByLanguage(language_, kModeCheckEnglish, kModeCheckChinese));
+        ui::ShowMessageBox(ui::ByLanguage(language_, kModeCheckEnglish, kModeCheckChinese));
     }
 }
 
@@ -213,7 +210,7 @@ void CTALBEXMAIN::OnCameraLost() {
     englishCaption_.clear();
     chineseCaption_.clear();
     connection_.FireClosing();
-    ui::ShowMessageBox(ByLanguage(language_, kCannotDetectEnglish, kCannotDetectChinese));
+    ui::ShowMessageBox(ui::ByLanguage(language_, kCannotDetectEnglish, kCannotDetectChinese));
     EndDialog(StopRequested() ? ui::kIdCancel : ui::kIdOk);
 }
 
@@ -228,7 +225,7 @@ void CTALBEXMAIN::OnConnect() {
     if (connected_) {
         SetTimer(kProbeTimer, kPollPeriodMs);
     } else {
-        ui::ShowMessageBox(ByLanguage(language_, kCannotDetectEnglish, kCannotDetectChinese));
+        ui::ShowMessageBox(ui::ByLanguage(language_, kCannotDetectEnglish, kCannotDetectChinese));
         SetTimer(kPollTimer, kPollPeriodMs);
     }
 }

@@ -60,7 +60,7 @@ CameraReport VendorService::ReportCamera(CameraIdentity& identity, int language)
     if (!result.firmwareOld)
         return result;
 
-    const bool english = language == kLanguageEnglish;
+    const bool english = ui::IsEnglish(language);
     boxes_.Show((english ? kFirmwareOldEnglish : kFirmwareOldChinese) + identity.firmware, "",
                 ui::MessageBoxKind::kOk);
 

@@ -26,7 +26,7 @@ UpdateCheck VendorService::CheckForUpdate(const std::string& localVersion, int l
     if (!CompareVersions(result.remoteVersion, localVersion))
         return result;
 
-    const bool english = language == kLanguageEnglish;
+    const bool english = ui::IsEnglish(language);
     const ui::MessageBoxAnswer choice = boxes_.Show(english ? kOfferEnglish : kOfferChinese, "",
                                                     ui::MessageBoxKind::kYesNoQuestion);
     if (choice != ui::MessageBoxAnswer::kYes)

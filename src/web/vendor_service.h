@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/os/launcher.h"
+#include "platform/ui/language.h"
 #include "platform/ui/message_box.h"
 #include "web/day_key.h"
 #include "web/http_options.h"
@@ -38,8 +39,6 @@ struct CameraReport {
     bool firmwareOld = false;
     std::string firmwarePage;  // the address opened in the browser, when firmwareOld
 };
-
-inline constexpr int kLanguageEnglish = 3;  // every other language code means Chinese
 
 class VendorService {
   public:

@@ -23,11 +23,11 @@ class HeadlessRun : public apptest::TalbexProcessTest {
   protected:
     void SetUp() override {
         TalbexProcessTest::SetUp();
-        home_ = dir_ + "/home/";
+        home_ = dir_ / "home/";
     }
 
     std::string Write(const std::string& name, const std::string& text) {
-        const std::string path = dir_ + "/" + name;
+        const std::string path = dir_ / name;
         std::ofstream(path) << text;
         return path;
     }
@@ -126,7 +126,7 @@ TEST_F(HeadlessRun, ABadScriptLineOrOptionStopsTheRun) {
     EXPECT_TRUE(Has(run.err, "line 2: cannot understand: klick 1000")) << run.err;
     EXPECT_FALSE(Has(run.out, "opened")) << run.out;
 
-    run = Talbex({"--headless", "--script", dir_ + "/missing.txt"});
+    run = Talbex({"--headless", "--script", dir_ / "missing.txt"});
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(Has(run.err, "cannot read the script")) << run.err;
 
@@ -152,15 +152,15 @@ TEST_F(HeadlessRun, ASecondInstanceIsRefused) {
 }
 
 TEST_F(HeadlessRun, AProgramFolderThatCannotBeMadeIsNamed) {
-    std::ofstream(dir_ + "/file") << "x";
-    home_ = dir_ + "/file/talbex/";
+    std::ofstream(dir_ / "file") << "x";
+    home_ = dir_ / "file/talbex/";
     const Outcome run = Talbex({"--headless", "--seconds", "5"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Has(run.out, dir_ + "/file/talbex")) << run.out;
+    EXPECT_TRUE(Has(run.out, dir_ / "file/talbex")) << run.out;
 }
 
 TEST_F(HeadlessRun, AWrongCameraSettingIsReported) {
-    const Outcome run = Talbex({"--headless", "--seconds", "5"}, "sim:" + dir_ + "/nothing.ini");
+    const Outcome run = Talbex({"--headless", "--seconds", "5"}, "sim:" + dir_ / "nothing.ini");
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(Has(run.err, "nothing.ini")) << run.err;
 }

@@ -33,7 +33,7 @@ using apptest::Outcome;
 class SerialCommand : public apptest::TalbexProcessTest {
   protected:
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = dir_ + "/" + name;
+        const std::string path = dir_ / name;
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
         return path;
@@ -46,12 +46,12 @@ TEST_F(SerialCommand, OneLinePerFileInOrderAndStatusOneWhenAnyFailed) {
     const std::string camera = Write("IMG_0001.JPG", PictureWithText("1234 5678"));
     const std::string bare = Write("bare.jpg", {0xFF, 0xD8, 0xFF, 0xD9});
     const std::string text = Write("notes.txt", {'h', 'i', '\n'});
-    const std::string missing = dir_ + "/gone.jpg";
-    const Outcome run = Talbex({"serial", camera, bare, text, missing, dir_});
+    const std::string missing = dir_ / "gone.jpg";
+    const Outcome run = Talbex({"serial", camera, bare, text, missing, dir_.path()});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, camera + "\t123405678\n" + bare + "\t-\n" + text +
                            "\terror: not a JPEG image\n" + missing +
-                           "\terror: cannot open: No such file or directory\n" + dir_ +
+                           "\terror: cannot open: No such file or directory\n" + dir_.path() +
                            "\terror: cannot open: is a folder\n");
     EXPECT_EQ(run.err, "");
 }

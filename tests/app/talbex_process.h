@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace talbex::apptest {
 
 struct Outcome {
@@ -26,11 +28,7 @@ class TalbexProcessTest : public ::testing::Test {
         program_ = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
                    "src/talbex";
         ASSERT_TRUE(std::filesystem::exists(program_)) << program_;
-        char pattern[] = "/tmp/talbex-process-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
     }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
 
     /// Runs talbex with `args`, each quoted; `environment` (e.g. "env X=1") goes first.
     Outcome RunTalbex(const std::vector<std::string>& args, const std::string& environment = "") {
@@ -38,12 +36,12 @@ class TalbexProcessTest : public ::testing::Test {
         command += " '" + program_.string() + "'";
         for (const std::string& a : args)
             command += " '" + a + "'";
-        command += " >'" + dir_ + "/out' 2>'" + dir_ + "/err'";
+        command += " >'" + dir_ / "out" + "' 2>'" + dir_ / "err" + "'";
         Outcome run;
         const int raw = std::system(command.c_str());
         run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = Slurp(dir_ + "/out");
-        run.err = Slurp(dir_ + "/err");
+        run.out = Slurp(dir_ / "out");
+        run.err = Slurp(dir_ / "err");
         return run;
     }
 
@@ -54,7 +52,7 @@ class TalbexProcessTest : public ::testing::Test {
     }
 
     std::filesystem::path program_;
-    std::string dir_;
+    talbex::testing::TempFolder dir_{"talbex-process"};
 };
 
 }  // namespace talbex::apptest

@@ -8,6 +8,7 @@
 #include "camera/current_model.h"
 #include "controls/property_combo_boxes.h"
 #include "controls_host.h"
+#include "platform/ui/language.h"
 #include "resources/dialog_templates.h"
 
 namespace talbex::controls::testing {
@@ -34,7 +35,7 @@ class Host : public ui::Dialog {
     CExposureComp exposure;
     CImageQuality quality;
     CEvfAFMode evfAfMode;
-    int language = kLanguageEnglish;
+    int language = ui::kLanguageEnglish;
 
   protected:
     bool OnInitDialog() override {

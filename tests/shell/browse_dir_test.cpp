@@ -14,6 +14,7 @@
 #include "platform/os/diagnostics.h"
 #include "platform/os/program_directory.h"
 #include "shell/picture_name.h"
+#include "support/temp_folder.h"
 
 namespace talbex::shell {
 namespace {
@@ -35,20 +36,20 @@ os::LocalTime LocalTime(int year, int month, int day, int hour, int minute, int 
 class BrowseDirTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/talbex-walk-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        base_ = pattern;
-        home_ = base_ + "/home/";
-        outside_ = base_ + "/outside/";
+        base_ = folder_.path();
+        home_ = base_ + "home/";
+        outside_ = base_ + "outside/";
         fs::create_directories(home_);
         fs::create_directories(outside_);
         setenv("TALBEX_HOME", home_.c_str(), 1);
-        previousSink_ = os::SetDiagnosticSink([this](std::string_view t) { trace_.append(t); });
+        previousTrace_ = os::SetTraceSink([this](std::string_view t) { trace_.append(t); });
+        previousProblems_ =
+            os::SetDiagnosticSink([this](std::string_view t) { problems_.append(t); });
     }
     void TearDown() override {
-        os::SetDiagnosticSink(std::move(previousSink_));
+        os::SetTraceSink(std::move(previousTrace_));
+        os::SetDiagnosticSink(std::move(previousProblems_));
         unsetenv("TALBEX_HOME");
-        fs::remove_all(base_);
     }
 
     // Creates the file (and its folders) with the given last-write time in seconds.
@@ -61,8 +62,9 @@ class BrowseDirTest : public ::testing::Test {
         return path;
     }
 
-    std::string base_, home_, outside_, trace_;
-    os::DiagnosticSink previousSink_;
+    talbex::testing::TempFolder folder_{"talbex-walk"};
+    std::string base_, home_, outside_, trace_, problems_;
+    os::DiagnosticSink previousTrace_, previousProblems_;
 };
 
 TEST(DirectoryText, StripBuildFolderAndContainsText) {
@@ -175,9 +177,9 @@ TEST_F(BrowseDirTest, DeletePicturesRefusesAStartOutsideTheProgramFolder) {
     for (std::string start : {outside_, home_ + "../outside/", home_ + "link/", std::string("/")}) {
         SCOPED_TRACE(start);
         CStatDir dir;
-        trace_.clear();
+        problems_.clear();
         EXPECT_FALSE(dir.DeletePictures(start));
-        EXPECT_NE(trace_.find("nothing deleted"), std::string::npos);
+        EXPECT_NE(problems_.find("nothing deleted"), std::string::npos);
     }
     EXPECT_TRUE(fs::exists(outsidePicture));
 
@@ -185,7 +187,7 @@ TEST_F(BrowseDirTest, DeletePicturesRefusesAStartOutsideTheProgramFolder) {
     const std::string picture = File("IMG_0001.JPG", 1);
     const char* home = std::getenv("HOME");
     const std::string savedHome = home ? home : "";
-    setenv("HOME", (base_ + "/home").c_str(), 1);
+    setenv("HOME", (base_ + "home").c_str(), 1);
     CStatDir dir;
     std::string start;
     EXPECT_FALSE(dir.DeletePictures(start));

@@ -21,6 +21,7 @@
 #include "platform/ui/prompts.h"
 #include "platform/ui/user_input.h"
 #include "shell/talbex_main.h"
+#include "support/temp_folder.h"
 
 namespace talbex::shell::testing {
 
@@ -79,9 +80,6 @@ class RecordingLauncher final : public os::Launcher {
 class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        char pattern[] = "/tmp/talbex-shell-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        home_ = std::string(pattern) + "/";
         setenv("TALBEX_HOME", home_.c_str(), 1);
         ui::SetClock(&clock_);
         ui::SetMessageBoxes(&boxes_);
@@ -91,8 +89,6 @@ class MainWindowTest : public ::testing::Test {
         ui::SetClock(nullptr);
         SdkUseBackend(nullptr);
         unsetenv("TALBEX_HOME");
-        std::error_code ignored;
-        fs::remove_all(home_, ignored);
     }
 
     std::shared_ptr<sim::SimBackend> Cameras(std::vector<sim::CameraSettings> cameras = {{}}) {
@@ -143,7 +139,8 @@ class MainWindowTest : public ::testing::Test {
         return false;
     }
 
-    std::string home_;
+    talbex::testing::TempFolder folder_{"talbex-shell"};
+    const std::string home_ = folder_.path();
     ui::TestClock clock_;
     RecordingBoxes boxes_;
     RecordingLauncher launcher_;

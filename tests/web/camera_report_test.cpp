@@ -72,7 +72,7 @@ class CameraReportTest : public ::testing::Test {
 TEST_F(CameraReportTest, FirstReportOfTheDayPostsTheIdentityAndStoresTheDayKey) {
     LoopbackHttpServer server({ScriptedReply::Ok("result=ok")});
     CameraIdentity camera = SomeCamera();
-    const CameraReport report = Service(server.host()).ReportCamera(camera, kLanguageEnglish);
+    const CameraReport report = Service(server.host()).ReportCamera(camera, ui::kLanguageEnglish);
 
     EXPECT_TRUE(report.posted);
     EXPECT_EQ(report.answer, "result=ok/r/n");
@@ -144,10 +144,10 @@ TEST_F(CameraReportTest, UnwritableLogFileReportsAgainAtTheNextIdentification) {
     LoopbackHttpServer server({ScriptedReply::Ok("result=no"), ScriptedReply::Ok("result=ok")});
     VendorService service = Service(server.host());
     CameraIdentity camera = SomeCamera();
-    const CameraReport first = service.ReportCamera(camera, kLanguageEnglish);
+    const CameraReport first = service.ReportCamera(camera, ui::kLanguageEnglish);
     EXPECT_TRUE(first.posted);
     EXPECT_TRUE(first.firmwareOld);  // the answer is still acted on
-    EXPECT_TRUE(service.ReportCamera(camera, kLanguageEnglish).posted);
+    EXPECT_TRUE(service.ReportCamera(camera, ui::kLanguageEnglish).posted);
     EXPECT_EQ(server.Requests().size(), 2u);
     EXPECT_TRUE(std::filesystem::is_directory(LogPath()));
 }
@@ -155,7 +155,7 @@ TEST_F(CameraReportTest, UnwritableLogFileReportsAgainAtTheNextIdentification) {
 TEST_F(CameraReportTest, OldFirmwareIsToldAndItsPageOpenedWithTheTextsUnchanged) {
     LoopbackHttpServer server({ScriptedReply::Ok("result=no\n")});
     CameraIdentity camera = SomeCamera();
-    const CameraReport report = Service(server.host()).ReportCamera(camera, kLanguageEnglish);
+    const CameraReport report = Service(server.host()).ReportCamera(camera, ui::kLanguageEnglish);
     EXPECT_TRUE(report.firmwareOld);
     ASSERT_EQ(boxes_.shown.size(), 1u);
     EXPECT_EQ(boxes_.shown[0].text, "The current camera firmware is old, the latest firmware2.1.2");
@@ -221,8 +221,8 @@ TEST_F(CameraReportTest, NoVendorHostSendsNoRequestAtAll) {
     VendorService service = Service("");
     CameraIdentity camera = SomeCamera();
     const auto start = std::chrono::steady_clock::now();
-    const CameraReport report = service.ReportCamera(camera, kLanguageEnglish);
-    EXPECT_FALSE(service.CheckForUpdate("4.0.1", kLanguageEnglish).endWithCancel);
+    const CameraReport report = service.ReportCamera(camera, ui::kLanguageEnglish);
+    EXPECT_FALSE(service.CheckForUpdate("4.0.1", ui::kLanguageEnglish).endWithCancel);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
     EXPECT_EQ(report.answer, "");
     EXPECT_FALSE(report.firmwareOld);

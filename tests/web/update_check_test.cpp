@@ -38,7 +38,7 @@ class UpdateCheckTest : public ::testing::Test {
 };
 
 TEST_F(UpdateCheckTest, NewerVersionIsOfferedAndYesRunsTheUpdaterAndEndsTheProgram) {
-    const UpdateCheck check = Check("4.1.0\n", ui::MessageBoxAnswer::kYes, kLanguageEnglish);
+    const UpdateCheck check = Check("4.1.0\n", ui::MessageBoxAnswer::kYes, ui::kLanguageEnglish);
     ASSERT_EQ(requests_.size(), 1u);
     EXPECT_EQ(requests_[0].rfind("GET /download/ver.htm HTTP/1.1\r\n", 0), 0u);
     EXPECT_EQ(check.remoteVersion, "4.1.0/r/n");
@@ -60,21 +60,23 @@ TEST_F(UpdateCheckTest, ChineseOfferRunsTheUpdaterFromTheProgramDirectoryToo) {
 }
 
 TEST_F(UpdateCheckTest, NoKeepsTheProgramRunning) {
-    const UpdateCheck check = Check("4.1.0", ui::MessageBoxAnswer::kNo, kLanguageEnglish);
+    const UpdateCheck check = Check("4.1.0", ui::MessageBoxAnswer::kNo, ui::kLanguageEnglish);
     EXPECT_EQ(boxes_.shown.size(), 1u);
     EXPECT_TRUE(launcher_.run.empty());
     EXPECT_FALSE(check.endWithCancel);
 }
 
 TEST_F(UpdateCheckTest, UpdaterThatCannotStartStillEndsTheProgram) {
-    EXPECT_TRUE(Check("4.1.0", ui::MessageBoxAnswer::kYes, kLanguageEnglish, false).endWithCancel);
+    EXPECT_TRUE(
+        Check("4.1.0", ui::MessageBoxAnswer::kYes, ui::kLanguageEnglish, false).endWithCancel);
     EXPECT_EQ(launcher_.run.size(), 1u);
 }
 
 TEST_F(UpdateCheckTest, SameOlderCutOrMissingVersionOffersNothing) {
     for (const char* published :
          {"4.0.1", "4.0.10", "4.0.0", "", "<html><body>Not here</body></html>", "\n4.1.0"}) {
-        const UpdateCheck check = Check(published, ui::MessageBoxAnswer::kYes, kLanguageEnglish);
+        const UpdateCheck check =
+            Check(published, ui::MessageBoxAnswer::kYes, ui::kLanguageEnglish);
         EXPECT_TRUE(boxes_.shown.empty()) << published;
         EXPECT_TRUE(launcher_.run.empty()) << published;
         EXPECT_FALSE(check.endWithCancel) << published;
@@ -92,7 +94,7 @@ TEST_F(UpdateCheckTest, UnreachableServiceOffersNothing) {
     http.totalTimeout = 2000ms;
     VendorService service("127.0.0.1:" + std::to_string(test::UnusedLoopbackPort()), dir_.path(),
                           boxes_, launcher_, TodayLocal, http);
-    const UpdateCheck check = service.CheckForUpdate("4.0.1", kLanguageEnglish);
+    const UpdateCheck check = service.CheckForUpdate("4.0.1", ui::kLanguageEnglish);
     EXPECT_EQ(check.remoteVersion, "");
     EXPECT_FALSE(check.endWithCancel);
     EXPECT_TRUE(boxes_.shown.empty());

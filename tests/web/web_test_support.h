@@ -9,6 +9,7 @@
 
 #include "platform/os/launcher.h"
 #include "platform/ui/message_box.h"
+#include "support/temp_folder.h"
 
 namespace talbex::web::testing {
 
@@ -53,23 +54,6 @@ inline void ClearProxyEnvironment() {
         unsetenv(name);
 }
 
-// A fresh, empty folder with a trailing '/', removed at the end of the test.
-class TemporaryDirectory {
-  public:
-    TemporaryDirectory() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "talbex-web-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-        path_ += '/';
-    }
-    ~TemporaryDirectory() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::string& path() const { return path_; }
-
-  private:
-    std::string path_;
-};
+using TemporaryDirectory = talbex::testing::TempFolder;
 
 }  // namespace talbex::web::testing

@@ -43,46 +43,49 @@ bool ExifReader::HasUsableSerial() const {
     return first >= 1 && first <= 127;
 }
 
-bool ExifReader::Open(const std::string& path) {
+bool ExifReader::Open(const std::string& path, std::string* error) {
     FileByteSource file;
     std::string reason;
     if (!file.Open(path, &reason)) {
-        os::Diagnostic("Fail to open file: %s\n", path.c_str());
-        failureReason_ = "cannot open: " + reason;
+        os::Trace("Fail to open file: %s\n", path.c_str());
+        if (error)
+            *error = "cannot open: " + reason;
         return false;
     }
-    return ReadPicture(file, path);
+    return ReadPicture(file, path, error);
 }
 
-bool ExifReader::OpenBytes(std::span<const uint8_t> bytes, const std::string& name) {
+bool ExifReader::OpenBytes(std::span<const uint8_t> bytes, const std::string& name,
+                           std::string* error) {
     MemoryByteSource memory(bytes);
-    return ReadPicture(memory, name);
+    return ReadPicture(memory, name, error);
 }
 
-bool ExifReader::ReadPicture(const ByteSource& source, const std::string& name) {
+bool ExifReader::ReadPicture(const ByteSource& source, const std::string& name,
+                             std::string* error) {
     jfifSegmentSeen_ = exifParsed_ = littleEndian_ = exifHeaderValid_ = false;
     tiffBase_ = 0;
     mainImage_.clear();
     thumbnail_.clear();
     exif_.clear();
     makerNote_.clear();
-    failureReason_.clear();
     source_ = &source;
     position_ = 0;
 
     uint8_t marker[2];
     bool isJpeg = true;
     if (!source.ReadAt(0, marker, 2) || marker[0] != 0xFF || marker[1] != 0xD8) {
-        os::Diagnostic("SOI(Start Of Image) error\n");
+        os::Trace("SOI(Start Of Image) error\n");
         isJpeg = false;
     } else if (source.Size() < 2 || !source.ReadAt(source.Size() - 2, marker, 2) ||
                marker[0] != 0xFF || marker[1] != 0xD9) {
-        os::Diagnostic("EOI(End Of Image) error\n");
+        os::Trace("EOI(End Of Image) error\n");
         isJpeg = false;
     }
     if (!isJpeg) {
-        os::Diagnostic("%s is not a JPEG image.\n", name.c_str());
-        failureReason_ = "not a JPEG image";
+        os::Trace("%s is not a JPEG image.\n", name.c_str());
+        if (error)
+            *error = "not a JPEG image";
         source_ = nullptr;
         return false;
     }
@@ -149,7 +152,7 @@ bool ExifReader::ReadApp1() {
     } else if (haveOrder && order[0] == 'M' && order[1] == 'M') {
         littleEndian_ = false;
     } else {
-        os::Diagnostic("ERROR: byte order is neither \"II\" or \"MM\"");
+        os::Trace("ERROR: byte order is neither \"II\" or \"MM\"");
     }
     position_ += 2;  // TIFF identifier, not examined
 
@@ -157,25 +160,25 @@ bool ExifReader::ReadApp1() {
     if (ReadBytes(offset, 4)) {
         const uint32_t next = ReadDirectory(tiffBase_ + Get32(offset), mainImage_);
         if (next != 0 && ReadDirectory(tiffBase_ + next, thumbnail_) != 0)
-            os::Diagnostic("WARNING: Next IFD Offset of IFD1ThumbnailImage != 0\n");
+            os::Trace("WARNING: Next IFD Offset of IFD1ThumbnailImage != 0\n");
     }
     if (auto it = mainImage_.find(kExifDirectoryTag); it != mainImage_.end()) {
         if (ReadDirectory(tiffBase_ + it->second.value, exif_) != 0)
-            os::Diagnostic("WARNING: Next IFD Offset of ExifSubIFD != 0\n");
+            os::Trace("WARNING: Next IFD Offset of ExifSubIFD != 0\n");
     }
     if (auto it = exif_.find(kMakerNoteTag); it != exif_.end())
         ReadDirectory(tiffBase_ + it->second.value, makerNote_);
 
-    os::Diagnostic("Main Image Information:\n");
+    os::Trace("Main Image Information:\n");
     ListTable(mainImage_);
-    os::Diagnostic("\n");
-    os::Diagnostic("Exif sub IFD Information:\n");
+    os::Trace("\n");
+    os::Trace("Exif sub IFD Information:\n");
     ListTable(exif_);
-    os::Diagnostic("\n");
-    os::Diagnostic("Maker Note Information:\n");
+    os::Trace("\n");
+    os::Trace("Maker Note Information:\n");
     ListTable(makerNote_);
-    os::Diagnostic("\n");
-    os::Diagnostic("Thumbnail Image Information:\n");
+    os::Trace("\n");
+    os::Trace("Thumbnail Image Information:\n");
     ListTable(thumbnail_);
     return true;
 }
@@ -312,7 +315,7 @@ void ExifReader::ListEntry(const DirectoryEntry& entry) {
             break;
     }
     line += '\n';
-    os::Diagnostic("%s", line.c_str());
+    os::Trace("%s", line.c_str());
 }
 
 // A text is stored only while none is; a number always replaces what is there. Texts are

@@ -1,6 +1,6 @@
 // Reads a JPEG picture's EXIF block (the TIFF structure of its APP1 segment: main image,
 // thumbnail, EXIF sub-directory and the camera's maker note) to find the camera body's
-// serial number. Writes a listing of the two serial-number tags to the diagnostic output.
+// serial number. Writes a listing of the two serial-number tags to the trace output.
 //
 // Pictures come from anywhere, so every offset and count is checked against the bytes
 // there are: bytes past the end are missing data, and no input makes the reader crash,
@@ -41,11 +41,13 @@ inline constexpr size_t kMaxSerialLength = 19;
 /// Made for one picture and used once.
 class ExifReader {
   public:
-    /// Reads the file. False only when it cannot be opened or is not a JPEG file (see
-    /// failureReason()); true otherwise, whether or not a serial was found.
-    bool Open(const std::string& path);
+    /// Reads the file. False only when it cannot be opened or is not a JPEG file, with
+    /// the reason in `error` ("cannot open: REASON" or "not a JPEG image"); true
+    /// otherwise, whether or not a serial was found.
+    bool Open(const std::string& path, std::string* error = nullptr);
     /// The same on bytes already in memory; `name` stands for the path in messages.
-    bool OpenBytes(std::span<const uint8_t> bytes, const std::string& name);
+    bool OpenBytes(std::span<const uint8_t> bytes, const std::string& name,
+                   std::string* error = nullptr);
 
     /// 1 once a serial text has been stored.
     int serialFound() const { return serialFound_; }
@@ -64,11 +66,8 @@ class ExifReader {
     const DirectoryTable& exifEntries() const { return exif_; }
     const DirectoryTable& makerNoteEntries() const { return makerNote_; }
 
-    /// Why Open answered false: "cannot open: REASON" or "not a JPEG image".
-    const std::string& failureReason() const { return failureReason_; }
-
   private:
-    bool ReadPicture(const ByteSource& source, const std::string& name);
+    bool ReadPicture(const ByteSource& source, const std::string& name, std::string* error);
     bool ReadBytes(uint8_t* out, size_t count);
     bool ReadApp0();
     bool ReadApp1();
@@ -90,7 +89,6 @@ class ExifReader {
     DirectoryTable thumbnail_;
     DirectoryTable exif_;
     DirectoryTable makerNote_;
-    std::string failureReason_;
 
     // Only while a picture is read.
     const ByteSource* source_ = nullptr;

@@ -7,6 +7,10 @@
 
 namespace talbex::os {
 
+inline constexpr uint32_t kLocaleEnglishUnitedStates = 1033;
+inline constexpr uint32_t kLocaleChinesePrc = 2052;
+inline constexpr uint32_t kLocaleChineseTaiwan = 1028;
+
 /// Maps a POSIX locale name ("zh_CN.UTF-8", "en_US", "C") to its locale id; 0 when unknown.
 /// "C" and "POSIX" are the US-English locale.
 uint32_t LocaleIdFromName(const std::string& name);

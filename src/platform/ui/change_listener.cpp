@@ -44,14 +44,43 @@ const char* ToString(ChangeEvent::What what) {
     return "?";
 }
 
+PrintingChangeListener::~PrintingChangeListener() {
+    std::lock_guard lock(mutex_);
+    FlushRowsLocked();
+}
+
 void PrintingChangeListener::OnChange(const ChangeEvent& event) {
     if (event.what == ChangeEvent::What::kSurface || event.what == ChangeEvent::What::kIcon)
         return;
     std::lock_guard lock(mutex_);
+    if (event.what == ChangeEvent::What::kEntries) {
+        if (rows_ && (rows_->dialogId != event.dialogId || rows_->controlId != event.controlId))
+            FlushRowsLocked();
+        rows_ = event;
+        rowCount_ = event.value.empty() ? 0 : 1;
+        for (size_t at = event.value.find(" | "); at != std::string::npos;
+             at = event.value.find(" | ", at + 3))
+            ++rowCount_;
+        return;
+    }
+    FlushRowsLocked();
+    if (event.what == ChangeEvent::What::kProgress && event.value != "0" && event.value != "100")
+        return;
+    PrintLocked(event, ToString(event.what));
+}
+
+void PrintingChangeListener::FlushRowsLocked() {
+    if (!rows_)
+        return;
+    PrintLocked(*rows_, "rows (" + std::to_string(rowCount_) + ")");
+    rows_.reset();
+}
+
+void PrintingChangeListener::PrintLocked(const ChangeEvent& event, const std::string& what) {
     out_ << '[' << event.dialogTitle << ']';
     if (event.controlId != 0)
         out_ << " control " << event.controlId;
-    out_ << ' ' << ToString(event.what) << ": " << event.value << '\n';
+    out_ << ' ' << what << ": " << event.value << '\n';
     out_.flush();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -47,16 +48,24 @@ ChangeListener* CurrentChangeListener();
 
 const char* ToString(ChangeEvent::What what);
 
-/// Prints one line per change: `[title] control 1001 text: Halfway`. Redrawn pictures
-/// (live view, many a second) and icons are not printed.
+/// Prints one line per change: `[title] control 1001 text: Halfway`, as a user would
+/// notice them: a list filled row by row is printed once, with all its rows, when
+/// something else changes; a progress bar only when it is empty (0) or full (100);
+/// redrawn pictures (live view, many a second) and icons not at all.
 class PrintingChangeListener final : public ChangeListener {
   public:
     explicit PrintingChangeListener(std::ostream& out) : out_(out) {}
+    ~PrintingChangeListener() override;
     void OnChange(const ChangeEvent& event) override;
 
   private:
+    void PrintLocked(const ChangeEvent& event, const std::string& what);
+    void FlushRowsLocked();
+
     std::mutex mutex_;
     std::ostream& out_;
+    std::optional<ChangeEvent> rows_;  // the newest rows of the list being filled
+    size_t rowCount_ = 0;
 };
 
 }  // namespace talbex::ui

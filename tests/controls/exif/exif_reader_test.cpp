@@ -12,6 +12,7 @@
 
 #include "controls/exif/picture_builder.h"
 #include "platform/os/diagnostics.h"
+#include "support/temp_folder.h"
 
 namespace talbex::exif {
 namespace {
@@ -21,13 +22,13 @@ using testing::JpegLayout;
 using testing::RawEntry;
 using testing::Tiff;
 
-// Collects the diagnostic output while alive.
+// Collects the trace output while alive.
 class CapturedDiagnostics {
   public:
     CapturedDiagnostics() {
-        previous_ = os::SetDiagnosticSink([this](std::string_view t) { text.append(t); });
+        previous_ = os::SetTraceSink([this](std::string_view t) { text.append(t); });
     }
-    ~CapturedDiagnostics() { os::SetDiagnosticSink(std::move(previous_)); }
+    ~CapturedDiagnostics() { os::SetTraceSink(std::move(previous_)); }
     std::string text;
 
   private:
@@ -207,9 +208,10 @@ TEST(ExifReader, FilesThatAreNotJpegPicturesAreRefusedWithTheirMessages) {
     for (const Case& c : cases) {
         CapturedDiagnostics diagnostics;
         ExifReader reader;
-        EXPECT_FALSE(reader.OpenBytes(c.bytes, "pic.jpg"));
+        std::string error;
+        EXPECT_FALSE(reader.OpenBytes(c.bytes, "pic.jpg", &error));
         EXPECT_EQ(diagnostics.text, std::string(c.message) + "pic.jpg is not a JPEG image.\n");
-        EXPECT_EQ(reader.failureReason(), "not a JPEG image");
+        EXPECT_EQ(error, "not a JPEG image");
         EXPECT_EQ(reader.serialFound(), 0);
     }
 }
@@ -372,19 +374,13 @@ TEST(ExifReader, EveryTruncationOfAPictureIsReadSafely) {
 
 class ExifReaderFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/talbex-exif-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) {
-        const std::string path = dir_ + "/" + name;
+        const std::string path = dir_ / name;
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
         return path;
     }
-    std::string dir_;
+    talbex::testing::TempFolder dir_{"talbex-exif"};
 };
 
 TEST_F(ExifReaderFile, ReadsAFileByPathAndNamesTheReasonWhenItCannot) {
@@ -392,16 +388,17 @@ TEST_F(ExifReaderFile, ReadsAFileByPathAndNamesTheReasonWhenItCannot) {
     EXPECT_TRUE(reader.Open(Write("IMG_0001.JPG", CameraPicture(true))));
     EXPECT_EQ(reader.serialText(), "0000123456");
 
-    const std::string missing = dir_ + "/none.jpg";
+    const std::string missing = dir_ / "none.jpg";
     CapturedDiagnostics diagnostics;
     ExifReader absent;
-    EXPECT_FALSE(absent.Open(missing));
+    std::string error;
+    EXPECT_FALSE(absent.Open(missing, &error));
     EXPECT_EQ(diagnostics.text, "Fail to open file: " + missing + "\n");
-    EXPECT_EQ(absent.failureReason(), "cannot open: No such file or directory");
+    EXPECT_EQ(error, "cannot open: No such file or directory");
 
     ExifReader folder;
-    EXPECT_FALSE(folder.Open(dir_));
-    EXPECT_EQ(folder.failureReason(), "cannot open: is a folder");
+    EXPECT_FALSE(folder.Open(dir_.path(), &error));
+    EXPECT_EQ(error, "cannot open: is a folder");
 }
 
 }  // namespace

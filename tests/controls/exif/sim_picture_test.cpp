@@ -11,6 +11,7 @@
 #include "camera/sdk/sdk_backend.h"
 #include "camera/sdk/sim/sim_backend.h"
 #include "controls/exif/exif_reader.h"
+#include "support/temp_folder.h"
 
 namespace talbex::exif {
 namespace {
@@ -83,15 +84,13 @@ TEST(ExifReaderOnSimulatedCamera, ReadsALargePictureFromItsFile) {
     settings.pictureBytes = 3 * 1024 * 1024;
     const std::vector<uint8_t> picture = TakePicture(settings);
     ASSERT_GE(picture.size(), settings.pictureBytes);
-    char pattern[] = "/tmp/talbex-sim-picture-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string path = std::string(pattern) + "/IMG_0001.JPG";
+    const talbex::testing::TempFolder folder("talbex-sim-picture");
+    const std::string path = folder / "IMG_0001.JPG";
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(picture.data()), static_cast<long>(picture.size()));
     ExifReader reader;
     EXPECT_TRUE(reader.Open(path));
     EXPECT_EQ(reader.serialText(), "2718281828");
-    std::filesystem::remove_all(pattern);
 }
 
 }  // namespace

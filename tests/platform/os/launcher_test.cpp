@@ -1,6 +1,7 @@
 #include "platform/os/launcher.h"
 
 #include "platform/os/diagnostics.h"
+#include "support/temp_folder.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -29,14 +30,11 @@ using namespace std::chrono_literals;
 class LauncherTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "talbex-launch-XXXXXX").string();
-        dir_ = mkdtemp(pattern.data());
-        script_ = dir_ + "/opener";
+        script_ = dir_ / "opener";
         std::ofstream(script_) << "#!/bin/sh\nprintf '%s\\n' \"$#\" > \"$0.tmp\"\n"
                                   "printf '%s' \"$1\" >> \"$0.tmp\"\nmv \"$0.tmp\" \"$0.out\"\n";
         chmod(script_.c_str(), 0755);
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     // The script's record, once it has appeared (bounded wait).
     std::string WaitForRecord() const {
@@ -49,21 +47,21 @@ class LauncherTest : public ::testing::Test {
         return text.str();
     }
 
-    std::string dir_;
+    talbex::testing::TempFolder dir_{"talbex-launch"};
     std::string script_;
 };
 
 TEST_F(LauncherTest, AddressReachesTheOpenerAsOneArgumentAndRunsNothing) {
-    const std::string address = "http://h/firmware/list.php?model=A B;touch " + dir_ +
-                                "/p1 $(touch " + dir_ + "/p2) `touch " + dir_ +
-                                "/p3`&firmware=1'\"|x>" + dir_ + "/p4\n";
+    const std::string address = "http://h/firmware/list.php?model=A B;touch " +
+                                dir_ / "p1 $(touch " + dir_ / "p2) `touch " +
+                                dir_ / "p3`&firmware=1'\"|x>" + dir_ / "p4\n";
     SystemLauncher launcher(script_);
     const auto start = std::chrono::steady_clock::now();
     launcher.OpenInBackground(address);
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);  // does not wait for the opener
     EXPECT_EQ(WaitForRecord(), "1\n" + address);
-    for (const char* name : {"/p1", "/p2", "/p3", "/p4"})
-        EXPECT_FALSE(fs::exists(dir_ + name)) << name;
+    for (const char* name : {"p1", "p2", "p3", "p4"})
+        EXPECT_FALSE(fs::exists(dir_ / name)) << name;
 }
 
 TEST_F(LauncherTest, MissingOpenerIsToldToTheDiagnosticsOnly) {
@@ -73,7 +71,7 @@ TEST_F(LauncherTest, MissingOpenerIsToldToTheDiagnosticsOnly) {
         std::lock_guard<std::mutex> lock(mutex);
         seen += text;
     });
-    SystemLauncher launcher(dir_ + "/no-such-opener");
+    SystemLauncher launcher(dir_ / "no-such-opener");
     launcher.OpenInBackground("http://h/");
     bool told = false;
     for (int i = 0; i < 500 && !told; ++i) {
@@ -92,16 +90,16 @@ TEST_F(LauncherTest, RunStartsTheProgramAndReportsWhatCannotStart) {
     SystemLauncher launcher;
     EXPECT_TRUE(launcher.Run(script_));
     EXPECT_EQ(WaitForRecord(), "0\n");
-    EXPECT_FALSE(launcher.Run(dir_ + "/update.exe"));  // missing
-    std::ofstream(dir_ + "/plain") << "not a program";
-    EXPECT_FALSE(launcher.Run(dir_ + "/plain"));  // not executable
+    EXPECT_FALSE(launcher.Run(dir_ / "update.exe"));  // missing
+    std::ofstream(dir_ / "plain") << "not a program";
+    EXPECT_FALSE(launcher.Run(dir_ / "plain"));  // not executable
 }
 
 TEST_F(LauncherTest, StartedProgramInheritsNoDescriptorOfOurs) {
     // Opened without close-on-exec, as a lock file or a library's socket may be.
     const int ours = open(script_.c_str(), O_RDONLY);
     ASSERT_GE(ours, 3);
-    const std::string out = dir_ + "/fds";
+    const std::string out = dir_ / "fds";
     std::string error;
     const pid_t pid =
         StartProgram("/bin/sh",

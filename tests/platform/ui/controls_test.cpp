@@ -131,10 +131,27 @@ TEST(Controls, EveryVisibleChangeReachesTheListenerOnce) {
                          "0 opened 测试", "100 enabled 0", "300 text D:/Photos", "201 rows 1/125",
                          "400 progress 30", "500 picture 347x221", "0 closed 5"}));
     std::ostringstream out;
-    PrintingChangeListener printer(out);
-    printer.OnChange(recorder.events[1]);
-    printer.OnChange(recorder.events[5]);  // redrawn pictures are not printed
-    EXPECT_EQ(out.str(), "[测试] control 100 enabled: 0\n");
+    {
+        PrintingChangeListener printer(out);
+        printer.OnChange(recorder.events[1]);
+        printer.OnChange(recorder.events[5]);  // redrawn pictures are not printed
+        // A list filled row by row is printed once; progress only empty and full.
+        ChangeEvent rows{900, "测试", 201, ChangeEvent::What::kEntries, "a"};
+        printer.OnChange(rows);
+        rows.value = "a | b";
+        printer.OnChange(rows);
+        ChangeEvent progress{900, "测试", 400, ChangeEvent::What::kProgress, "0"};
+        for (const char* value : {"0", "30", "100"}) {
+            progress.value = value;
+            printer.OnChange(progress);
+        }
+        rows.value = "";
+        printer.OnChange(rows);  // emptied, then nothing more: printed at the end
+    }
+    EXPECT_EQ(out.str(),
+              "[测试] control 100 enabled: 0\n[测试] control 201 rows (2): a | b\n"
+              "[测试] control 400 progress: 0\n[测试] control 400 progress: 100\n"
+              "[测试] control 201 rows (0): \n");
 }
 
 TEST(RemoteControlTemplate, HoldsTheWindowAndItsControls) {

@@ -1,11 +1,11 @@
-#include "shell/script.h"
+#include "app/script.h"
 
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <optional>
 
-namespace talbex::shell {
+namespace talbex::app {
 
 namespace {
 
@@ -167,10 +167,14 @@ std::optional<ScriptCommand> ParseLine(const std::string& line) {
 
 }  // namespace
 
-Script ParseScript(std::istream& in) {
-    Script script;
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
+bool ParseScript(std::string_view text, Script* script, std::string* error) {
+    script->commands.clear();
+    int number = 0;
+    while (!text.empty()) {
+        ++number;
+        const size_t end = text.find('\n');
+        std::string line(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         Words words(line);
@@ -178,13 +182,13 @@ Script ParseScript(std::istream& in) {
             continue;
         std::optional<ScriptCommand> command = ParseLine(line);
         if (!command) {
-            script.error = "line " + std::to_string(number) + ": cannot understand: " + line;
-            return script;
+            *error = "line " + std::to_string(number) + ": cannot understand: " + line;
+            return false;
         }
         command->line = number;
-        script.commands.push_back(std::move(*command));
+        script->commands.push_back(std::move(*command));
     }
-    return script;
+    return true;
 }
 
-}  // namespace talbex::shell
+}  // namespace talbex::app

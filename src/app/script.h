@@ -10,13 +10,13 @@
 // \" and \\.
 #pragma once
 
-#include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/message_box.h"
 
-namespace talbex::shell {
+namespace talbex::app {
 
 struct ScriptCommand {
     enum class Kind { kWait, kClick, kPickRow, kPickLabel, kType, kAnswer, kFolder, kQuit };
@@ -31,11 +31,10 @@ struct ScriptCommand {
 
 struct Script {
     std::vector<ScriptCommand> commands;
-    /// Empty when every line was understood; else "line N: cannot understand: TEXT".
-    std::string error;
 };
 
-/// Reads every line; stops at the first line it cannot understand.
-Script ParseScript(std::istream& in);
+/// Reads every line of `text` into `script`. False at the first line it cannot
+/// understand, with "line N: cannot understand: TEXT" in `error`.
+bool ParseScript(std::string_view text, Script* script, std::string* error);
 
-}  // namespace talbex::shell
+}  // namespace talbex::app

@@ -1,4 +1,4 @@
-#include "shell/script_driver.h"
+#include "app/script_driver.h"
 
 #include <atomic>
 #include <chrono>
@@ -8,7 +8,7 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/user_input.h"
 
-namespace talbex::shell {
+namespace talbex::app {
 
 namespace {
 
@@ -113,4 +113,4 @@ bool ScriptDriver::Act(const ScriptCommand& command) {
     return *done != 0;
 }
 
-}  // namespace talbex::shell
+}  // namespace talbex::app

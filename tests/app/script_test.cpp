@@ -6,26 +6,33 @@
 #include <sstream>
 #include <thread>
 
+#include "app/script.h"
+#include "app/script_driver.h"
 #include "platform/ui/headless_prompts.h"
 #include "platform/ui/prompts.h"
 #include "platform/ui/test_dialog.h"
 #include "platform/ui/window_thread.h"
-#include "shell/script.h"
-#include "shell/script_driver.h"
 
-namespace talbex::shell {
+namespace talbex::app {
 namespace {
 
 using Kind = ScriptCommand::Kind;
 using namespace std::chrono_literals;
 
-Script Parse(const std::string& text) {
-    std::istringstream in(text);
-    return ParseScript(in);
+struct Parsed {
+    Script script;
+    std::string error;
+};
+
+Parsed Parse(const std::string& text) {
+    Parsed parsed;
+    const bool understood = ParseScript(text, &parsed.script, &parsed.error);
+    EXPECT_EQ(understood, parsed.error.empty());
+    return parsed;
 }
 
 TEST(ScriptParse, EveryCommandWithItsArguments) {
-    const Script s = Parse(
+    const Parsed s = Parse(
         "# a comment\n"
         "\n"
         "wait 1.5\n"
@@ -37,25 +44,26 @@ TEST(ScriptParse, EveryCommandWithItsArguments) {
         "folder /tmp/my pictures\n"
         "  quit  \n");
     ASSERT_TRUE(s.error.empty()) << s.error;
-    ASSERT_EQ(s.commands.size(), 8u);
-    EXPECT_EQ(s.commands[0].kind, Kind::kWait);
-    EXPECT_DOUBLE_EQ(s.commands[0].seconds, 1.5);
-    EXPECT_EQ(s.commands[0].line, 3);
-    EXPECT_EQ(s.commands[1].kind, Kind::kClick);
-    EXPECT_EQ(s.commands[1].controlId, 1015);
-    EXPECT_EQ(s.commands[2].kind, Kind::kPickRow);
-    EXPECT_EQ(s.commands[2].row, 3);
-    EXPECT_EQ(s.commands[3].kind, Kind::kPickLabel);
-    EXPECT_EQ(s.commands[3].text, "Tv \"1/250\"");
-    EXPECT_EQ(s.commands[4].kind, Kind::kType);
-    EXPECT_EQ(s.commands[4].text, "李 Wei");
-    EXPECT_EQ(s.commands[5].kind, Kind::kAnswer);
-    EXPECT_EQ(s.commands[5].text, "Detection of the new");
-    EXPECT_EQ(s.commands[5].answer, ui::MessageBoxAnswer::kYes);
-    EXPECT_EQ(s.commands[6].kind, Kind::kFolder);
-    EXPECT_EQ(s.commands[6].text, "/tmp/my pictures");
-    EXPECT_EQ(s.commands[7].kind, Kind::kQuit);
-    EXPECT_EQ(s.commands[7].line, 10);
+    const std::vector<ScriptCommand>& c = s.script.commands;
+    ASSERT_EQ(c.size(), 8u);
+    EXPECT_EQ(c[0].kind, Kind::kWait);
+    EXPECT_DOUBLE_EQ(c[0].seconds, 1.5);
+    EXPECT_EQ(c[0].line, 3);
+    EXPECT_EQ(c[1].kind, Kind::kClick);
+    EXPECT_EQ(c[1].controlId, 1015);
+    EXPECT_EQ(c[2].kind, Kind::kPickRow);
+    EXPECT_EQ(c[2].row, 3);
+    EXPECT_EQ(c[3].kind, Kind::kPickLabel);
+    EXPECT_EQ(c[3].text, "Tv \"1/250\"");
+    EXPECT_EQ(c[4].kind, Kind::kType);
+    EXPECT_EQ(c[4].text, "李 Wei");
+    EXPECT_EQ(c[5].kind, Kind::kAnswer);
+    EXPECT_EQ(c[5].text, "Detection of the new");
+    EXPECT_EQ(c[5].answer, ui::MessageBoxAnswer::kYes);
+    EXPECT_EQ(c[6].kind, Kind::kFolder);
+    EXPECT_EQ(c[6].text, "/tmp/my pictures");
+    EXPECT_EQ(c[7].kind, Kind::kQuit);
+    EXPECT_EQ(c[7].line, 10);
 }
 
 TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
@@ -75,7 +83,7 @@ TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
         "quit now",          // trailing words
     };
     for (const char* line : bad) {
-        const Script s = Parse("wait 0\nclick 1\n" + std::string(line) + "\nquit\n");
+        const Parsed s = Parse("wait 0\nclick 1\n" + std::string(line) + "\nquit\n");
         EXPECT_EQ(s.error, "line 3: cannot understand: " + std::string(line)) << line;
     }
 }
@@ -92,11 +100,11 @@ class ScriptDriverTest : public ::testing::Test {
         ui::SetFolderChooser(nullptr);
     }
     bool Run(const std::string& text) {
-        const Script script = Parse(text);
-        EXPECT_TRUE(script.error.empty()) << script.error;
+        const Parsed parsed = Parse(text);
+        EXPECT_TRUE(parsed.error.empty()) << parsed.error;
         ScriptDriver driver(
             prompts_, out_, [this] { ++quits_; }, [] { return false; });
-        return driver.Run(script);
+        return driver.Run(parsed.script);
     }
 
     ui::HeadlessPrompts prompts_{nullptr};
@@ -163,8 +171,7 @@ TEST_F(ScriptDriverTest, WithoutAnyWindowActionsHaveNoEffectAndTheRunEndsWhenThe
     EXPECT_TRUE(Run("click 100\nwait 0.01\n"));
     EXPECT_NE(out_.str().find("script line 1: click 100 had no effect"), std::string::npos);
     // A program that has ended stops a long wait at once.
-    std::istringstream in("wait 30\nclick 100\n");
-    const Script script = ParseScript(in);
+    const Script script = Parse("wait 30\nclick 100\n").script;
     std::atomic<bool> ended{false};
     ScriptDriver driver(
         prompts_, out_, [] {}, [&] { return ended.load(); });
@@ -179,4 +186,4 @@ TEST_F(ScriptDriverTest, WithoutAnyWindowActionsHaveNoEffectAndTheRunEndsWhenThe
 }
 
 }  // namespace
-}  // namespace talbex::shell
+}  // namespace talbex::app

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <streambuf>
 
-namespace talbex::shell {
+namespace talbex::app {
 
 class LockedBuffer final : public std::streambuf {
   public:
@@ -40,4 +40,4 @@ class LockedBuffer final : public std::streambuf {
 /// Each thread prints through a std::ostream of its own over the one shared buffer
 /// (a stream's formatting state is not for sharing between threads).
 
-}  // namespace talbex::shell
+}  // namespace talbex::app

@@ -9,10 +9,10 @@
 #include <functional>
 #include <ostream>
 
+#include "app/script.h"
 #include "platform/ui/headless_prompts.h"
-#include "shell/script.h"
 
-namespace talbex::shell {
+namespace talbex::app {
 
 class ScriptDriver {
   public:
@@ -35,4 +35,4 @@ class ScriptDriver {
     std::function<bool()> finished_;
 };
 
-}  // namespace talbex::shell
+}  // namespace talbex::app

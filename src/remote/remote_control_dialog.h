@@ -1,0 +1,153 @@
+// CVellmoraDlg: the remote-control window (template 102). It shows the camera's shooting
+// settings in lists and changes them, presses the shutter, runs live view with focus,
+// zoom and autofocus, and brings every picture the camera sends into the save folder the
+// user chose, under a name made from the date and time.
+//
+// Two roads lead to the camera: the buttons, the AE-mode and live-view AF-mode lists and
+// the live-view picture fire actions to the commander (the command queue); the fourteen
+// setting lists of the window's own read and write their properties directly through the
+// SDK on the window thread (remote_control_settings.cpp) and report each write.
+//
+// Pictures arrive in the incoming folder (shell/staging_area.h) on the worker; the window
+// names them and moves them on (remote_control_pictures.cpp) as soon as a transfer is
+// complete, and again on its timers, never replacing or losing one.
+//
+// Threads: everything runs on the window thread except `update`, which the model calls on
+// the worker and which only posts messages to the window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "camera/action_source.h"
+#include "camera/camera_commander.h"
+#include "camera/observable.h"
+#include "controls/action_button.h"
+#include "controls/evf_picture_box.h"
+#include "controls/evf_zoom_button.h"
+#include "controls/property_combo_boxes.h"
+#include "platform/ui/dialog.h"
+#include "remote/picture_mover.h"
+
+namespace talbex::remote {
+
+class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public camera::Observer {
+  public:
+    // Controls the window's code acts on.
+    static constexpr int kAeModeList = 1007;
+    static constexpr int kAeModeLabels = 1057;  // hidden
+    static constexpr int kImageQualityList = 1064;
+    static constexpr int kEvfAfModeList = 1029;
+    static constexpr int kProgressBar = 1006;
+    static constexpr int kChooseFolderButton = 1068;
+    static constexpr int kSaveFolderField = 1069;
+    static constexpr int kLiveViewPicture = 1022;
+    static constexpr int kZoomButton = 1028;
+    // Hidden buttons.
+    static constexpr int kRefreshValuesButton = 1002;
+    static constexpr int kRefreshImageQualityButton = 1065;
+    static constexpr int kDeleteButton = 1066;
+    static constexpr int kRenameButton = 1067;
+    static constexpr int kAskForFolderButton = 1070;
+    static constexpr int kMoveButton = 1071;
+    static constexpr int kSendCommandButton = 1076;
+    // Timers.
+    static constexpr uint32_t kReadValuesTimer = 1;
+    static constexpr uint32_t kAskForFolderTimer = 2;
+    static constexpr uint32_t kRenameTimer = 3;
+    static constexpr uint32_t kMoveTimer = 5;
+    // Private messages the model's notifications turn into.
+    static constexpr ui::MessageId kWmDownloadComplete = ui::kWmApp + 1;
+    static constexpr ui::MessageId kWmProgress = ui::kWmApp + 2;
+    static constexpr ui::MessageId kWmStartUp = ui::kWmApp + 3;
+
+    /// (code, English label) pairs in ascending code order: a list's rows.
+    using Rows = std::vector<std::pair<uint32_t, std::string>>;
+    /// The rows of list 1064, in row order (at most kMaxImageQualityRows).
+    using ImageQualityIndex = Rows;
+    static constexpr size_t kMaxImageQualityRows = 100;
+
+    /// `commander` and `camera` belong to the connection the window runs on; pictures
+    /// wait in the incoming folder of `programDirectory` (ending with '/').
+    CVellmoraDlg(camera::CameraCommander* commander, SdkCameraRef camera,
+                 std::string programDirectory, int language);
+    ~CVellmoraDlg() override;
+
+    /// The model's notifications (worker thread): the transfer's progress and end, and
+    /// the camera switched off, each posted to the window.
+    void update(camera::Observable* from, camera::ModelEvent* event) override;
+
+    // Operations of the hidden buttons and the timers; public for tests.
+    void refreshCameraValues();
+    void refreshImageQuality();
+    void chooseSaveFolder();
+    void askForSaveFolder();
+    void renameNewestPicture();
+    void moveTodaysPicture();
+
+    int language() const { return language_; }
+    const std::string& saveFolder() const { return saveFolder_; }
+    const ImageQualityIndex& imageQualityIndex() const { return imageQualityIndex_; }
+
+  protected:
+    bool OnInitDialog() override;
+    /// The close box (and any other way out) runs the close sequence.
+    void OnOK() override { CloseSequence(); }
+    void OnCancel() override { CloseSequence(); }
+    const ui::MessageMap* GetMessageMap() const override;
+
+  private:
+    void wireActions();
+    void attachObservers();
+    void fillLists();
+    void fillList(int listId, const Rows& rows, bool translated);
+    const Rows* rowsOf(int listId) const;
+    std::string display(const std::string& englishLabel, bool translated) const;
+
+    void OnTimer(uint32_t id);
+    ui::LResult OnCommand(ui::WParam wparam, ui::LParam lparam);
+    void OnSettingPicked(int listId);
+    ui::LResult OnDownloadComplete(ui::WParam, ui::LParam);
+    ui::LResult OnProgress(ui::WParam percent, ui::LParam);
+    ui::LResult OnStartUp(ui::WParam, ui::LParam);
+    void OnDeletePictures();
+    void OnSendCommand();
+    void CloseSequence();
+
+    /// Names every camera picture waiting and moves what is named to the save folder.
+    void handOnPictures();
+    /// Moves the named pictures; the first time the save folder refuses one in this
+    /// window's life, the user is told.
+    void deliverPictures();
+
+    camera::CameraCommander* commander_;  // not owned
+    SdkCameraRef camera_;                 // not owned
+    const std::string programDirectory_;
+    const int language_;
+    std::string saveFolder_;
+    ImageQualityIndex imageQualityIndex_;
+    PictureMover mover_;
+    bool toldSaveFolderTrouble_ = false;
+    bool closing_ = false;
+
+    // The tables of the window's own lists, in ascending code order.
+    Rows driveModes_, afModes_, exposureSteps_, whiteBalances_, offOn_, colourSpaces_,
+        noiseReductions_, tvs_, avs_, isos_, meterings_, imageQualities_;
+
+    controls::CAEMode aeMode_;
+    controls::CTv tv_;
+    controls::CAv av_;
+    controls::CIso iso_;
+    controls::CMeteringMode metering_;
+    controls::CExposureComp exposureComp_;
+    controls::CImageQuality imageQuality_;
+    controls::CEvfAFMode evfAfMode_;
+    controls::CEVFPictureBox picture_;
+    controls::CEvfZoomButton zoom_;
+    std::array<controls::CActionButton, 19> buttons_;
+};
+
+}  // namespace talbex::remote
