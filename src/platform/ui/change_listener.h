@@ -26,12 +26,12 @@ struct ChangeEvent {
         kSurface,       // a picture frame's pixels were redrawn; value: "WxH"
         kIcon,          // the dialog's icon; value: "small ID" or "big ID" (resource ids)
     };
-    Dialog* dialog = nullptr;  // the dialog the change belongs to (alive while it is told)
-    int dialogId = 0;          // template id of the dialog
-    std::string dialogTitle;   // its caption when the change happened
-    int controlId = 0;         // 0: the dialog itself
+    int dialogId = 0;         // template id of the dialog
+    std::string dialogTitle;  // its caption when the change happened
+    int controlId = 0;        // 0: the dialog itself
     What what = What::kText;
     std::string value;
+    Dialog* dialog = nullptr;  // the dialog the change belongs to (alive while it is told)
 };
 
 /// Called on the thread that made the change (normally the window thread, sometimes a
