@@ -34,7 +34,8 @@ class HeadlessRun : public apptest::TalbexProcessTest {
 
     Outcome Talbex(const std::vector<std::string>& args, const std::string& camera = "") {
         std::string environment =
-            "env -u TALBEX_CAMERA TALBEX_HOME='" + home_ + "' TALBEX_VENDOR_HOST= LC_ALL=C";
+            "env -u TALBEX_CAMERA -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TALBEX_HOME='" +
+            home_ + "' TALBEX_VENDOR_HOST= LC_ALL=C";
         if (!camera.empty())
             environment += " TALBEX_CAMERA='" + camera + "'";
         return RunTalbex(args, environment);

@@ -41,6 +41,8 @@ void QtPrompts::RunModal(QWidget& prompt, const bool& finished) {
 ui::MessageBoxAnswer QtPrompts::Show(const std::string& text, const std::string& caption,
                                      ui::MessageBoxKind kind) {
     const bool question = kind == ui::MessageBoxKind::kYesNoQuestion;
+    if (dismissing_)
+        return question ? ui::MessageBoxAnswer::kNo : ui::MessageBoxAnswer::kOk;
     if (!OnGuiThread()) {
         std::fprintf(stderr, "talbex: message box off the window thread, dismissed: %s\n",
                      text.c_str());
@@ -70,6 +72,8 @@ ui::MessageBoxAnswer QtPrompts::Show(const std::string& text, const std::string&
 }
 
 std::optional<std::string> QtPrompts::ChooseFolder(const std::string& title) {
+    if (dismissing_)
+        return std::nullopt;
     if (!OnGuiThread()) {
         std::fprintf(stderr, "talbex: folder chooser off the window thread, cancelled\n");
         return std::nullopt;
@@ -90,6 +94,7 @@ std::optional<std::string> QtPrompts::ChooseFolder(const std::string& title) {
 }
 
 void QtPrompts::DismissAll() {
+    dismissing_ = true;
     for (const QPointer<QWidget>& prompt : open_)
         if (!prompt.isNull())
             prompt->close();

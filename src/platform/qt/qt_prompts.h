@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,8 +28,8 @@ class QtPrompts final : public ui::MessageBoxes, public ui::FolderChooser {
                               ui::MessageBoxKind kind) override;
     std::optional<std::string> ChooseFolder(const std::string& title) override;
 
-    /// GUI thread: closes every open prompt as if the user dismissed it (the program is
-    /// ending).
+    /// GUI thread: closes every open prompt as if the user dismissed it, and answers every
+    /// later one so at once (the program is ending).
     void DismissAll();
 
   private:
@@ -38,6 +39,7 @@ class QtPrompts final : public ui::MessageBoxes, public ui::FolderChooser {
 
     std::function<QWidget*()> owner_;
     std::vector<QPointer<QWidget>> open_;
+    std::atomic<bool> dismissing_{false};
 };
 
 }  // namespace talbex::qt

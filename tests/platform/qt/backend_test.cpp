@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -210,6 +211,32 @@ TEST_F(QtTest, MessageBoxesAndTheFolderChooserAreRealAndTheWindowGoesOnMeanwhile
     EXPECT_EQ(answers[1], ui::MessageBoxAnswer::kOk);
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(std::filesystem::path(*chosen), std::filesystem::path(folder.path()).parent_path());
+}
+
+// One character in the program's font, black on white.
+QImage Rendered(const QString& character) {
+    QImage image(40, 40, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(QApplication::font());
+    painter.setPen(Qt::black);
+    painter.drawText(image.rect(), Qt::AlignCenter, character);
+    return image;
+}
+
+TEST_F(QtTest, ChineseTextRendersAsItsOwnGlyphs) {
+    // A font without Chinese draws every such character as the same "missing" box, the
+    // one a private-use character gets.
+    const QImage xiang = Rendered("相");
+    const QImage ji = Rendered("机");
+    const QImage missing = Rendered(QString(QChar(0xE000)));
+    QImage blank(40, 40, QImage::Format_RGB32);
+    blank.fill(Qt::white);
+    EXPECT_NE(xiang, blank);
+    EXPECT_NE(xiang, ji);
+    EXPECT_NE(xiang, missing);
+    EXPECT_NE(ji, missing);
+    EXPECT_EQ(QApplication::font().pointSize(), 9);
 }
 
 }  // namespace

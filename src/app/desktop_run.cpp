@@ -1,0 +1,74 @@
+#include "app/desktop_run.h"
+
+#include <stdlib.h>
+
+#include <thread>
+
+#include "app/main_window_setup.h"
+#include "app/run_ending.h"
+#include "camera/sdk/sdk_backend.h"
+#include "platform/os/launcher.h"
+#include "platform/os/program_directory.h"
+#include "platform/qt/desktop_platform.h"
+#include "platform/qt/qt_backend.h"
+#include "shell/shipped_files.h"
+#include "shell/vellmora_app.h"
+#include "web/http_client.h"
+
+namespace talbex::app {
+
+std::optional<std::string> DesktopFor(const MainWindowRunOptions& options, std::string* why) {
+    if (options.headless || !options.scriptPath.empty() || !options.answers.empty())
+        return std::nullopt;
+    return qt::DesktopPlatform(why);
+}
+
+int RunDesktopWindows(const MainWindowRunOptions& options, const std::string& platform,
+                      std::ostream& err) {
+    std::string problem;
+    if (!MakeBackendFromEnvironment(&problem)) {
+        err << "talbex: " << problem << std::endl;
+        return 2;
+    }
+    setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+    // Qt sees no option of ours: the command line is the program's.
+    static char name[] = "talbex";
+    static char* argv[] = {name, nullptr};
+    static int argc = 1;
+    std::unique_ptr<QApplication> application = qt::MakeApplication(argc, argv);
+
+    os::SystemLauncher launcher;
+    qt::QtBackendOptions backendOptions;
+    backendOptions.pages.fetch = [](const std::string& address) {
+        return web::CHttpClient().Get(address);
+    };
+    backendOptions.pages.openLink = [&launcher](const std::string& address) {
+        launcher.OpenInBackground(address);
+    };
+    qt::QtBackend backend(backendOptions);
+
+    if (os::EnsureProgramDirectory(nullptr))
+        shell::InstallShippedFiles(os::ProgramDirectory(), options.version);
+    shell::MainWindowSetup setup = ProgramMainWindowSetup(options);
+    setup.launcher = &launcher;
+    shell::CVellmoraApp app(setup);
+
+    Ending ending;
+    std::thread timer;
+    if (options.seconds) {
+        timer = std::thread([&] {
+            if (!ending.WaitFor(std::chrono::duration<double>(*options.seconds)))
+                return;
+            // Nobody is there to answer what is open: it is dismissed, then the windows end.
+            backend.PostToGui([&backend] { backend.prompts().DismissAll(); });
+            app.RequestStop();
+        });
+    }
+    const int status = app.Run();
+    ending.Finished();
+    if (timer.joinable())
+        timer.join();
+    return status;
+}
+
+}  // namespace talbex::app
