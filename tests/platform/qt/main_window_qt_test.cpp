@@ -6,76 +6,11 @@
 #include <QPushButton>
 #include <QTextBrowser>
 
-#include "camera/sdk/sdk_backend.h"
-#include "camera/sdk/sim/sim_backend.h"
-#include "platform/ui/clock.h"
-#include "qt_fixture.h"
-#include "shell/main_window_fixture.h"
-#include "shell/shipped_files.h"
-#include "shell/talbex_main.h"
+#include "qt_main_window_fixture.h"
 #include "support/loopback_http_server.h"
-#include "support/temp_folder.h"
-#include "web/http_client.h"
 
 namespace talbex::qt::testing {
 namespace {
-
-using shell::CTALBEXMAIN;
-using Main = CTALBEXMAIN;
-
-class QtMainWindowTest : public QtTest {
-  protected:
-    void SetUp() override {
-        setenv("TALBEX_HOME", home_.path().c_str(), 1);
-        shell::InstallShippedFiles(home_.path(), "4.5.0");
-        ui::SetClock(&clock_);
-        QtTest::SetUp();
-    }
-    void TearDown() override {
-        QtTest::TearDown();
-        ui::SetClock(nullptr);
-        SdkUseBackend(nullptr);
-        unsetenv("TALBEX_HOME");
-    }
-    QtBackendOptions BackendOptions() override {
-        QtBackendOptions options;
-        options.pages.fetch = [](const std::string& address) {
-            web::HttpOptions http;
-            http.connectTimeout = 2s;
-            http.totalTimeout = 3s;
-            return web::CHttpClient(http).Get(address);
-        };
-        options.pages.openLink = [this](const std::string& address) {
-            launcher_.OpenInBackground(address);
-        };
-        return options;
-    }
-
-    shell::MainWindowSetup Setup(uint32_t localeId) {
-        shell::MainWindowSetup setup;
-        setup.localeId = [localeId] { return localeId; };
-        setup.networkAlive = [] { return false; };
-        setup.launcher = &launcher_;
-        setup.today = [] { return web::LocalDate{2026, 12, 8}; };
-        setup.sessionWait = 2s;
-        setup.http.connectTimeout = 2s;
-        setup.http.totalTimeout = 3s;
-        return setup;
-    }
-    std::string Text(Main& window, int id) {
-        auto* button = Widget<QPushButton>(window, id);
-        return button != nullptr ? button->text().toStdString() : "(none)";
-    }
-    bool Enabled(Main& window, int id) { return Widget(window, id)->isEnabled(); }
-    void Advance(Main& window, std::chrono::milliseconds by) {
-        clock_.Advance(by);
-        Idle(window);
-    }
-
-    talbex::testing::TempFolder home_{"talbex-qt-main"};
-    ui::TestClock clock_;
-    shell::testing::RecordingLauncher launcher_;
-};
 
 TEST_F(QtMainWindowTest, ShowsItsTextsIconAndPageInBothLanguagesAndTheSwitchIsClicked) {
     sim::InstallSimulatedCameras({});  // nothing attached: the texts stay the initial ones

@@ -128,7 +128,9 @@ class QtTest : public ::testing::Test {
         ASSERT_NE(list, nullptr) << controlId;
         list->showPopup();
         QAbstractItemView* view = list->view();
-        const QRect cell = view->visualRect(view->model()->index(row, 0));
+        const QModelIndex index = view->model()->index(row, 0);
+        view->scrollTo(index);  // long lists show a part at a time
+        const QRect cell = view->visualRect(index);
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
