@@ -4,7 +4,8 @@ namespace talbex::resources {
 
 const ui::DialogTemplate* FindDialogTemplate(int id) {
     // One entry per template; each lives in its own file.
-    const ui::DialogTemplate* all[] = {&MainWindowDialog(), &RemoteControlDialog()};
+    const ui::DialogTemplate* all[] = {&MainWindowDialog(), &RemoteControlDialog(),
+                                       &CameraParametersDialog(), &ClockSyncDialog()};
     for (const ui::DialogTemplate* t : all)
         if (t->id == id)
             return t;

@@ -7,11 +7,17 @@ namespace talbex::resources {
 
 inline constexpr int kMainWindowDialogId = 101;
 inline constexpr int kRemoteControlDialogId = 102;
+inline constexpr int kCameraParametersDialogId = 135;
+inline constexpr int kClockSyncDialogId = 136;
 
 /// The main window (template 101).
 const ui::DialogTemplate& MainWindowDialog();
 /// The remote-control window (template 102).
 const ui::DialogTemplate& RemoteControlDialog();
+/// The camera-parameters window (template 135).
+const ui::DialogTemplate& CameraParametersDialog();
+/// The clock-synchronisation window (template 136).
+const ui::DialogTemplate& ClockSyncDialog();
 
 /// A template by id, or nullptr.
 const ui::DialogTemplate* FindDialogTemplate(int id);

@@ -1,5 +1,8 @@
 #include "app/demo.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -71,6 +74,19 @@ std::string Number(SdkCameraRef camera, SdkPropertyId id) {
     if (SdkGetPropertyData(camera, id, 0, sizeof value, &value) != kSdkOk)
         return "(not readable)";
     return std::to_string(value);
+}
+
+// `folder` + `name`, or, when something (a file, a link) is there already, the first of
+// NAME_1.EXT, NAME_2.EXT, ... that is free: a picture never replaces one of the user's.
+std::string FreePath(const std::string& folder, const std::string& name) {
+    const size_t dot = name.rfind('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? "" : name.substr(dot);
+    std::string path = folder + name;
+    struct stat st {};
+    for (int n = 1; n < 1000 && ::lstat(path.c_str(), &st) == 0; ++n)
+        path = folder + stem + "_" + std::to_string(n) + extension;
+    return path;
 }
 
 std::string ClockText(SdkCameraRef camera) {
@@ -211,11 +227,13 @@ class Demo {
         const std::string name = info.fileName;
         if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
             return Fail("The camera named its picture '" + name + "'; not saved.");
-        const std::string path = os::ProgramDirectory() + name;
+        const std::string path = FreePath(os::ProgramDirectory(), name);
         std::fprintf(out_, "Transferring %s (%u bytes)...\n", name.c_str(), info.size);
         ProgressLine progress{out_};
         SdkStreamRef stream = nullptr;
-        e = SdkCreateFileStream(path.c_str(), kFileCreateAlways, kAccessReadWrite, &stream);
+        // Created new: never through a link, never over a file that appeared meanwhile.
+        e = SdkCreateFileStream(path.c_str(), kFileCreateNew, kAccessReadWrite, &stream);
+        const bool created = e == kSdkOk;
         if (e == kSdkOk)
             e = SdkSetProgressCallback(stream, OnProgress, kProgressPeriodically, &progress);
         if (e == kSdkOk)
@@ -224,6 +242,8 @@ class Demo {
             e = SdkDownloadComplete(item);
         SdkRelease(stream);
         if (e != kSdkOk) {
+            if (created)
+                ::unlink(path.c_str());  // half a picture is nobody's
             if (progress.shown < 4)
                 std::fprintf(out_, "\n");
             return Fail("Transferring the picture", e);

@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <functional>
+#include <mutex>
 #include <thread>
 
 #include "app/main_window_setup.h"
@@ -9,6 +11,7 @@
 #include "camera/sdk/sdk_backend.h"
 #include "platform/os/launcher.h"
 #include "platform/os/program_directory.h"
+#include "platform/os/quit_signals.h"
 #include "platform/qt/desktop_platform.h"
 #include "platform/qt/qt_backend.h"
 #include "shell/shipped_files.h"
@@ -25,6 +28,18 @@ std::optional<std::string> DesktopFor(const MainWindowRunOptions& options, std::
 
 int RunDesktopWindows(const MainWindowRunOptions& options, const std::string& platform,
                       std::ostream& err) {
+    // First, before any thread starts (Qt starts some): a quit signal, like the time
+    // running out, dismisses what is open and ends the windows.
+    std::mutex stopMutex;
+    std::function<void()> stop;  // guarded by stopMutex; set while the windows run
+    bool stopAsked = false;      // guarded by stopMutex
+    os::QuitSignals signals([&](int) {
+        std::lock_guard lock(stopMutex);
+        stopAsked = true;
+        if (stop)
+            stop();
+    });
+
     std::string problem;
     if (!MakeBackendFromEnvironment(&problem)) {
         err << "talbex: " << problem << std::endl;
@@ -52,6 +67,16 @@ int RunDesktopWindows(const MainWindowRunOptions& options, const std::string& pl
     shell::MainWindowSetup setup = ProgramMainWindowSetup(options);
     setup.launcher = &launcher;
     shell::CVellmoraApp app(setup);
+    {
+        std::lock_guard lock(stopMutex);
+        // Nobody is there to answer what is open: it is dismissed, then the windows end.
+        stop = [&backend, &app] {
+            backend.PostToGui([&backend] { backend.prompts().DismissAll(); });
+            app.RequestStop();
+        };
+        if (stopAsked)
+            stop();
+    }
 
     Ending ending;
     std::thread timer;
@@ -59,12 +84,15 @@ int RunDesktopWindows(const MainWindowRunOptions& options, const std::string& pl
         timer = std::thread([&] {
             if (!ending.WaitFor(std::chrono::duration<double>(*options.seconds)))
                 return;
-            // Nobody is there to answer what is open: it is dismissed, then the windows end.
-            backend.PostToGui([&backend] { backend.prompts().DismissAll(); });
-            app.RequestStop();
+            std::lock_guard lock(stopMutex);
+            stop();
         });
     }
     const int status = app.Run();
+    {
+        std::lock_guard lock(stopMutex);
+        stop = nullptr;
+    }
     ending.Finished();
     if (timer.joinable())
         timer.join();

@@ -9,10 +9,13 @@
 #include "app/run_ending.h"
 #include "app/script_driver.h"
 #include "camera/sdk/sdk_backend.h"
+#include "info/camera_parameters_runner.h"
 #include "platform/os/file_io.h"
 #include "platform/os/program_directory.h"
+#include "platform/os/quit_signals.h"
 #include "platform/ui/change_listener.h"
 #include "platform/ui/headless_prompts.h"
+#include "platform/ui/printable_text.h"
 #include "platform/ui/prompts.h"
 #include "shell/shipped_files.h"
 #include "shell/vellmora_app.h"
@@ -21,16 +24,31 @@ namespace talbex::app {
 
 namespace {
 
+// Every text here comes from the camera.
 void PrintIdentity(std::ostream& out, const web::CameraIdentity& id) {
-    out << "identity: model=" << id.model << "; lens=" << id.lens << "; serial=" << id.serialNumber
-        << "; shutter count=" << id.shutterCount << "; firmware=" << id.firmware
-        << "; owner=" << id.owner << "; artist=" << id.artist << "; copyright=" << id.copyright
+    using ui::PrintableText;
+    out << "identity: model=" << PrintableText(id.model) << "; lens=" << PrintableText(id.lens)
+        << "; serial=" << PrintableText(id.serialNumber)
+        << "; shutter count=" << PrintableText(id.shutterCount)
+        << "; firmware=" << PrintableText(id.firmware) << "; owner=" << PrintableText(id.owner)
+        << "; artist=" << PrintableText(id.artist) << "; copyright=" << PrintableText(id.copyright)
         << std::endl;
 }
 
 }  // namespace
 
 int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std::ostream& err) {
+    // First, before any thread starts: a quit signal becomes the program's stop request.
+    std::mutex quitMutex;
+    shell::CVellmoraApp* running = nullptr;  // guarded by quitMutex
+    int quitSignal = 0;                      // guarded by quitMutex
+    os::QuitSignals signals([&](int signal) {
+        std::lock_guard lock(quitMutex);
+        quitSignal = signal;
+        if (running != nullptr)
+            running->RequestStop();
+    });
+
     Script script;
     std::string problem;
     if (!options.scriptPath.empty()) {
@@ -39,8 +57,7 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
         const std::optional<std::string> text =
             os::ReadRegularFile(options.scriptPath, os::kMaxTextFileBytes, &problem);
         if (!text) {
-            err << "talbex: cannot read the script " << options.scriptPath << ": " << problem
-                << std::endl;
+            err << "talbex: cannot read the script " << problem << std::endl;
             return 2;
         }
         if (!ParseScript(*text, &script, &problem)) {
@@ -73,6 +90,12 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
     setup.modeCheckPause = std::chrono::milliseconds(500);
     setup.onIdentified = [&out](const web::CameraIdentity& id) { PrintIdentity(out, id); };
     shell::CVellmoraApp app(setup);
+    {
+        std::lock_guard lock(quitMutex);
+        running = &app;
+        if (quitSignal != 0)
+            app.RequestStop();
+    }
 
     Ending ending;
     std::thread timer;
@@ -96,6 +119,12 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
         });
     }
     const int status = app.Run();
+    {
+        std::lock_guard lock(quitMutex);
+        running = nullptr;
+        if (quitSignal != 0)
+            out << "asked to quit by signal " << quitSignal << std::endl;
+    }
     ending.Finished();
     if (timer.joinable())
         timer.join();

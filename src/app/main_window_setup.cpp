@@ -1,5 +1,6 @@
 #include "app/main_window_setup.h"
 
+#include "info/camera_parameters_runner.h"
 #include "remote/remote_control_runner.h"
 #include "web/vendor_host.h"
 
@@ -13,6 +14,7 @@ shell::MainWindowSetup ProgramMainWindowSetup(const MainWindowRunOptions& option
     }
     setup.vendorHost = web::VendorHost();
     setup.runRemoteControl = remote::RemoteControlRunner();
+    setup.runCameraParameters = info::CameraParametersRunner();
     return setup;
 }
 

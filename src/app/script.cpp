@@ -155,6 +155,8 @@ std::optional<ScriptCommand> ParseLine(const std::string& line) {
         c.text = quoted ? *quoted : words.Rest();
         if (c.text.empty())
             return std::nullopt;
+    } else if (*verb == "close") {
+        c.kind = Kind::kClose;
     } else if (*verb == "quit") {
         c.kind = Kind::kQuit;
     } else {

@@ -5,6 +5,7 @@
 //   type ID "text"                   type into an edit field (replacing its text)
 //   answer "start of a message" OK|Yes|No   answer for the message boxes that follow
 //   folder PATH                      answer of the next folder chooser
+//   close                            the topmost window's close box
 //   quit                             end the program
 // Blank lines and lines starting with '#' are skipped. Texts in double quotes may hold
 // \" and \\.
@@ -19,7 +20,7 @@
 namespace talbex::app {
 
 struct ScriptCommand {
-    enum class Kind { kWait, kClick, kPickRow, kPickLabel, kType, kAnswer, kFolder, kQuit };
+    enum class Kind { kWait, kClick, kPickRow, kPickLabel, kType, kAnswer, kFolder, kClose, kQuit };
     Kind kind = Kind::kQuit;
     int line = 0;
     double seconds = 0;

@@ -6,16 +6,17 @@
 #include <thread>
 
 #include "platform/ui/dialog.h"
+#include "platform/ui/message_queue.h"
 #include "platform/ui/user_input.h"
 
 namespace talbex::app {
 
 namespace {
 
-constexpr auto kActionTimeout = std::chrono::seconds(10);
+using Clock = std::chrono::steady_clock;
+using Kind = ScriptCommand::Kind;
 
-const char* Verb(ScriptCommand::Kind kind) {
-    using Kind = ScriptCommand::Kind;
+const char* Verb(Kind kind) {
     switch (kind) {
         case Kind::kClick:
             return "click";
@@ -24,19 +25,59 @@ const char* Verb(ScriptCommand::Kind kind) {
             return "pick";
         case Kind::kType:
             return "type";
+        case Kind::kClose:
+            return "close";
         default:
             return "?";
     }
 }
 
+// The command on the window behind `handle`; window thread. False when it is gone or the
+// command is refused.
+bool Perform(ui::WindowHandle handle, const ScriptCommand& command) {
+    auto* dialog = dynamic_cast<ui::Dialog*>(ui::windows::Lookup(handle));
+    if (dialog == nullptr)
+        return false;
+    switch (command.kind) {
+        case Kind::kClick:
+            return ui::user::Click(*dialog, command.controlId);
+        case Kind::kPickRow:
+            return ui::user::PickRow(*dialog, command.controlId, command.row);
+        case Kind::kPickLabel:
+            return ui::user::PickRow(*dialog, command.controlId, command.text);
+        case Kind::kType:
+            return ui::user::TypeText(*dialog, command.controlId, command.text);
+        case Kind::kClose:
+            return ui::user::CloseWindow(*dialog);
+        default:
+            return false;
+    }
+}
+
+// Waits until the window's thread has nothing left to do, the window is gone or
+// `deadline` has passed; true only in the first case.
+bool WaitUntilIdle(ui::WindowHandle handle, Clock::time_point deadline) {
+    while (std::shared_ptr<ui::MessageQueue> queue = ui::windows::QueueOf(handle)) {
+        if (queue->WaitUntilIdle(std::chrono::milliseconds(10)))
+            return ui::windows::QueueOf(handle) != nullptr;
+        if (Clock::now() >= deadline)
+            return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 ScriptDriver::ScriptDriver(ui::HeadlessPrompts& prompts, std::ostream& out,
-                           std::function<void()> quit, std::function<bool()> finished)
-    : prompts_(prompts), out_(out), quit_(std::move(quit)), finished_(std::move(finished)) {}
+                           std::function<void()> quit, std::function<bool()> finished,
+                           std::chrono::milliseconds windowWait)
+    : prompts_(prompts),
+      out_(out),
+      quit_(std::move(quit)),
+      finished_(std::move(finished)),
+      windowWait_(windowWait) {}
 
 bool ScriptDriver::Run(const Script& script) {
-    using Kind = ScriptCommand::Kind;
     for (const ScriptCommand& command : script.commands) {
         if (finished_())
             return false;
@@ -54,10 +95,14 @@ bool ScriptDriver::Run(const Script& script) {
                 quit_();
                 return true;
             default:
-                if (!Act(command))
-                    out_ << "script line " << command.line << ": " << Verb(command.kind) << ' '
-                         << command.controlId << " had no effect (no such control, hidden, "
-                         << "disabled, or no window)" << std::endl;
+                if (Act(command))
+                    break;
+                out_ << "script line " << command.line << ": " << Verb(command.kind);
+                if (command.kind == Kind::kClose)
+                    out_ << " had no effect (no window)" << std::endl;
+                else
+                    out_ << ' ' << command.controlId << " had no effect (no such control, "
+                         << "hidden, disabled, or no window)" << std::endl;
                 break;
         }
     }
@@ -65,52 +110,49 @@ bool ScriptDriver::Run(const Script& script) {
 }
 
 void ScriptDriver::Wait(double seconds) {
-    const auto end = std::chrono::steady_clock::now() +
-                     std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                         std::chrono::duration<double>(seconds));
-    while (!finished_() && std::chrono::steady_clock::now() < end)
+    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                        std::chrono::duration<double>(seconds));
+    while (!finished_() && Clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 bool ScriptDriver::Act(const ScriptCommand& command) {
-    using Kind = ScriptCommand::Kind;
-    ui::Dialog* dialog = ui::TopmostModal();
-    if (dialog == nullptr)
-        return false;
-    // Whatever the window is busy with finishes first, as it would for a person.
-    ui::user::WaitUntilIdle(*dialog, kActionTimeout);
-    auto done = std::make_shared<std::atomic<int>>(-1);  // -1 not run, 0 refused, 1 done
-    const bool queued = ui::user::RunOnWindowThread(*dialog, [dialog, command, done] {
-        bool ok = false;
-        switch (command.kind) {
-            case Kind::kClick:
-                ok = ui::user::Click(*dialog, command.controlId);
-                break;
-            case Kind::kPickRow:
-                ok = ui::user::PickRow(*dialog, command.controlId, command.row);
-                break;
-            case Kind::kPickLabel:
-                ok = ui::user::PickRow(*dialog, command.controlId, command.text);
-                break;
-            case Kind::kType:
-                ok = ui::user::TypeText(*dialog, command.controlId, command.text);
-                break;
-            default:
-                break;
+    const auto windowDeadline = Clock::now() + windowWait_;
+    // Until the action has been taken by a window: a window that ends before it could
+    // take it gives way to the one on top then.
+    while (!finished_()) {
+        const ui::WindowHandle handle = ui::TopmostModalHandle();
+        if (handle == 0) {
+            if (Clock::now() >= windowDeadline)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            continue;
         }
-        *done = ok ? 1 : 0;
-    });
-    if (!queued)
-        return false;
-    // The action may open a nested window that runs until later commands close it: wait
-    // only until the action has started its work or finished.
-    const auto deadline = std::chrono::steady_clock::now() + kActionTimeout;
-    while (*done < 0 && !finished_() && std::chrono::steady_clock::now() < deadline) {
-        if (ui::TopmostModal() != dialog)
-            return true;  // a window opened by the action is now the topmost
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        // Whatever the window is busy with finishes first, as it would for a person.
+        const auto actionDeadline = Clock::now() + windowWait_;
+        WaitUntilIdle(handle, actionDeadline);
+        enum State { kQueued, kRunning, kRefused, kDone };
+        auto state = std::make_shared<std::atomic<State>>(kQueued);
+        if (!ui::windows::PostTask(handle, [handle, command, state] {
+                *state = kRunning;
+                *state = Perform(handle, command) ? kDone : kRefused;
+            }))
+            continue;  // gone meanwhile
+        // The action may open a nested window that runs until later commands close it:
+        // wait only until the action has started its work or finished.
+        while (*state < kRefused && !finished_() && Clock::now() < actionDeadline) {
+            if (*state == kQueued && ui::windows::QueueOf(handle) == nullptr)
+                break;  // the window ended before it took the action
+            if (*state == kRunning && ui::TopmostModalHandle() != handle)
+                return true;  // a window opened by the action is now the topmost
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        if (*state != kQueued)
+            return *state != kRefused;
+        if (ui::windows::QueueOf(handle) != nullptr || Clock::now() >= windowDeadline)
+            return false;  // taken too long, or no window left in time
     }
-    return *done != 0;
+    return false;
 }
 
 }  // namespace talbex::app

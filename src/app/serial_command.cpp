@@ -7,20 +7,36 @@
 
 #include "controls/exif/exif_reader.h"
 #include "platform/os/diagnostics.h"
+#include "platform/ui/printable_text.h"
 
 namespace talbex::app {
 
 namespace {
 
-// A serial comes from the picture's bytes: control characters would break the one line
-// per file, so they are shown as '?'.
-std::string Printable(std::string text) {
-    for (char& c : text) {
+// A file name may hold any byte but '/': a tab or line break in it would break the two
+// columns, so they are written as \t, \n and \r, other control characters as \xHH, and
+// a backslash as \\, which keeps every name readable back.
+std::string EscapedName(const std::string& name) {
+    std::string out;
+    for (char c : name) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            c = '?';
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (byte < 0x20 || byte == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            out += hex;
+        } else {
+            out += c;
+        }
     }
-    return text;
+    return out;
 }
 
 }  // namespace
@@ -57,13 +73,15 @@ int RunSerialCommand(int argc, char** argv) {
     for (const std::string& file : files) {
         exif::ExifReader reader;
         std::string error;
+        const std::string name = EscapedName(file);
         if (!reader.Open(file, &error)) {
-            std::printf("%s\terror: %s\n", file.c_str(), error.c_str());
+            std::printf("%s\terror: %s\n", name.c_str(), ui::PrintableText(error).c_str());
             failed = true;
         } else if (reader.HasUsableSerial()) {
-            std::printf("%s\t%s\n", file.c_str(), Printable(reader.serialText()).c_str());
+            // A serial comes from the picture's bytes.
+            std::printf("%s\t%s\n", name.c_str(), ui::PrintableText(reader.serialText()).c_str());
         } else {
-            std::printf("%s\t-\n", file.c_str());
+            std::printf("%s\t-\n", name.c_str());
         }
     }
     std::fflush(stdout);

@@ -135,7 +135,7 @@ void CameraCommander::close() {
 }
 
 void CameraCommander::moveFocus(int32_t dx, int32_t dy) {
-    tagEdsPoint point = model_->getEvfZoomPosition();
+    tagSdkPoint point = model_->getEvfZoomPosition();
     // Towards the top or the left edge the position stops at 0; the camera bounds the rest.
     int64_t x = static_cast<int64_t>(point.x) + dx;
     int64_t y = static_cast<int64_t>(point.y) + dy;
@@ -147,9 +147,9 @@ void CameraCommander::moveFocus(int32_t dx, int32_t dy) {
         x = INT32_MAX;
     if (y > INT32_MAX)
         y = INT32_MAX;
-    processor_.enqueue(new SetPropertyCommand<tagEdsPoint>(
+    processor_.enqueue(new SetPropertyCommand<tagSdkPoint>(
         model_, kPropEvfZoomPosition,
-        tagEdsPoint{static_cast<int32_t>(x), static_cast<int32_t>(y)}));
+        tagSdkPoint{static_cast<int32_t>(x), static_cast<int32_t>(y)}));
 }
 
 void CameraCommander::actionPerformed(const ActionEvent& event) {

@@ -89,7 +89,7 @@ std::string CameraModel::getProductName() const {
     return productName_;
 }
 
-tagEdsPoint CameraModel::getEvfZoomPosition() const {
+tagSdkPoint CameraModel::getEvfZoomPosition() const {
     std::lock_guard lock(mutex_);
     return evfZoomPosition_;
 }
@@ -154,7 +154,7 @@ void CameraModel::setEvfZoom(uint32_t zoom) {
     values_.evfZoom = zoom;
 }
 
-void CameraModel::setEvfZoomPosition(tagEdsPoint position) {
+void CameraModel::setEvfZoomPosition(tagSdkPoint position) {
     std::lock_guard lock(mutex_);
     evfZoomPosition_ = position;
 }

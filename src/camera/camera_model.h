@@ -43,7 +43,7 @@ class CameraModel : public Observable {
     uint32_t getEvfOutputDevice() const { return get(&Values::evfOutputDevice); }
     uint32_t getEvfDepthOfFieldPreview() const { return get(&Values::evfDepthOfFieldPreview); }
     uint32_t getEvfZoom() const { return get(&Values::evfZoom); }
-    tagEdsPoint getEvfZoomPosition() const;
+    tagSdkPoint getEvfZoomPosition() const;
     SdkRect getEvfZoomRect() const;
     uint32_t getEvfAFMode() const { return get(&Values::evfAFMode); }
     SdkFocusInfo getFocusInfo() const;
@@ -66,7 +66,7 @@ class CameraModel : public Observable {
     /// outside 0..128 is brought into that range.
     void setPropertyDesc(SdkPropertyId id, const SdkPropertyDesc& desc);
     void setEvfZoom(uint32_t zoom);
-    void setEvfZoomPosition(tagEdsPoint position);
+    void setEvfZoomPosition(tagSdkPoint position);
     void setEvfZoomRect(SdkRect rect);
 
   private:
@@ -93,7 +93,7 @@ class CameraModel : public Observable {
     mutable std::mutex mutex_;
     std::string productName_;
     Values values_;
-    tagEdsPoint evfZoomPosition_{};
+    tagSdkPoint evfZoomPosition_{};
     SdkRect evfZoomRect_{};
     std::unique_ptr<SdkFocusInfo> focusInfo_;
     std::unique_ptr<Descriptions> descriptions_;

@@ -83,7 +83,7 @@ bool DownloadEvfCommand::execute() {
         SdkGetPropertyData(image, kPropEvfCoordinateSystem, 0, sizeof data->coordinateSystem,
                            &data->coordinateSystem);
         model.setEvfZoom(data->zoom);
-        model.setEvfZoomPosition(tagEdsPoint{data->zoomRect.x, data->zoomRect.y});
+        model.setEvfZoomPosition(tagSdkPoint{data->zoomRect.x, data->zoomRect.y});
         model.setEvfZoomRect(data->zoomRect);
         notify("EvfDataChanged", data.get());
     }

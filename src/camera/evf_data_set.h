@@ -12,7 +12,7 @@ struct EvfDataSet {
     SdkStreamRef stream;
     uint32_t zoom;                         // 0x507: 1 whole frame, 5 five-fold
     SdkRect zoomRect;                      // 0x541
-    tagEdsPoint imagePosition;             // 0x50B
+    tagSdkPoint imagePosition;             // 0x50B
     uint32_t histogram[kHistogramValues];  // 0x50A
     SdkSize coordinateSystem;              // 0x540: the coordinate system size
 };

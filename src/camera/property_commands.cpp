@@ -104,7 +104,7 @@ namespace {
 uint32_t toWire(unsigned long value) {
     return static_cast<uint32_t>(value);
 }
-tagEdsPoint toWire(tagEdsPoint point) {
+tagSdkPoint toWire(tagSdkPoint point) {
     return point;
 }
 
@@ -119,6 +119,6 @@ bool SetPropertyCommand<T>::execute() {
 }
 
 template class SetPropertyCommand<unsigned long>;
-template class SetPropertyCommand<tagEdsPoint>;
+template class SetPropertyCommand<tagSdkPoint>;
 
 }  // namespace talbex::camera

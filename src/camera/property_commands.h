@@ -31,7 +31,7 @@ class GetPropertyDescCommand : public Command {
     SdkPropertyId id_;
 };
 
-/// Writes one value: `unsigned long` as a 32-bit value, `tagEdsPoint` as x then y.
+/// Writes one value: `unsigned long` as a 32-bit value, `tagSdkPoint` as x then y.
 template <typename T>
 class SetPropertyCommand : public Command {
   public:
@@ -48,7 +48,7 @@ class SetPropertyCommand : public Command {
 };
 
 extern template class SetPropertyCommand<unsigned long>;
-extern template class SetPropertyCommand<tagEdsPoint>;
+extern template class SetPropertyCommand<tagSdkPoint>;
 
 /// Runs `read` for each displayed property in the fixed order, stopping at the first failure.
 template <typename Read>

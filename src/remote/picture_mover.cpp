@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "remote/dated_picture_name.h"
 
@@ -78,9 +79,14 @@ PictureMover::Delivery PictureMover::moveDated() {
     Delivery delivery;
     if (saveFolder_.empty())
         return delivery;
-    for (const std::string& dated : waiting().datedNames) {
-        const std::string from = incoming_ + dated;
-        os::MoveResult result = os::MoveWithoutReplacing(from, saveFolder_, dated);
+    const std::vector<std::string> dated = waiting().datedNames;
+    if (!dated.empty() && saveFolder_.front() != '/') {
+        delivery.refusal = "not a full path";
+        return delivery;
+    }
+    for (const std::string& name : dated) {
+        const std::string from = incoming_ + name;
+        const os::MoveResult result = os::MoveWithoutReplacing(from, saveFolder_, name);
         if (result.moved) {
             ++delivery.moved;
             delivery.arrived.push_back(result.path);
@@ -89,7 +95,7 @@ PictureMover::Delivery PictureMover::moveDated() {
         struct stat st {};
         if (::lstat(from.c_str(), &st) != 0)
             continue;  // gone meanwhile: nothing of the save folder's doing
-        delivery.failed = std::move(result);
+        delivery.refusal = std::strerror(result.errorCode);
         break;
     }
     return delivery;

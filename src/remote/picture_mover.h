@@ -45,12 +45,13 @@ class PictureMover {
 
     struct Delivery {
         int moved = 0;
-        std::vector<std::string> arrived;      // full paths in the save folder
-        std::optional<os::MoveResult> failed;  // the save folder refused a picture
+        std::vector<std::string> arrived;    // full paths in the save folder
+        std::optional<std::string> refusal;  // why the save folder took no more
     };
     /// Step 2 for every dated picture, in the order taken, while the save folder takes
     /// them: a failure stops the round and leaves that picture and the later ones
-    /// waiting for the next one. Nothing happens without a save folder.
+    /// waiting for the next one. Nothing happens without a save folder; a relative path
+    /// is refused (it would put pictures wherever the program happens to run).
     Delivery moveDated();
 
   private:

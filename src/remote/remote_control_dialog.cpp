@@ -98,6 +98,7 @@ const ui::MessageMap* CVellmoraDlg::GetMessageMap() const {
             .OnMessage(kWmDownloadComplete, &CVellmoraDlg::OnDownloadComplete)
             .OnMessage(kWmProgress, &CVellmoraDlg::OnProgress)
             .OnMessage(kWmStartUp, &CVellmoraDlg::OnStartUp)
+            .OnMessage(kWmLiveViewUnavailable, &CVellmoraDlg::OnLiveViewUnavailable)
             .OnClicked(kChooseFolderButton, &CVellmoraDlg::chooseSaveFolder)
             .OnClicked(kRefreshValuesButton, &CVellmoraDlg::refreshCameraValues)
             .OnClicked(kRefreshImageQualityButton, &CVellmoraDlg::refreshImageQuality)
@@ -145,6 +146,8 @@ void CVellmoraDlg::wireActions() {
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i].setActionCommand(kButtonActions[i].action);
         buttons_[i].addActionListener(commander_);
+        if (kButtonActions[i].id == 1013)
+            buttons_[i].addActionListener(&liveViewAsked_);
         if (kButtonActions[i].id == 1027) {  // the zoom button comes right after "zoom_Fit"
             zoom_.setActionCommand("zoom_Zoom");
             zoom_.addActionListener(commander_);
@@ -206,7 +209,17 @@ void CVellmoraDlg::update(camera::Observable*, camera::ModelEvent* event) {
         PostMessage(kWmProgress, percent);
     } else if (event->type == "shutDown") {
         PostMessage(ui::kWmClose);
+    } else if (event->type == "error" && event->arg != nullptr &&
+               *static_cast<const SdkError*>(event->arg) == kSdkErrNotSupported &&
+               liveViewAsked_.asked.exchange(false)) {
+        // Cameras reached through standard protocols often deliver no preview frames.
+        PostMessage(kWmLiveViewUnavailable);
     }
+}
+
+ui::LResult CVellmoraDlg::OnLiveViewUnavailable(ui::WParam, ui::LParam) {
+    ui::ShowMessageBox(LiveViewUnavailableText(language_));
+    return 0;
 }
 
 ui::LResult CVellmoraDlg::OnProgress(ui::WParam percent, ui::LParam) {

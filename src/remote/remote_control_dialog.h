@@ -17,6 +17,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -63,6 +64,7 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     static constexpr ui::MessageId kWmDownloadComplete = ui::kWmApp + 1;
     static constexpr ui::MessageId kWmProgress = ui::kWmApp + 2;
     static constexpr ui::MessageId kWmStartUp = ui::kWmApp + 3;
+    static constexpr ui::MessageId kWmLiveViewUnavailable = ui::kWmApp + 4;
 
     /// (code, English label) pairs in ascending code order: a list's rows.
     using Rows = std::vector<std::pair<uint32_t, std::string>>;
@@ -76,8 +78,9 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
                  std::string programDirectory, int language);
     ~CVellmoraDlg() override;
 
-    /// The model's notifications (worker thread): the transfer's progress and end, and
-    /// the camera switched off, each posted to the window.
+    /// The model's notifications (worker thread): the transfer's progress and end, the
+    /// camera switched off, and a camera that cannot start live view, each posted to the
+    /// window.
     void update(camera::Observable* from, camera::ModelEvent* event) override;
 
     // Operations of the hidden buttons and the timers; public for tests.
@@ -113,6 +116,7 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     ui::LResult OnDownloadComplete(ui::WParam, ui::LParam);
     ui::LResult OnProgress(ui::WParam percent, ui::LParam);
     ui::LResult OnStartUp(ui::WParam, ui::LParam);
+    ui::LResult OnLiveViewUnavailable(ui::WParam, ui::LParam);
     void OnDeletePictures();
     void OnSendCommand();
     void CloseSequence();
@@ -148,6 +152,13 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     controls::CEVFPictureBox picture_;
     controls::CEvfZoomButton zoom_;
     std::array<controls::CActionButton, 19> buttons_;
+
+    // Notes a press of the live-view button, so that the camera's "not supported" answer
+    // to it can be told to the user instead of leaving the picture blank.
+    struct LiveViewAsked : camera::ActionListener {
+        void actionPerformed(const camera::ActionEvent&) override { asked = true; }
+        std::atomic<bool> asked{false};
+    } liveViewAsked_;
 };
 
 }  // namespace talbex::remote

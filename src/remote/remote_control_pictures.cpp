@@ -2,8 +2,6 @@
 // user chooses, and the way each picture goes on from the incoming folder: at once when
 // its transfer is complete, and again on the timers, so nothing a failed move left
 // behind waits for long.
-#include <cstring>
-
 #include "platform/os/local_time.h"
 #include "platform/ui/prompts.h"
 #include "remote/remote_control_dialog.h"
@@ -72,11 +70,10 @@ void CVellmoraDlg::handOnPictures() {
 
 void CVellmoraDlg::deliverPictures() {
     const PictureMover::Delivery delivery = mover_.moveDated();
-    if (!delivery.failed || toldSaveFolderTrouble_)
+    if (!delivery.refusal || toldSaveFolderTrouble_)
         return;
     toldSaveFolderTrouble_ = true;
-    ui::ShowMessageBox(
-        SaveFolderTroubleText(language_, saveFolder_, std::strerror(delivery.failed->errorCode)));
+    ui::ShowMessageBox(SaveFolderTroubleText(language_, saveFolder_, *delivery.refusal));
 }
 
 }  // namespace talbex::remote

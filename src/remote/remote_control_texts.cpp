@@ -31,4 +31,10 @@ std::string FolderTooLongText(int language) {
     return "该文件夹的路径太长（超过 " + limit + " 字节），请选择其他文件夹。";
 }
 
+std::string LiveViewUnavailableText(int language) {
+    if (ui::IsEnglish(language))
+        return "Live view is not available on this camera.";
+    return "此相机不支持实时取景。";
+}
+
 }  // namespace talbex::remote

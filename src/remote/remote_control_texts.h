@@ -18,5 +18,7 @@ std::string SaveFolderTroubleText(int language, const std::string& folder,
                                   const std::string& reason);
 /// A chosen folder whose path is longer than the save folder may be.
 std::string FolderTooLongText(int language);
+/// Live view was asked for and the camera cannot deliver its pictures.
+std::string LiveViewUnavailableText(int language);
 
 }  // namespace talbex::remote

@@ -1,13 +1,87 @@
 #include "shell/staging_area.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <sstream>
+#include <vector>
 
+#include "platform/os/diagnostics.h"
+#include "platform/os/file_io.h"
 #include "shell/browse_dir.h"
 
 namespace talbex::shell {
+
+namespace {
+
+// The list of noted test shots, in the test-shot folder: one "DEVICE INODE SIZE
+// MODIFIED NAME" line each. Its name holds no "IMG", so no purge ever takes it.
+constexpr char kTestShotList[] = ".recorded";
+constexpr size_t kMaxListBytes = 1u << 20;
+
+// The list is read, changed and written whole: one change at a time in the process.
+std::mutex gListMutex;
+
+struct Noted {
+    FileStamp stamp;
+    std::string name;
+};
+
+std::vector<Noted> ReadList(const std::string& path) {
+    std::vector<Noted> noted;
+    const std::optional<std::string> text = os::ReadRegularFile(path, kMaxListBytes);
+    if (!text)
+        return noted;
+    std::istringstream lines(*text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        Noted entry;
+        long long device = 0, inode = 0, size = 0, modified = 0;
+        if (!(fields >> device >> inode >> size >> modified) || fields.get() != ' ')
+            continue;
+        std::getline(fields, entry.name);
+        if (entry.name.empty())
+            continue;
+        entry.stamp = FileStamp{static_cast<dev_t>(device), static_cast<ino_t>(inode),
+                                static_cast<off_t>(size), modified};
+        noted.push_back(std::move(entry));
+    }
+    return noted;
+}
+
+bool WriteList(const std::string& path, const std::vector<Noted>& noted, std::string* error) {
+    if (noted.empty()) {
+        if (::unlink(path.c_str()) == 0 || errno == ENOENT)
+            return true;
+        if (error)
+            *error = path + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string text;
+    for (const Noted& entry : noted) {
+        const FileStamp& s = entry.stamp;
+        text += std::to_string(s.device) + ' ' + std::to_string(s.inode) + ' ' +
+                std::to_string(s.size) + ' ' + std::to_string(s.modified) + ' ' + entry.name + '\n';
+    }
+    return os::ReplaceFile(path, text, error, 0600);
+}
+
+bool IsNoted(const std::vector<Noted>& noted, const std::string& folder, const std::string& path) {
+    if (path.compare(0, folder.size(), folder) != 0)
+        return false;
+    const std::string name = path.substr(folder.size());
+    const std::optional<FileStamp> stamp = StampOf(path);
+    for (const Noted& entry : noted)
+        if (entry.name == name && stamp && *stamp == entry.stamp)
+            return true;
+    return false;
+}
+
+}  // namespace
 
 std::string TestShotFolder(const std::string& programDirectory) {
     return programDirectory + "test-shots/";
@@ -32,13 +106,62 @@ bool EnsureStagingFolder(const std::string& folder, std::string* error) {
     return true;
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size,
+                     int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+bool RecordTestShot(const std::string& programDirectory, const std::string& path,
+                    std::string* error) {
+    const std::string folder = TestShotFolder(programDirectory);
+    const std::string name =
+        path.compare(0, folder.size(), folder) == 0 ? path.substr(folder.size()) : "";
+    if (name.empty() || name.find_first_of("/\n") != std::string::npos || name[0] == '.') {
+        if (error)
+            *error = path + ": not a test shot of " + folder;
+        return false;
+    }
+    const std::optional<FileStamp> stamp = StampOf(path);
+    if (!stamp) {
+        if (error)
+            *error = path + ": not a regular file";
+        return false;
+    }
+    std::lock_guard lock(gListMutex);
+    const std::string list = folder + kTestShotList;
+    std::vector<Noted> noted = ReadList(list);
+    std::erase_if(noted, [&](const Noted& entry) { return entry.name == name; });
+    noted.push_back(Noted{*stamp, name});
+    return WriteList(list, noted, error);
+}
+
 void PurgeTestShots(const std::string& programDirectory) {
-    std::string folder = TestShotFolder(programDirectory);
+    const std::string folder = TestShotFolder(programDirectory);
     struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
         return;
+    std::lock_guard lock(gListMutex);
+    const std::string list = folder + kTestShotList;
+    std::vector<Noted> noted = ReadList(list);
+    if (noted.empty())
+        return;
     CStatDir purge;
-    purge.DeletePictures(folder);
+    purge.SetRootDir(folder);  // the walk hands out paths in this form
+    const std::string walked = purge.rootDir;
+    purge.SetKeepFilter([&](const std::string& path) { return !IsNoted(noted, walked, path); });
+    std::string dir = folder;
+    purge.DeletePictures(dir);
+    // What could not be deleted stays noted; what is gone or has changed is forgotten.
+    std::erase_if(noted, [&](const Noted& entry) {
+        const std::optional<FileStamp> stamp = StampOf(folder + entry.name);
+        return !stamp || *stamp != entry.stamp;
+    });
+    std::string error;
+    if (!WriteList(list, noted, &error))
+        os::Diagnostic("cannot update the list of test shots: %s\n", error.c_str());
 }
 
 }  // namespace talbex::shell

@@ -1,11 +1,15 @@
 // Where transferred pictures wait inside the program folder, and which of them the
 // program may delete. Test shots (the pictures identification takes to read the serial)
-// land in a folder of their own and are the only files a purge removes; pictures the
-// user takes land in the incoming folder and stay there until they are safely in the
-// user's save folder. No other file in the program folder is ever deleted, whatever its
-// name.
+// land in a folder of their own and are the only files a purge removes, and only those
+// the program noted as its own when they landed; pictures the user takes land in the
+// incoming folder and stay there until they are safely in the user's save folder. No
+// other file in the program folder is ever deleted, whatever its name.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace talbex::shell {
@@ -19,7 +23,27 @@ std::string IncomingFolder(const std::string& programDirectory);
 /// be made or something other than a real folder (a link, a file) is there.
 bool EnsureStagingFolder(const std::string& folder, std::string* error = nullptr);
 
-/// Deletes the program's own test shots; nothing else.
+/// What tells one file from another put later under the same name.
+struct FileStamp {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    int64_t modified = 0;  // nanoseconds since 1970
+    auto operator<=>(const FileStamp&) const = default;
+};
+/// The stamp of the regular file at `path` (links are not followed); nothing for anything
+/// else.
+std::optional<FileStamp> StampOf(const std::string& path);
+
+/// Notes the file at `path`, lying directly in the test-shot folder, as a test shot the
+/// program wrote, so that PurgeTestShots may delete it (and no file put there later under
+/// its name). False with the reason when it cannot be noted; the file then stays. Any
+/// thread.
+bool RecordTestShot(const std::string& programDirectory, const std::string& path,
+                    std::string* error = nullptr);
+
+/// Deletes the program's own test shots, the noted ones still as they were; nothing else.
+/// Any thread.
 void PurgeTestShots(const std::string& programDirectory);
 
 }  // namespace talbex::shell

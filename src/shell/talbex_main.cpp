@@ -3,9 +3,11 @@
 #include "shell/talbex_main.h"
 
 #include <cstdio>
-#include <fstream>
+#include <optional>
 
 #include "camera/sdk/sdk.h"
+#include "platform/os/diagnostics.h"
+#include "platform/os/file_io.h"
 #include "platform/os/local_time.h"
 #include "platform/os/locale_id.h"
 #include "platform/os/network.h"
@@ -13,7 +15,6 @@
 #include "platform/ui/prompts.h"
 #include "resources/dialog_templates.h"
 #include "resources/icons.h"
-#include "shell/browse_dir.h"
 #include "shell/main_window_texts.h"
 #include "shell/staging_area.h"
 
@@ -21,15 +22,11 @@ namespace talbex::shell {
 
 namespace {
 
-// The first five bytes of "ver.htm", when it can be read and holds any.
+// The first five bytes of "ver.htm", when it is a regular file that holds any (never
+// waiting on a FIFO or device placed there).
 std::string ReadLocalVersion(const std::string& directory, const std::string& fallback) {
-    std::ifstream in(directory + "ver.htm", std::ios::binary);
-    if (!in)
-        return fallback;
-    char bytes[5] = {};
-    in.read(bytes, sizeof bytes);
-    const auto got = static_cast<size_t>(in.gcount());
-    return got == 0 ? fallback : std::string(bytes, got);
+    const std::optional<std::string> bytes = os::ReadFileStart(directory + "ver.htm", 5);
+    return bytes && !bytes->empty() ? *bytes : fallback;
 }
 
 }  // namespace
@@ -42,10 +39,14 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
         setup_.networkAlive = [] { return os::IsNetworkAlive(); };
     if (!setup_.today)
         setup_.today = web::TodayLocal;
+    if (!setup_.unrestoredSettings)
+        setup_.unrestoredSettings = std::make_shared<UnrestoredSettings>();
     if (setup_.launcher == nullptr) {
         ownLauncher_ = std::make_unique<os::SystemLauncher>();
         setup_.launcher = ownLauncher_.get();
     }
+    // A stop request also ends a web request in progress.
+    setup_.http.abort = &stopRequested_;
     programDirectory_ = os::ProgramDirectory();
     vendor_ = std::make_unique<web::VendorService>(setup_.vendorHost, programDirectory_,
                                                    ui::CurrentMessageBoxes(), *setup_.launcher,
@@ -54,6 +55,8 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
 }
 
 CTALBEXMAIN::~CTALBEXMAIN() {
+    // A window closed during a test shot leaves the camera as the user had it.
+    RestoreSettings();
     // "closing", release, library closed, model and commander deleted.
     connection_.Close();
 }
@@ -97,10 +100,8 @@ void CTALBEXMAIN::ShowPage(const std::string& address) {
 }
 
 bool CTALBEXMAIN::OnInitDialog() {
-    // Leftovers of an earlier test shot.
-    CStatDir purge;
-    std::string dir = programDirectory_;
-    purge.DeletePictures(dir);
+    // Leftovers of an earlier test shot; nothing else.
+    PurgeTestShots(programDirectory_);
 
     language_ = SystemLanguage();
     if (ui::IsEnglish(language_))
@@ -188,7 +189,9 @@ void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& 
     KillTimer(kProbeTimer);
     // Pictures the user takes meanwhile are theirs: they wait where no purge reaches.
     const std::string incoming = IncomingFolder(programDirectory_);
-    EnsureStagingFolder(incoming);
+    std::string problem;
+    if (!EnsureStagingFolder(incoming, &problem))
+        os::Diagnostic("pictures cannot be staged: %s\n", problem.c_str());
     own.CreateCommander(incoming);
     std::unique_ptr<ui::Dialog> dialog =
         makeDialog ? makeDialog(own, language_, identity_) : nullptr;
@@ -203,6 +206,8 @@ void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& 
 }
 
 void CTALBEXMAIN::OnCancel() {
+    // A window closed during a test shot leaves the camera as the user had it.
+    RestoreSettings();
     // Only a stop request reaches this window while another runs on top of it.
     if (openDialog_ != nullptr)
         openDialog_->PostMessage(ui::kWmClose);

@@ -15,11 +15,15 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 
 #include "platform/os/launcher.h"
 #include "platform/ui/dialog.h"
 #include "shell/camera_connection.h"
+#include "shell/staging_area.h"
+#include "shell/test_shot.h"
 #include "web/vendor_service.h"
 
 namespace talbex::shell {
@@ -50,6 +54,10 @@ struct MainWindowSetup {
                                                                    const web::CameraIdentity&)>;
     DialogRunner runCameraParameters;
     DialogRunner runRemoteControl;
+    /// The user's settings that test shots could not yet put back; the application
+    /// hands the same store to every main window it builds (none given: the window
+    /// keeps its own).
+    std::shared_ptr<UnrestoredSettings> unrestoredSettings;
 };
 
 class CTALBEXMAIN : public ui::Dialog {
@@ -100,7 +108,8 @@ class CTALBEXMAIN : public ui::Dialog {
 
   protected:
     bool OnInitDialog() override;
-    /// Also closes a camera-parameters or remote-control window open on top.
+    /// Closing the window puts the user's settings back first when a test shot is in
+    /// force, and also closes a camera-parameters or remote-control window open on top.
     void OnCancel() override;
     const ui::MessageMap* GetMessageMap() const override;
 
@@ -123,7 +132,14 @@ class CTALBEXMAIN : public ui::Dialog {
     void PrepareTestShot();
     /// Shows the mode message until the dial is on M; false when the window must end.
     bool CheckModeDial();
+    /// Puts the user's settings back when a test shot is in force, whichever way it ends;
+    /// what cannot be written now stays for the camera's next test shot.
     void RestoreSettings();
+    /// True for a picture of the test-shot folder that was not there when the shot was
+    /// taken.
+    bool ArrivedSinceShot(const std::string& path) const;
+    /// The test shot holds no serial: nothing to report, the camera is only watched.
+    void EndTestShotWithoutSerial();
     void EnableDialogButtons(bool enable);
     void Identified();
     bool StopRequested() const { return stopRequested_.load(); }
@@ -142,11 +158,10 @@ class CTALBEXMAIN : public ui::Dialog {
     CameraConnection connection_;
     bool connected_ = false;
     bool testShotPending_ = false;
-    struct SavedSettings {
-        uint32_t afMode = 0, imageQuality = 0, iso = 0, shutterSpeed = 0;
-        bool afModeSaved = false, imageQualitySaved = false, isoSaved = false,
-             shutterSpeedSaved = false;
-    } savedSettings_;
+    UserSettings savedSettings_;
+    std::string testShotCamera_;  // the camera the test shot's settings are on
+    /// The test-shot folder's files when the shot was taken; nothing until then.
+    std::optional<std::set<FileStamp>> shotFolderBefore_;
     web::CameraIdentity identity_;
     std::string englishCaption_;
     std::string chineseCaption_;

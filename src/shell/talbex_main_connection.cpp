@@ -5,10 +5,12 @@
 
 #include "camera/sdk/sdk.h"
 #include "controls/exif/exif_reader.h"
+#include "platform/os/diagnostics.h"
 #include "platform/os/wait_pump.h"
 #include "platform/ui/prompts.h"
 #include "shell/browse_dir.h"
 #include "shell/main_window_texts.h"
+#include "shell/staging_area.h"
 #include "shell/talbex_main.h"
 #include "shell/test_shot.h"
 
@@ -22,6 +24,21 @@ void WaitUpTo(std::chrono::milliseconds limit, const std::function<bool()>& done
     os::WaitWhilePumping([&] { return done() || std::chrono::steady_clock::now() >= deadline; },
                          std::chrono::microseconds(2000));
 }
+
+// The stamps of every file in `folder`'s tree.
+class FolderStamps : public CStatDir {
+  public:
+    explicit FolderStamps(const std::string& folder) {
+        SetRootDir(folder);
+        Walk(rootDir, "*.*");
+    }
+    bool VisitFile(const std::string& path) override {
+        if (auto stamp = StampOf(path))
+            stamps.insert(*stamp);
+        return true;
+    }
+    std::set<FileStamp> stamps;
+};
 
 }  // namespace
 
@@ -54,7 +71,12 @@ void CTALBEXMAIN::ConnectCamera() {
         connection_.Close();  // nothing to keep until the next poll
         return;
     }
-    connection_.RegisterCommander(programDirectory_);
+    // The test shot lands in a folder of its own, where nothing of the user's is in its way.
+    const std::string shots = TestShotFolder(programDirectory_);
+    std::string problem;
+    if (!EnsureStagingFolder(shots, &problem))
+        os::Diagnostic("no folder for test shots: %s\n", problem.c_str());
+    connection_.RegisterCommander(shots);
     connection_.Run();
     // The worker opens the session and reads the product name; the window's own reads
     // need the session open.
@@ -99,9 +121,12 @@ void CTALBEXMAIN::IdentifyCamera() {
     PrepareTestShot();
     testShotPending_ = true;
     if (!CheckModeDial()) {
+        RestoreSettings();
         EndDialog(StopRequested() ? ui::kIdCancel : ui::kIdOk);
         return;
     }
+    // Only a picture that was not there before can be the test shot.
+    shotFolderBefore_ = FolderStamps(TestShotFolder(programDirectory_)).stamps;
     // Even when the camera refuses the picture the evaluation runs: it notices a camera
     // that is gone, where otherwise no timer would be left to notice anything.
     SdkSendCommand(connection_.camera(), kCameraCommandTakePicture, 0);
@@ -110,27 +135,30 @@ void CTALBEXMAIN::IdentifyCamera() {
 
 void CTALBEXMAIN::PrepareTestShot() {
     const SdkCameraRef camera = connection_.camera();
-    auto save = [&](SdkPropertyId id, uint32_t& value, bool& saved) {
-        if (auto v = ReadUInt32Property(camera, id)) {
-            value = *v;
-            saved = true;
-        }
+    // A camera whose last test shot could not put the user's settings back still holds
+    // the test values: the user's are the ones kept from then.
+    testShotCamera_ = identity_.model + '\n' + identity_.serialNumber;
+    const std::optional<UserSettings> kept = setup_.unrestoredSettings->Find(testShotCamera_);
+    UserSettings& s = savedSettings_;
+    s = kept.value_or(UserSettings{});
+    auto save = [&](SdkPropertyId id, std::optional<uint32_t>& value) {
+        if (!kept)
+            value = ReadUInt32Property(camera, id);
     };
-    SavedSettings& s = savedSettings_;
-    save(kPropAfMode, s.afMode, s.afModeSaved);
-    WriteUInt32Property(camera, kPropAfMode, kTestShotAfMode);
+    save(kPropAfMode, s.afMode);
+    save(kPropImageQuality, s.imageQuality);
+    save(kPropIsoSpeed, s.iso);
+    save(kPropTv, s.shutterSpeed);
+    // Kept before anything is written: whichever way the shot ends, they are known.
+    setup_.unrestoredSettings->Keep(testShotCamera_, s);
 
-    save(kPropImageQuality, s.imageQuality, s.imageQualitySaved);
+    WriteUInt32Property(camera, kPropAfMode, kTestShotAfMode);
     if (WriteUInt32Property(camera, kPropImageQuality, kTestShotImageQuality) != kSdkOk) {
         for (uint32_t quality : kImageQualityFallbacks)
             if (WriteUInt32Property(camera, kPropImageQuality, quality) == kSdkOk)
                 break;
     }
-
-    save(kPropIsoSpeed, s.iso, s.isoSaved);
     WriteUInt32Property(camera, kPropIsoSpeed, kTestShotIso);
-
-    save(kPropTv, s.shutterSpeed, s.shutterSpeedSaved);
     WriteUInt32Property(camera, kPropTv, kTestShotShutterSpeed);
 }
 
@@ -150,48 +178,75 @@ bool CTALBEXMAIN::CheckModeDial() {
 }
 
 void CTALBEXMAIN::RestoreSettings() {
+    if (!testShotPending_)
+        return;
+    testShotPending_ = false;
     // Only what was read before the test shot goes back: a value never read is not the
     // user's setting.
     const SdkCameraRef camera = connection_.camera();
-    const SavedSettings& s = savedSettings_;
-    if (s.afModeSaved)
-        WriteUInt32Property(camera, kPropAfMode, s.afMode);
-    if (s.imageQualitySaved)
-        WriteUInt32Property(camera, kPropImageQuality, s.imageQuality);
-    if (s.isoSaved)
-        WriteUInt32Property(camera, kPropIsoSpeed, s.iso);
-    if (s.shutterSpeedSaved)
-        WriteUInt32Property(camera, kPropTv, s.shutterSpeed);
+    bool restored = camera != nullptr;
+    const UserSettings& s = savedSettings_;
+    const struct {
+        SdkPropertyId id;
+        const std::optional<uint32_t>& value;
+    } writes[] = {{kPropAfMode, s.afMode},
+                  {kPropImageQuality, s.imageQuality},
+                  {kPropIsoSpeed, s.iso},
+                  {kPropTv, s.shutterSpeed}};
+    for (const auto& write : writes)
+        if (camera != nullptr && write.value &&
+            WriteUInt32Property(camera, write.id, *write.value) != kSdkOk)
+            restored = false;
+    if (restored)
+        setup_.unrestoredSettings->Forget(testShotCamera_);
+}
+
+bool CTALBEXMAIN::ArrivedSinceShot(const std::string& path) const {
+    const std::optional<FileStamp> stamp = StampOf(path);
+    return shotFolderBefore_ && stamp && !shotFolderBefore_->contains(*stamp);
 }
 
 void CTALBEXMAIN::EvaluateTestShot() {
     CStatDir search;
-    std::string dir = programDirectory_;
-    if (search.FindNewestPicture(dir)) {
-        exif::ExifReader reader;
-        if (reader.Open(search.newestPath) && reader.HasUsableSerial()) {
-            KillTimer(kTestShotTimer);
-            identity_.serialNumber = reader.serialText();
-            ReportCamera();
-            CStatDir purge;
-            std::string purgeDir = programDirectory_;
-            purge.DeletePictures(purgeDir);
-            if (testShotPending_) {
-                testShotPending_ = false;
-                RestoreSettings();
-            }
-            connection_.Close();
-            connected_ = true;
-            EnableDialogButtons(true);
-            SetTimer(kProbeTimer, kPollPeriodMs);
+    std::string dir = TestShotFolder(programDirectory_);
+    exif::ExifReader reader;
+    // A picture still being written is no JPEG yet: the next look will see it whole.
+    if (search.FindNewestPicture(dir) && ArrivedSinceShot(search.newestPath) &&
+        reader.Open(search.newestPath)) {
+        KillTimer(kTestShotTimer);
+        shotFolderBefore_.reset();
+        std::string problem;
+        if (!RecordTestShot(programDirectory_, search.newestPath, &problem))
+            os::Diagnostic("the test shot stays: %s\n", problem.c_str());
+        if (!reader.HasUsableSerial()) {
+            EndTestShotWithoutSerial();
             return;
         }
+        identity_.serialNumber = reader.serialText();
+        ReportCamera();
+        PurgeTestShots(programDirectory_);
+        RestoreSettings();
+        connection_.Close();
+        connected_ = true;
+        EnableDialogButtons(true);
+        SetTimer(kProbeTimer, kPollPeriodMs);
+        return;
     }
     // No picture yet: keep looking, unless the camera the picture would come from is gone.
     SdkDeviceInfo info{};
     if (connection_.camera() != nullptr &&
         SdkGetDeviceInfo(connection_.camera(), &info) == kSdkErrCommDisconnected)
         OnCameraLost();
+}
+
+void CTALBEXMAIN::EndTestShotWithoutSerial() {
+    os::Diagnostic("the test shot holds no serial number: the camera is not reported\n");
+    PurgeTestShots(programDirectory_);
+    RestoreSettings();
+    connection_.Close();
+    connected_ = true;
+    EnableDialogButtons(true);
+    SetTimer(kProbeTimer, kPollPeriodMs);
 }
 
 bool CTALBEXMAIN::ProbeCamera() {

@@ -1,10 +1,12 @@
 // The camera settings a test shot is taken with: manual focus, a small JPEG, automatic
 // ISO and a fixed shutter speed, so the camera takes the picture at once and its transfer
-// is short.
+// is short; and the user's own settings the shot replaces until they are put back.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 
 namespace talbex::shell {
@@ -21,5 +23,31 @@ inline constexpr uint32_t kManualMode = 3;  // the mode dial on M
 
 /// A serial the camera told is usable when it has at least 8 characters, all digits.
 bool IsValidSerial(const std::string& serial);
+
+/// The user's settings a test shot replaces; a value that could not be read is not the
+/// user's and is never written back.
+struct UserSettings {
+    std::optional<uint32_t> afMode, imageQuality, iso, shutterSpeed;
+};
+
+/// The user's settings of every camera whose test shot is in force or ended before they
+/// could be put back (the camera went, the window closed while it could not reach it).
+/// The next test shot of that camera restores these instead of taking the test values it
+/// finds for the user's. Shared by the main windows of one run; window thread.
+class UnrestoredSettings {
+  public:
+    /// `camera` names one camera: its model and the serial it tells.
+    void Keep(const std::string& camera, const UserSettings& settings) {
+        settings_[camera] = settings;
+    }
+    std::optional<UserSettings> Find(const std::string& camera) const {
+        auto it = settings_.find(camera);
+        return it == settings_.end() ? std::nullopt : std::optional<UserSettings>(it->second);
+    }
+    void Forget(const std::string& camera) { settings_.erase(camera); }
+
+  private:
+    std::map<std::string, UserSettings> settings_;
+};
 
 }  // namespace talbex::shell

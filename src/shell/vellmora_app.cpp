@@ -1,5 +1,6 @@
 #include "shell/vellmora_app.h"
 
+#include "platform/os/diagnostics.h"
 #include "platform/os/program_directory.h"
 #include "platform/os/single_instance.h"
 #include "platform/ui/prompts.h"
@@ -7,7 +8,12 @@
 
 namespace talbex::shell {
 
-CVellmoraApp::CVellmoraApp(MainWindowSetup setup) : setup_(std::move(setup)) {}
+CVellmoraApp::CVellmoraApp(MainWindowSetup setup) : setup_(std::move(setup)) {
+    // One store for every main window: a window rebuilt after the camera was lost during
+    // a test shot still knows the user's settings.
+    if (!setup_.unrestoredSettings)
+        setup_.unrestoredSettings = std::make_shared<UnrestoredSettings>();
+}
 
 int CVellmoraApp::Run() {
     std::string problem;
@@ -15,8 +21,13 @@ int CVellmoraApp::Run() {
         ui::ShowMessageBox(problem);
         return 1;
     }
-    // Per user: the lock lives in the user's own program folder. Held until Run returns.
-    os::SingleInstanceLock lock(os::ProgramDirectory(), "talbex");
+    // Per user, whatever program folder each run uses: the lock lives in the user's
+    // runtime folder (else the program folder). Held until Run returns.
+    const std::string lockDirectory = os::SingleInstanceDirectory(os::ProgramDirectory());
+    os::SingleInstanceLock lock(lockDirectory, "talbex");
+    if (lock.unavailable())
+        os::Diagnostic("no single-instance lock could be taken in %s; running without one\n",
+                       lockDirectory.c_str());
     if (!lock.unavailable() && !lock.acquired()) {
         ui::ShowMessageBox(kOnlyInstance);
         return 1;

@@ -46,12 +46,19 @@ CameraReport VendorService::ReportCamera(CameraIdentity& identity, int language)
     client.AddParam("copyright", identity.copyright);
     client.AddParam("artist", identity.artist);
     result.answer = client.Post(Address(kReportPath));
+    const RequestOutcome outcome = client.outcome();
+    // Without a web service nothing was sent, and a report ended because the program is
+    // quitting was not made: neither counts for today, so a later identification (with a
+    // host configured, or at the next start) reports.
+    if (outcome == RequestOutcome::kNotSent || outcome == RequestOutcome::kCancelled)
+        return result;
     result.posted = true;
 
-    // Written whatever the outcome, so a failed report is not repeated the same day; when
+    // Written whatever the answer, so a failed report is not repeated the same day; when
     // it cannot be written, the next identification reports again.
-    if (!WriteDayKey(programDirectory_, today))
-        os::Diagnostic("cannot write %s%s\n", programDirectory_.c_str(), kDayKeyFileName);
+    std::string problem;
+    if (!WriteDayKey(programDirectory_, today, &problem))
+        os::Diagnostic("cannot write the day key: %s\n", problem.c_str());
 
     std::string verdict;
     if (!Verdict(result.answer, &verdict))

@@ -1,8 +1,9 @@
 #include "web/day_key.h"
 
-#include <cstdio>
 #include <cstdlib>
+#include <optional>
 
+#include "platform/os/file_io.h"
 #include "platform/os/local_time.h"
 
 namespace talbex::web {
@@ -17,24 +18,18 @@ int DayKey(const LocalDate& date) {
 }
 
 int ReadDayKey(const std::string& directory) {
-    const std::string path = directory + kDayKeyFileName;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
+    // Never waits on a FIFO or device placed there: anything but a regular file reads as
+    // no key.
+    const std::optional<std::string> text = os::ReadFileStart(directory + kDayKeyFileName, 9);
+    if (!text)
         return 0;
-    char text[10] = {};
-    const std::size_t length = std::fread(text, 1, 9, file);
-    std::fclose(file);
-    text[length] = '\0';
-    return static_cast<int>(std::strtol(text, nullptr, 10));
+    return static_cast<int>(std::strtol(text->c_str(), nullptr, 10));
 }
 
-bool WriteDayKey(const std::string& directory, int key) {
-    const std::string path = directory + kDayKeyFileName;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    const bool written = std::fprintf(file, "%d", key) > 0;
-    return std::fclose(file) == 0 && written;
+bool WriteDayKey(const std::string& directory, int key, std::string* error) {
+    // Replaced through a temporary file: a link placed at "log.txt" is replaced itself,
+    // its target is never written.
+    return os::ReplaceFile(directory + kDayKeyFileName, std::to_string(key), error);
 }
 
 }  // namespace talbex::web

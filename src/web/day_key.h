@@ -26,12 +26,13 @@ int DayKey(const LocalDate& date);
 inline constexpr char kDayKeyFileName[] = "log.txt";
 
 /// The key stored in `directory` + "log.txt": at most its first 9 characters, read as a
-/// decimal number of their leading digits. 0 when the file is missing, empty or holds no
-/// number.
+/// decimal number of their leading digits. 0 when the file is missing, empty, not a
+/// regular file or holds no number.
 int ReadDayKey(const std::string& directory);
 
-/// Replaces the content of `directory` + "log.txt" with the decimal digits of `key`.
-/// False when the file cannot be written.
-bool WriteDayKey(const std::string& directory, int key);
+/// Replaces `directory` + "log.txt" with the decimal digits of `key`, never writing
+/// through a link. False, with the reason in `error` when given, when it cannot be
+/// written.
+bool WriteDayKey(const std::string& directory, int key, std::string* error = nullptr);
 
 }  // namespace talbex::web

@@ -42,6 +42,60 @@ struct ListDeleter {
     void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
+// How often a request in progress looks at the abort flag.
+constexpr int kAbortCheckMs = 50;
+
+bool AbortRaised(const HttpOptions& options) {
+    return options.abort != nullptr && options.abort->load();
+}
+
+// Failures that come before anything is put on the wire. Everything else (a host that
+// cannot be resolved or reached included) counts as an attempted request.
+bool FailedBeforeSending(CURLcode rc) {
+    return rc == CURLE_URL_MALFORMAT || rc == CURLE_UNSUPPORTED_PROTOCOL ||
+           rc == CURLE_OUT_OF_MEMORY || rc == CURLE_FAILED_INIT ||
+           rc == CURLE_BAD_FUNCTION_ARGUMENT;
+}
+
+// Runs one prepared transfer to its end through the library's multi interface, so that
+// the abort flag is looked at every kAbortCheckMs however quiet the connection is.
+// Answers the transfer's result; `cancelled` when the flag ended it first.
+CURLcode RunTransfer(CURL* curl, const HttpOptions& options, bool* cancelled) {
+    *cancelled = false;
+    CURLM* multi = curl_multi_init();
+    if (multi == nullptr)
+        return CURLE_OUT_OF_MEMORY;
+    if (curl_multi_add_handle(multi, curl) != CURLM_OK) {
+        curl_multi_cleanup(multi);
+        return CURLE_FAILED_INIT;
+    }
+    CURLcode result = CURLE_OK;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            result = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            int queued = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &queued)) {
+                if (message->msg == CURLMSG_DONE)
+                    result = message->data.result;
+            }
+            break;
+        }
+        if (AbortRaised(options) ||
+            curl_multi_poll(multi, nullptr, 0, kAbortCheckMs, nullptr) != CURLM_OK ||
+            AbortRaised(options)) {
+            *cancelled = true;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, curl);
+    curl_multi_cleanup(multi);
+    return result;
+}
+
 }  // namespace
 
 CHttpClient::CHttpClient(HttpOptions options) : options_(options) {}
@@ -63,8 +117,13 @@ std::string CHttpClient::Post(const std::string& url) {
 }
 
 std::string CHttpClient::Perform(const std::string& url, bool post) {
+    outcome_ = RequestOutcome::kNotSent;
     if (url.empty())
         return {};
+    if (AbortRaised(options_)) {
+        outcome_ = RequestOutcome::kCancelled;
+        return {};
+    }
     InitialiseCurlOnce();
     std::unique_ptr<CURL, EasyDeleter> curl(curl_easy_init());
     if (!curl)
@@ -76,9 +135,16 @@ std::string CHttpClient::Perform(const std::string& url, bool post) {
     std::unique_ptr<curl_slist, ListDeleter> headers;
 
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(c, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+    if (post) {
+        // A redirected report would be sent again elsewhere, or lose its body.
+        curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L);
+    } else {
+        curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(c, CURLOPT_MAXREDIRS, options_.maxRedirects);
+        curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    }
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);  // time-outs without signals: safe in threads
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(options_.connectTimeout.count()));
@@ -108,10 +174,25 @@ std::string CHttpClient::Perform(const std::string& url, bool post) {
         curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE, static_cast<long>(bodyLength_) + 1);
     }
 
-    const CURLcode rc = curl_easy_perform(c);
-    if (rc != CURLE_OK) {
-        os::Diagnostic("%s %s: %s%s\n", post ? "POST" : "GET", url.c_str(), curl_easy_strerror(rc),
-                       received.overflowed ? " (answer too long)" : "");
+    bool cancelled = false;
+    const CURLcode rc = RunTransfer(c, options_, &cancelled);
+    const char* verb = post ? "POST" : "GET";
+    if (cancelled) {
+        outcome_ = RequestOutcome::kCancelled;
+        os::Trace("%s %s: ended, the program is quitting\n", verb, url.c_str());
+        return {};
+    }
+    if (rc == CURLE_OK) {
+        outcome_ = RequestOutcome::kAnswered;
+    } else {
+        outcome_ = FailedBeforeSending(rc) ? RequestOutcome::kNotSent : RequestOutcome::kFailed;
+        if (received.overflowed)
+            os::Diagnostic(
+                "%s %s: the answer is longer than %zu bytes; cut after its last "
+                "whole line\n",
+                verb, url.c_str(), received.limit);
+        else
+            os::Diagnostic("%s %s: %s\n", verb, url.c_str(), curl_easy_strerror(rc));
     }
     return AnswerText(received.bytes, rc == CURLE_OK);
 }

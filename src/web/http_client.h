@@ -1,8 +1,8 @@
 // CHttpClient: the program's minimal HTTP client. Collects form parameters into a body,
 // sends it with POST, or fetches an address with GET, and answers the answer text (see
 // answer_text.h). Synchronous: a call blocks until the server has answered, the transfer
-// failed or a time-out ran out. A fresh client serves each exchange; nothing is kept
-// between uses. Not shared between threads.
+// failed, a time-out ran out or the options' abort flag was raised. A fresh client serves
+// each exchange; nothing is kept between uses. Not shared between threads.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,14 @@
 
 namespace talbex::web {
 
+/// What became of the last request.
+enum class RequestOutcome {
+    kNotSent,    // no address (no web service), or nothing could be put on the wire
+    kAnswered,   // the server's whole answer arrived
+    kFailed,     // sent or attempted, but unreachable, timed out, broken off or too long
+    kCancelled,  // ended early by the abort flag: the program is quitting
+};
+
 class CHttpClient {
   public:
     explicit CHttpClient(HttpOptions options = {});
@@ -20,17 +28,21 @@ class CHttpClient {
     /// already encoded where the service expects it.
     void AddParam(const std::string& name, const std::string& value);
 
-    /// GET of `url`. The empty text when `url` is empty (no web service configured), when
-    /// the server cannot be reached, or when it answers nothing.
+    /// GET of `url`, following a bounded number of redirects to http or https addresses.
+    /// The empty text when `url` is empty (no web service configured), when the server
+    /// cannot be reached, when it answers nothing, or when the request was cancelled.
     std::string Get(const std::string& url);
 
     /// POST of the body to `url` with the form headers the service expects; the body is
-    /// sent with its terminating zero byte. Redirects are not followed and the HTTP status
-    /// is not looked at: an error page is an answer like any other.
+    /// sent with its terminating zero byte. Redirects are never followed (the answer is
+    /// the redirect's own body) and the HTTP status is not looked at: an error page is an
+    /// answer like any other.
     std::string Post(const std::string& url);
 
     const std::string& body() const { return body_; }
     std::uint32_t bodyLength() const { return bodyLength_; }
+    /// What became of the last Get or Post (kNotSent before the first).
+    RequestOutcome outcome() const { return outcome_; }
 
   private:
     std::string Perform(const std::string& url, bool post);
@@ -38,6 +50,7 @@ class CHttpClient {
     HttpOptions options_;
     std::string body_;
     std::uint32_t bodyLength_ = 0;
+    RequestOutcome outcome_ = RequestOutcome::kNotSent;
 };
 
 }  // namespace talbex::web

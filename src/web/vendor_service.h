@@ -34,8 +34,10 @@ struct UpdateCheck {
 };
 
 struct CameraReport {
-    bool posted = false;  // false: already reported under today's day key
-    std::string answer;   // answer text of the report
+    // False when nothing was reported: already reported under today's day key, no web
+    // service, or the program is quitting.
+    bool posted = false;
+    std::string answer;  // answer text of the report
     bool firmwareOld = false;
     std::string firmwarePage;  // the address opened in the browser, when firmwareOld
 };
@@ -52,9 +54,10 @@ class VendorService {
     /// upgrade (Yes/No) in the language `language`, and on Yes starts the updater.
     UpdateCheck CheckForUpdate(const std::string& localVersion, int language);
 
-    /// Reports `identity` unless it was already reported under today's day key. When the
-    /// answer says the firmware is old, tells the user (OK) and opens the firmware page in
-    /// the browser without waiting for it.
+    /// Reports `identity` unless it was already reported under today's day key, and then
+    /// stores today's key, once a report was sent or at least attempted (an unreachable
+    /// host counts; no web service does not). When the answer says the firmware is old,
+    /// tells the user (OK) and opens the firmware page in the browser without waiting.
     CameraReport ReportCamera(CameraIdentity& identity, int language);
 
     /// The address of `path` on the service; the empty text when there is no web service.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -42,10 +43,11 @@ TEST(ScriptParse, EveryCommandWithItsArguments) {
         "type 1041 \"李 Wei\"\n"
         "answer \"Detection of the new\" Yes\n"
         "folder /tmp/my pictures\n"
+        "close\n"
         "  quit  \n");
     ASSERT_TRUE(s.error.empty()) << s.error;
     const std::vector<ScriptCommand>& c = s.script.commands;
-    ASSERT_EQ(c.size(), 8u);
+    ASSERT_EQ(c.size(), 9u);
     EXPECT_EQ(c[0].kind, Kind::kWait);
     EXPECT_DOUBLE_EQ(c[0].seconds, 1.5);
     EXPECT_EQ(c[0].line, 3);
@@ -62,8 +64,9 @@ TEST(ScriptParse, EveryCommandWithItsArguments) {
     EXPECT_EQ(c[5].answer, ui::MessageBoxAnswer::kYes);
     EXPECT_EQ(c[6].kind, Kind::kFolder);
     EXPECT_EQ(c[6].text, "/tmp/my pictures");
-    EXPECT_EQ(c[7].kind, Kind::kQuit);
-    EXPECT_EQ(c[7].line, 10);
+    EXPECT_EQ(c[7].kind, Kind::kClose);
+    EXPECT_EQ(c[8].kind, Kind::kQuit);
+    EXPECT_EQ(c[8].line, 11);
 }
 
 TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
@@ -81,6 +84,7 @@ TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
         "answer Cannot OK",  // message not quoted
         "folder",            // no path
         "quit now",          // trailing words
+        "close 1015",        // the close box has no id
     };
     for (const char* line : bad) {
         const Parsed s = Parse("wait 0\nclick 1\n" + std::string(line) + "\nquit\n");
@@ -99,11 +103,11 @@ class ScriptDriverTest : public ::testing::Test {
         ui::SetMessageBoxes(nullptr);
         ui::SetFolderChooser(nullptr);
     }
-    bool Run(const std::string& text) {
+    bool Run(const std::string& text, std::chrono::milliseconds windowWait = 2s) {
         const Parsed parsed = Parse(text);
         EXPECT_TRUE(parsed.error.empty()) << parsed.error;
         ScriptDriver driver(
-            prompts_, out_, [this] { ++quits_; }, [] { return false; });
+            prompts_, out_, [this] { ++quits_; }, [] { return false; }, windowWait);
         return driver.Run(parsed.script);
     }
 
@@ -147,6 +151,15 @@ TEST_F(ScriptDriverTest, ClicksPicksTypesAndAnswersOnTheTopmostWindow) {
     EXPECT_TRUE(out_.str().empty()) << out_.str();
 }
 
+TEST_F(ScriptDriverTest, CloseUsesTheTopmostWindowsCloseBox) {
+    ui::testing::TestDialog dialog;
+    ui::testing::WindowThread thread(dialog);
+    EXPECT_TRUE(Run("close\n"));
+    EXPECT_EQ(thread.Result(), ui::kIdCancel);
+    EXPECT_TRUE(Run("close\n", 50ms));  // no window left
+    EXPECT_NE(out_.str().find("script line 1: close had no effect (no window)"), std::string::npos);
+}
+
 TEST_F(ScriptDriverTest, WhatAPersonCouldNotDoIsReportedAndTheScriptGoesOn) {
     ui::testing::TestDialog dialog;
     std::atomic<int> clicks{0};
@@ -167,8 +180,40 @@ TEST_F(ScriptDriverTest, WhatAPersonCouldNotDoIsReportedAndTheScriptGoesOn) {
     EXPECT_EQ(out.find("line 5"), std::string::npos) << out;
 }
 
+// The script starts before the program's first window; a window may end before it takes
+// an action (a stop request, a main window rebuilt): the action goes to the window that
+// is there then, and the one that ended is never touched again.
+TEST_F(ScriptDriverTest, AnActionWaitsForItsWindowAndOutlivesOneThatEnds) {
+    auto first = std::make_unique<ui::testing::TestDialog>();
+    ui::testing::TestDialog second;
+    std::atomic<int> firstClicks{0}, secondClicks{0};
+    first->onButton = [&] { ++firstClicks; };
+    second.onButton = [&] { ++secondClicks; };
+    // Busy from its first moment until it ends, so it never takes the click.
+    first->onInit = [&] {
+        ui::user::RunOnWindowThread(*first, [&] {
+            std::this_thread::sleep_for(200ms);
+            first->EndDialog(ui::kIdOk);
+        });
+    };
+    std::thread windows([&] {
+        std::this_thread::sleep_for(50ms);
+        first->DoModal();
+        first.reset();
+        second.DoModal();
+    });
+    EXPECT_TRUE(Run("click 100\n"));
+    EXPECT_EQ(firstClicks, 0);
+    EXPECT_EQ(secondClicks, 1);
+    EXPECT_TRUE(out_.str().empty()) << out_.str();
+    for (int i = 0; i < 5000 && !second.IsRunning(); ++i)
+        std::this_thread::sleep_for(1ms);
+    ui::user::CloseWindow(second);
+    windows.join();
+}
+
 TEST_F(ScriptDriverTest, WithoutAnyWindowActionsHaveNoEffectAndTheRunEndsWhenTheProgramDoes) {
-    EXPECT_TRUE(Run("click 100\nwait 0.01\n"));
+    EXPECT_TRUE(Run("click 100\nwait 0.01\n", 50ms));
     EXPECT_NE(out_.str().find("script line 1: click 100 had no effect"), std::string::npos);
     // A program that has ended stops a long wait at once.
     const Script script = Parse("wait 30\nclick 100\n").script;

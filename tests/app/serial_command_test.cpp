@@ -70,10 +70,16 @@ TEST_F(SerialCommand, VerboseListsTheSerialTagsOnStandardErrorOnly) {
               "Maker Note Information:\n\nThumbnail Image Information:\n");
 }
 
-TEST_F(SerialCommand, ControlCharactersInASerialCannotBreakTheLine) {
-    const std::string file = Write("tab.jpg", PictureWithText("AB\tC\nD"));
-    const Outcome run = Talbex({"serial", file});
-    EXPECT_EQ(run.out, file + "\tAB?C?D\n");
+// Neither a serial nor a file name can break the two columns of a line: the serial's
+// control characters show as '?', the name's are escaped so it can be read back.
+TEST_F(SerialCommand, ControlCharactersCannotBreakTheLine) {
+    const std::string file = Write("tab.jpg", PictureWithText("AB\tC\nD\x1b"));
+    Outcome run = Talbex({"serial", file});
+    EXPECT_EQ(run.out, file + "\tAB?C?D?\n");
+
+    const std::string odd = Write("a\tb\nc\\d\x1b.jpg", PictureWithText("SN 7"));
+    run = Talbex({"serial", odd});
+    EXPECT_EQ(run.out, dir_.path() + "a\\tb\\nc\\\\d\\x1B.jpg\tSN07\n");
 }
 
 TEST_F(SerialCommand, UsageErrorsGoToStandardErrorWithStatusTwo) {

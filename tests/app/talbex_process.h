@@ -28,6 +28,9 @@ class TalbexProcessTest : public ::testing::Test {
         program_ = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
                    "src/talbex";
         ASSERT_TRUE(std::filesystem::exists(program_)) << program_;
+        // Every run takes its single-instance lock in its own program folder, unless a test
+        // gives it a runtime folder: runs of parallel tests never meet.
+        unsetenv("XDG_RUNTIME_DIR");
     }
 
     /// Runs talbex with `args`, each quoted; `environment` (e.g. "env X=1") goes first.

@@ -132,7 +132,7 @@ TEST_F(PropertyCommandsTest, DescriptionsAreStoredAndAnnounced) {
 TEST_F(PropertyCommandsTest, WritesSendTheValueAndLeaveTheModelAlone) {
     EXPECT_TRUE(SetPropertyCommand<unsigned long>(model.get(), kPropAv, 0x58).execute());
     EXPECT_TRUE(
-        SetPropertyCommand<tagEdsPoint>(model.get(), kPropEvfZoomPosition, {100, 0}).execute());
+        SetPropertyCommand<tagSdkPoint>(model.get(), kPropEvfZoomPosition, {100, 0}).execute());
     EXPECT_EQ(sdk->Calls(), (Lines{"SetPropertyData 0x405 param=0 size=4 value=0x58",
                                    "SetPropertyData 0x508 param=0 size=8 point=100,0"}));
     EXPECT_TRUE(events.Events().empty());

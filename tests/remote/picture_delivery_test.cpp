@@ -158,12 +158,14 @@ TEST_F(PictureDeliveryTest, PurgesKeepTheUsersPicturesUntilTheyReachASaveFolder)
     Put(incoming() + "IMG_0005.JPG", "taken, never moved");
     Put(incoming() + "IMG20261201080000.JPG", "named last week, never moved");
     Put(shell::TestShotFolder(home()) + "IMG_0001.JPG", "a test shot");
+    ASSERT_TRUE(shell::RecordTestShot(home(), shell::TestShotFolder(home()) + "IMG_0001.JPG"));
     Put(home() + "IMG_notes.txt", "not the program's");
     Open(3);
     // Nothing of the user's went at start, and they are told what waits.
     EXPECT_EQ(Boxes(), std::vector<std::string>{PicturesWaitingText(3, 2)});
     EXPECT_FALSE(fs::exists(shell::TestShotFolder(home()) + "IMG_0001.JPG"));
     Put(shell::TestShotFolder(home()) + "IMG_0002.JPG", "another test shot");
+    ASSERT_TRUE(shell::RecordTestShot(home(), shell::TestShotFolder(home()) + "IMG_0002.JPG"));
     Notify(CVellmoraDlg::kDeleteButton);
     EXPECT_FALSE(fs::exists(shell::TestShotFolder(home()) + "IMG_0002.JPG"));
     EXPECT_EQ(Names(incoming()).size(), 2u);
@@ -182,21 +184,33 @@ TEST_F(PictureDeliveryTest, PurgesKeepTheUsersPicturesUntilTheyReachASaveFolder)
 }
 
 TEST_F(PictureDeliveryTest, AMissingSaveFolderKeepsThePicturesTellsOnceAndRetries) {
-    const std::string gone = saveTo_ / "gone/";
-    Remember(gone);
-    Open(3);
-    const std::string bytes = Shoot();
-    ASSERT_TRUE(
-        Eventually([&] { return Names(incoming()) == std::vector<std::string>{kFixedName}; }));
-    ASSERT_TRUE(thread().Idle());
-    Advance(9000ms);
-    EXPECT_EQ(TroubleMessages(), 1u);
-    EXPECT_EQ(Boxes().back(), SaveFolderTroubleText(3, gone, "No such file or directory"));
-    fs::create_directory(gone);  // the disk is back
-    Advance(3000ms);
-    EXPECT_EQ(Slurp(gone + kFixedName), bytes);
-    EXPECT_TRUE(Names(incoming()).empty());
-    EXPECT_EQ(TroubleMessages(), 1u);
+    struct Case {
+        std::string folder, reason;
+    } const cases[] = {
+        {saveTo_ / "gone/", "No such file or directory"},
+        {"photos", "not a full path"},  // would land wherever the program runs
+    };
+    size_t told = 0;
+    for (const Case& c : cases) {
+        Remember(c.folder);
+        Open(3);
+        const std::string bytes = Shoot();
+        ASSERT_TRUE(Eventually([&] { return Names(incoming()).size() == 1; }));
+        ASSERT_TRUE(thread().Idle());
+        Advance(9000ms);
+        EXPECT_EQ(TroubleMessages(), ++told);
+        EXPECT_EQ(Boxes().back(), SaveFolderTroubleText(3, c.folder, c.reason));
+        if (c.reason == "not a full path") {
+            EXPECT_EQ(Names(incoming()).size(), 1u);
+            break;
+        }
+        fs::create_directory(c.folder);  // the disk is back
+        Advance(3000ms);
+        EXPECT_EQ(Slurp(c.folder + kFixedName), bytes);
+        EXPECT_TRUE(Names(incoming()).empty());
+        EXPECT_EQ(TroubleMessages(), told);
+        CloseWindow();
+    }
 }
 
 TEST_F(PictureDeliveryTest, AFullSaveFolderKeepsThePicturesAndLeavesNoPartialCopy) {

@@ -5,15 +5,19 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "camera/sdk/sdk.h"
 #include "camera/sdk/sdk_backend.h"
 #include "camera/sdk/sim/sim_backend.h"
 #include "platform/os/launcher.h"
@@ -21,6 +25,7 @@
 #include "platform/ui/prompts.h"
 #include "platform/ui/user_input.h"
 #include "shell/talbex_main.h"
+#include "support/sim_picture.h"
 #include "support/temp_folder.h"
 
 namespace talbex::shell::testing {
@@ -55,6 +60,10 @@ class RecordingBoxes final : public ui::MessageBoxes {
             n += t == text;
         return n;
     }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        texts_.clear();
+    }
     std::function<void(const std::string&)> onShow;  // set before the window runs
 
   private:
@@ -81,6 +90,7 @@ class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("TALBEX_HOME", home_.c_str(), 1);
+        unsetenv("XDG_RUNTIME_DIR");  // the single-instance lock lives in home_
         ui::SetClock(&clock_);
         ui::SetMessageBoxes(&boxes_);
     }
@@ -126,17 +136,54 @@ class MainWindowTest : public ::testing::Test {
         ASSERT_TRUE(window.Idle());
     }
 
-    /// Waits (bounded) for a picture of the camera to land in the program folder.
-    bool PictureArrives(std::chrono::milliseconds limit = 10s) {
+    /// Waits (bounded) for a whole picture of the camera to land in the test-shot folder
+    /// (one that is not in `except`); answers its path, or empty.
+    std::string PictureArrives(std::chrono::milliseconds limit = 10s,
+                               const std::vector<std::string>& except = {}) {
         const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
+        do {
             std::error_code ec;
-            for (const auto& entry : fs::directory_iterator(home_, ec))
-                if (entry.path().filename().string().find("IMG_") != std::string::npos)
-                    return true;
+            for (const auto& entry : fs::directory_iterator(home_ + "test-shots/", ec)) {
+                const std::string path = entry.path().string();
+                if (entry.path().filename().string().find("IMG_") != std::string::npos &&
+                    std::find(except.begin(), except.end(), path) == except.end() &&
+                    EndsLikeAJpeg(path))
+                    return path;
+            }
             std::this_thread::sleep_for(5ms);
-        }
-        return false;
+        } while (std::chrono::steady_clock::now() < end);
+        return {};
+    }
+
+    static bool EndsLikeAJpeg(const std::string& path) {
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
+        if (!in || in.tellg() < 4)
+            return false;
+        char end[2] = {};
+        in.seekg(-2, std::ios::end);
+        in.read(end, 2);
+        return end[0] == '\xFF' && end[1] == '\xD9';
+    }
+
+    /// Sets a 32-bit property of the first camera, as its owner would on the body.
+    static void SetOnCamera(SdkPropertyId id, uint32_t value) {
+        ASSERT_EQ(SdkInitialize(), kSdkOk);
+        SdkCameraListRef list = nullptr;
+        SdkCameraRef camera = nullptr;
+        ASSERT_EQ(SdkGetCameraList(&list), kSdkOk);
+        ASSERT_EQ(SdkGetChildAtIndex(list, 0, &camera), kSdkOk);
+        SdkRelease(list);
+        ASSERT_EQ(SdkOpenSession(camera), kSdkOk);
+        EXPECT_EQ(SdkSetPropertyData(camera, id, 0, sizeof value, &value), kSdkOk);
+        SdkCloseSession(camera);
+        SdkRelease(camera);
+        SdkTerminate();
+    }
+
+    /// AF mode, image quality, ISO and shutter speed as the camera holds them now.
+    static std::vector<std::optional<uint32_t>> ShotSettings(sim::SimCamera& camera) {
+        return {camera.PropertyValue(kPropAfMode), camera.PropertyValue(kPropImageQuality),
+                camera.PropertyValue(kPropIsoSpeed), camera.PropertyValue(kPropTv)};
     }
 
     talbex::testing::TempFolder folder_{"talbex-shell"};

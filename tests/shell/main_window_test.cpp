@@ -135,19 +135,36 @@ TEST_F(MainWindowTest, TheLanguageSwitchShowsTheOtherLanguagesConnectedCaption) 
     EXPECT_EQ(window.Item(Main::kConnect).GetWindowText(), "SimCam S1 已经连接!");
 }
 
-// Five digits, or eight characters with a letter: the serial comes from the test shot.
+// Five digits, or eight characters with a letter: the serial comes from the test shot,
+// taken with the first image quality the camera accepts. Afterwards the camera holds the
+// user's settings again and the shot is gone, while every file of the user's stays.
 TEST_F(MainWindowTest, AnUnusableSerialIsReadFromATestShotAndTheSettingsComeBack) {
     struct Case {
         std::string serial;
         std::string fromPicture;
+        uint32_t qualitiesRefused;  // the camera refuses this many quality writes first
+        uint32_t qualityInShot;
     };
-    for (const Case& c : {Case{"12345", "0000012345"}, Case{"1234567A", "0420001234"}}) {
-        SCOPED_TRACE(c.serial);
+    const Case cases[] = {
+        {"12345", "0000012345", 0, 0x0013FF0F},     // the first fall-back it allows
+        {"1234567A", "0420001234", 6, 0x0012FF0F},  // that one refused too: the next
+        {"12345", "0000012345", 15, 0x0112FF0F},    // every one refused: its own stays
+    };
+    const std::vector<std::string> mine = {"MyIMGnotes.txt", "IMG_0007.JPG", "sub/IMG_0008.JPG",
+                                           "test-shots/IMG_9999.JPG", "test-shots/notes.txt"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.serial + ", refused " + std::to_string(c.qualitiesRefused));
         auto backend = Cameras({WithSerial(c.serial)});
         auto camera = backend->Camera(0);
-        const auto before = std::vector<std::optional<uint32_t>>{
-            camera->PropertyValue(kPropAfMode), camera->PropertyValue(kPropImageQuality),
-            camera->PropertyValue(kPropIsoSpeed), camera->PropertyValue(kPropTv)};
+        SetOnCamera(kPropImageQuality, 0x0112FF0F);  // the user's: none of the fall-backs
+        if (c.qualitiesRefused > 0)
+            camera->FailNext(sim::Operation::SetPropertyData, c.qualitiesRefused,
+                             kSdkErrInvalidParameter, kPropImageQuality);
+        const auto before = ShotSettings(*camera);
+        for (const std::string& name : mine) {
+            fs::create_directories(fs::path(home_ + name).parent_path());
+            std::ofstream(home_ + name) << "mine";
+        }
         test::LoopbackHttpServer server(
             {test::ScriptedReply::Ok("4.0.1"), test::ScriptedReply::Ok("result=ok\r\n")});
         MainWindowSetup setup = Setup(1033);
@@ -160,14 +177,14 @@ TEST_F(MainWindowTest, AnUnusableSerialIsReadFromATestShotAndTheSettingsComeBack
             EXPECT_TRUE(window.testShotPending());
             EXPECT_TRUE(Identified().empty());
             // The test shot's settings are in force while the picture comes.
-            EXPECT_EQ(camera->PropertyValue(kPropAfMode), kTestShotAfMode);
-            EXPECT_EQ(camera->PropertyValue(kPropIsoSpeed), kTestShotIso);
-            EXPECT_EQ(camera->PropertyValue(kPropTv), kTestShotShutterSpeed);
+            EXPECT_EQ(ShotSettings(*camera),
+                      (std::vector<std::optional<uint32_t>>{3, c.qualityInShot, 0, 0x80}));
             EXPECT_EQ(camera->PicturesTaken(), 1u);
-            ASSERT_TRUE(PictureArrives());
-            // Timer 10 looks every 1200 ms; the file may still be on its way at a first look.
-            for (int tick = 0; tick < 5 && Identified().empty(); ++tick)
-                Advance(thread, 1200ms);
+            const std::string shot = PictureArrives(10s, {home_ + "test-shots/IMG_9999.JPG"});
+            ASSERT_FALSE(shot.empty());
+            Advance(thread, 1199ms);  // timer 10 looks 1200 ms after the shot
+            EXPECT_TRUE(Identified().empty());
+            Advance(thread, 1ms);
 
             ASSERT_EQ(Identified().size(), 1u);
             EXPECT_EQ(Identified()[0].serialNumber, c.fromPicture);
@@ -176,14 +193,12 @@ TEST_F(MainWindowTest, AnUnusableSerialIsReadFromATestShotAndTheSettingsComeBack
             EXPECT_EQ(window.Item(Main::kConnect).GetWindowText(), "SimCam S1 already link!");
             ASSERT_TRUE(server.WaitForRequests(2, 2s));
             EXPECT_NE(server.Requests()[1].find("sn=" + c.fromPicture), std::string::npos);
-            // The picture is gone, the camera's own settings are back.
-            EXPECT_FALSE(PictureArrives(0ms));
-            const auto after = std::vector<std::optional<uint32_t>>{
-                camera->PropertyValue(kPropAfMode), camera->PropertyValue(kPropImageQuality),
-                camera->PropertyValue(kPropIsoSpeed), camera->PropertyValue(kPropTv)};
-            EXPECT_EQ(after, before);
+            EXPECT_FALSE(fs::exists(shot));
+            EXPECT_EQ(ShotSettings(*camera), before);
             EXPECT_FALSE(camera->SessionOpen());
         }
+        for (const std::string& name : mine)
+            EXPECT_TRUE(fs::exists(home_ + name)) << name;
         std::error_code ignored;
         fs::remove(home_ + "log.txt", ignored);
         identified_.clear();
@@ -243,21 +258,106 @@ TEST_F(MainWindowTest, UnpluggingAnIdentifiedCameraEndsTheWindowWithOk) {
 }
 
 TEST_F(MainWindowTest, TheModeMessageRepeatsUntilTheDialIsOnM) {
-    sim::CameraSettings settings = WithSerial("12345");
-    settings.modeDial = 1;
-    auto backend = Cameras({settings});
-    auto camera = backend->Camera(0);
-    int shown = 0;
-    boxes_.onShow = [&](const std::string& text) {
-        if (text == kModeCheckChinese && ++shown == 3)
-            camera->TurnModeDial(kManualMode);  // the user gives in at the third message
+    const struct {
+        uint32_t locale;
+        const char* message;
+    } cases[] = {
+        {2052, "检测到相机场景没有设置为M档(全手动)，请您现在设置为M档后，点确定继续。"},
+        {1033, "Detection to the camera scene is not set to M (manual).Please set it to M"},
     };
-    Main window(Setup(2052));
+    for (const auto& c : cases) {
+        sim::CameraSettings settings = WithSerial("12345");
+        settings.modeDial = 1;
+        auto backend = Cameras({settings});
+        auto camera = backend->Camera(0);
+        int shown = 0;
+        boxes_.onShow = [&](const std::string& text) {
+            if (text == c.message && ++shown == 3)
+                camera->TurnModeDial(kManualMode);  // the user gives in at the third message
+        };
+        Main window(Setup(c.locale));
+        WindowThread thread(window);
+        Advance(thread, 2000ms);
+        EXPECT_EQ(boxes_.Count(c.message), 3);
+        EXPECT_EQ(camera->PicturesTaken(), 1u);
+        EXPECT_TRUE(window.testShotPending());
+    }
+}
+
+// However the test shot ends while the camera can still be reached, the camera is left
+// with the user's settings: closed during the mode message, a mode that cannot be read
+// (the window is rebuilt), closed while the picture is on its way.
+TEST_F(MainWindowTest, EveryWayOutOfATestShotPutsTheUsersSettingsBack) {
+    enum class Way { kClosedAtModeMessage, kModeUnreadable, kClosedWhilePictureComes };
+    const struct {
+        Way way;
+        int result;
+    } cases[] = {{Way::kClosedAtModeMessage, ui::kIdCancel},
+                 {Way::kModeUnreadable, ui::kIdOk},
+                 {Way::kClosedWhilePictureComes, ui::kIdCancel}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.way));
+        sim::CameraSettings settings = WithSerial("12345");
+        settings.modeDial = c.way == Way::kClosedAtModeMessage ? 1 : 3;
+        auto backend = Cameras({settings});
+        auto camera = backend->Camera(0);
+        SetOnCamera(kPropImageQuality, 0x0112FF0F);
+        const auto before = ShotSettings(*camera);
+        Main window(Setup(1033));
+        boxes_.onShow = [&](const std::string&) { window.RequestStop(); };
+        if (c.way == Way::kModeUnreadable)
+            camera->FailNext(sim::Operation::GetPropertyData, 1, kSdkErrInternal,
+                             kPropShootingMode);
+        if (c.way == Way::kClosedWhilePictureComes) {
+            camera->SetPictureBytes(8 << 20);
+            camera->SetTransferTime(2s);
+        }
+        WindowThread thread(window);
+        clock_.Advance(2000ms);
+        if (c.way == Way::kClosedWhilePictureComes) {
+            ASSERT_TRUE(thread.Idle());
+            ASSERT_TRUE(window.testShotPending());
+            window.RequestStop();
+        }
+        EXPECT_EQ(thread.Result(5s), c.result);
+        EXPECT_FALSE(window.testShotPending());
+        EXPECT_EQ(ShotSettings(*camera), before);
+        boxes_.onShow = nullptr;
+    }
+}
+
+// The camera goes during the test shot: its settings cannot be put back then, and the
+// next identification must not take the test values it finds for the user's.
+TEST_F(MainWindowTest, AfterALostTestShotTheNextOneRestoresTheUsersSettings) {
+    auto backend = Cameras({WithSerial("12345")});
+    auto camera = backend->Camera(0);
+    SetOnCamera(kPropImageQuality, 0x0112FF0F);
+    const auto before = ShotSettings(*camera);
+    camera->SetPictureBytes(8 << 20);
+    camera->SetTransferTime(60s);
+    MainWindowSetup setup = Setup(1033);
+    setup.unrestoredSettings = std::make_shared<UnrestoredSettings>();  // the application's
+    {
+        Main window(setup);
+        WindowThread thread(window);
+        Advance(thread, 2000ms);
+        ASSERT_TRUE(window.testShotPending());
+        camera->Unplug();
+        clock_.Advance(1200ms);
+        EXPECT_EQ(thread.Result(5s), ui::kIdOk);
+    }
+    ASSERT_NE(ShotSettings(*camera), before);  // still the test shot's
+    camera->PlugIn();
+    camera->SetPictureBytes(0);
+    camera->SetTransferTime(0ms);
+    Main window(setup);  // the window the application builds next
     WindowThread thread(window);
     Advance(thread, 2000ms);
-    EXPECT_EQ(boxes_.Count(kModeCheckChinese), 3);
-    EXPECT_EQ(camera->PicturesTaken(), 1u);
-    EXPECT_TRUE(window.testShotPending());
+    ASSERT_TRUE(window.testShotPending());
+    ASSERT_FALSE(PictureArrives().empty());
+    Advance(thread, 1200ms);
+    ASSERT_EQ(Identified().size(), 1u);
+    EXPECT_EQ(ShotSettings(*camera), before);
 }
 
 TEST_F(MainWindowTest, UnpluggedDuringTheTestShotTheWindowEndsWithOk) {
@@ -279,21 +379,40 @@ TEST_F(MainWindowTest, UnpluggedDuringTheTestShotTheWindowEndsWithOk) {
     EXPECT_TRUE(Identified().empty());
 }
 
-TEST_F(MainWindowTest, APictureWithoutSerialKeepsTheWindowLookingAndResponsive) {
+// A picture without a serial ends the test shot: nothing to report, the settings back,
+// no more looks at the folder (a picture with a serial put there later is not taken for
+// the shot), and the camera is watched like an identified one.
+TEST_F(MainWindowTest, APictureWithoutSerialEndsTheTestShot) {
+    const std::vector<uint8_t> withSerial = talbex::testing::TakeSimulatedPicture();
+    ASSERT_FALSE(withSerial.empty());
     sim::CameraSettings settings = WithSerial("ABC");
     settings.makerNoteSerial = std::optional<uint32_t>();
     settings.exifBodySerial = std::optional<std::string>();
-    Cameras({settings});
+    auto backend = Cameras({settings});
+    auto camera = backend->Camera(0);
+    const auto before = ShotSettings(*camera);
     Main window(Setup(2052));
     WindowThread thread(window);
     Advance(thread, 2000ms);
-    ASSERT_TRUE(PictureArrives());
+    const std::string shot = PictureArrives();
+    ASSERT_FALSE(shot.empty());
+    Advance(thread, 1200ms);
+    EXPECT_FALSE(window.testShotPending());
+    EXPECT_FALSE(fs::exists(shot));
+    EXPECT_EQ(ShotSettings(*camera), before);
+    EXPECT_TRUE(window.connected());
+    EXPECT_TRUE(window.Item(Main::kRemoteControl).IsWindowEnabled());
+
+    // A picture with a serial appears there now: timer 10 has stopped, nobody reads it.
+    std::ofstream(home_ + "test-shots/IMG_0100.JPG", std::ios::binary)
+        .write(reinterpret_cast<const char*>(withSerial.data()),
+               static_cast<std::streamsize>(withSerial.size()));
     for (int i = 0; i < 3; ++i)
         Advance(thread, 1200ms);
     EXPECT_TRUE(Identified().empty());
-    EXPECT_TRUE(window.testShotPending());
-    thread.Do([&] { ui::user::Click(window, Main::kLanguageSwitch); });  // still answers
-    EXPECT_EQ(window.Item(Main::kConnect).GetWindowText(), "SimCam S1 already link!");
+    camera->Unplug();
+    clock_.Advance(2000ms);  // the probe notices
+    EXPECT_EQ(thread.Result(5s), ui::kIdOk);
 }
 
 TEST_F(MainWindowTest, ACameraWhoseEveryReadFailsEndsTheWindowWithoutAShot) {
@@ -380,16 +499,58 @@ TEST_F(MainWindowTest, TheDialogButtonsOpenAConnectionOfTheirOwn) {
     EXPECT_TRUE(boxes_.Texts().empty());
 }
 
-TEST_F(MainWindowTest, LeftoverPicturesAreDeletedAndVerHtmGivesTheLocalVersion) {
+// At start only the program's own test shots go: those it noted when they landed and
+// that are still as they were. The user's files stay, whatever their names.
+TEST_F(MainWindowTest, StartUpDeletesOnlyNotedTestShotsAndVerHtmGivesTheLocalVersion) {
     Cameras();
-    std::ofstream(home_ + "IMG_0001.JPG") << "old";
-    std::ofstream(home_ + "keep.txt") << "mine";
+    const std::string shots = home_ + "test-shots/";
+    fs::create_directories(shots + "sub");
+    for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG"})
+        std::ofstream(shots + name) << "shot";
+    ASSERT_TRUE(RecordTestShot(home_, shots + "IMG_0001.JPG"));
+    ASSERT_TRUE(RecordTestShot(home_, shots + "IMG_0002.JPG"));
+    fs::remove(shots + "IMG_0002.JPG");  // replaced by the user's file of the same name
+    std::ofstream(shots + "IMG_0002.JPG") << "the user's own";
+    const std::vector<std::string> kept = {"IMG_0001.JPG",
+                                           "MyIMGnotes.txt",
+                                           "keep.txt",
+                                           "test-shots/IMG_0002.JPG",
+                                           "test-shots/IMG_0003.JPG",
+                                           "test-shots/sub/IMG_0001.JPG"};
+    for (const std::string& name : kept)
+        if (!fs::exists(home_ + name))
+            std::ofstream(home_ + name) << "mine";
     std::ofstream(home_ + "ver.htm") << "4.1.0 and more";
     Main window(Setup(1033));
     WindowThread thread(window);
-    EXPECT_FALSE(fs::exists(home_ + "IMG_0001.JPG"));
-    EXPECT_TRUE(fs::exists(home_ + "keep.txt"));
+    EXPECT_FALSE(fs::exists(shots + "IMG_0001.JPG"));
+    for (const std::string& name : kept)
+        EXPECT_TRUE(fs::exists(home_ + name)) << name;
     EXPECT_EQ(window.localVersion(), "4.1.0");
+}
+
+// Pressing the connect button while connected, and coming back from either dialog,
+// restarts the presence probe: it looks 2000 ms later, not at its old time.
+TEST_F(MainWindowTest, TheConnectButtonAndTheDialogsRestartThePresenceProbe) {
+    for (int button : {Main::kConnect, Main::kRemoteControl, Main::kCameraParameters}) {
+        SCOPED_TRACE(button);
+        auto backend = Cameras();
+        Main window(Setup(1033));
+        WindowThread thread(window);
+        Advance(thread, 2000ms);  // identified: the probe is due at 4000 ms
+        ASSERT_TRUE(window.connected());
+        Advance(thread, 1000ms);
+        thread.Do([&] { ui::user::Click(window, button); });
+        backend->Camera(0)->Unplug();
+        Advance(thread, 1999ms);
+        EXPECT_TRUE(boxes_.Texts().empty());
+        EXPECT_EQ(Identified().size(), 1u);  // the button opened no new identification
+        clock_.Advance(1ms);
+        EXPECT_EQ(thread.Result(5s), ui::kIdOk);
+        EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Cannot detect camera."});
+        identified_.clear();
+        boxes_.Clear();
+    }
 }
 
 }  // namespace

@@ -300,7 +300,7 @@ SdkError ScriptedSdk::SetPropertyData(SdkObject&, SdkPropertyId property, int32_
         std::memcpy(&value, data, 4);
         line += " value=" + Hex(value);
     } else if (size == 8) {
-        tagEdsPoint point;
+        tagSdkPoint point;
         std::memcpy(&point, data, 8);
         line += " point=" + std::to_string(point.x) + "," + std::to_string(point.y);
     }

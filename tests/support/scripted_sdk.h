@@ -34,7 +34,7 @@ class ScriptedSdk : public SdkBackend, public std::enable_shared_from_this<Scrip
         std::vector<unsigned char> jpeg{0xFF, 0xD8, 0xFF, 0xD9};
         uint32_t zoom = 1;
         SdkRect zoomRect{};
-        tagEdsPoint imagePosition{};
+        tagSdkPoint imagePosition{};
         uint32_t histogramFirst = 0;
         SdkSize coordinateSystem{};
     };

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "support/loopback_http_server.h"
 #include "web/vendor_service.h"
@@ -230,6 +234,48 @@ TEST_F(CameraReportTest, NoVendorHostSendsNoRequestAtAll) {
     EXPECT_TRUE(launcher_.opened.empty());
     EXPECT_FALSE(server.WaitForRequests(1, 100ms));
     EXPECT_EQ(service.Address("/ad/index_cn.htm?"), "");
+    // Nothing was reported, so nothing counts for today: a host configured later that
+    // day still gets the report.
+    EXPECT_FALSE(report.posted);
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+}
+
+TEST_F(CameraReportTest, AReportEndedByTheQuitStoresNoKeyAndShowsNothing) {
+    LoopbackHttpServer server({ScriptedReply::NeverAnswer()});
+    std::atomic<bool> quitting{false};
+    std::thread quit([&] {
+        server.WaitForRequests(1, 5s);
+        quitting = true;
+    });
+    HttpOptions http;
+    http.abort = &quitting;
+    VendorService service(
+        server.host(), dir_.path(), boxes_, launcher_, [this] { return date_; }, http);
+    CameraIdentity camera = SomeCamera();
+    const CameraReport report = service.ReportCamera(camera, ui::kLanguageEnglish);
+    quit.join();
+    EXPECT_FALSE(report.posted);
+    EXPECT_FALSE(std::filesystem::exists(LogPath()));
+    EXPECT_TRUE(boxes_.shown.empty());
+}
+
+TEST_F(CameraReportTest, ALogFileThatIsALinkOrFifoIsNeitherWrittenThroughNorWaitedOn) {
+    const testing::TemporaryDirectory outside;
+    const std::string victim = outside.path() + "victim";
+    WriteFile(victim, "keep me");
+    for (const bool fifo : {false, true}) {
+        std::filesystem::remove(LogPath());
+        if (fifo)
+            ASSERT_EQ(mkfifo(LogPath().c_str(), 0600), 0);  // no writer: a plain open waits
+        else
+            ASSERT_EQ(symlink(victim.c_str(), LogPath().c_str()), 0);
+        LoopbackHttpServer server({ScriptedReply::Ok("result=ok")});
+        CameraIdentity camera = SomeCamera();
+        EXPECT_TRUE(Service(server.host()).ReportCamera(camera, kChinese).posted);
+        EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(LogPath())));
+        EXPECT_EQ(ReadFile(LogPath()), "202727");
+    }
+    EXPECT_EQ(ReadFile(victim), "keep me");
 }
 
 }  // namespace

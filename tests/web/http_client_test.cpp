@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include "support/loopback_http_server.h"
 #include "web/answer_text.h"
@@ -100,15 +101,44 @@ TEST_F(HttpClientTest, EmptyAnswerAndErrorStatusAreAnswersLikeAnyOther) {
     EXPECT_EQ(CHttpClient().Get(server.Url("/b")), "broken/r/n");
 }
 
-TEST_F(HttpClientTest, RedirectIsNotFollowed) {
-    LoopbackHttpServer server(
-        {ScriptedReply::Raw("HTTP/1.1 302 Found\r\nLocation: /elsewhere\r\nContent-Length: 5\r\n"
-                            "Connection: close\r\n\r\nmoved"),
-         ScriptedReply::Ok("followed")});
+ScriptedReply Redirect(const std::string& location) {
+    return ScriptedReply::Raw("HTTP/1.1 302 Found\r\nLocation: " + location +
+                              "\r\nContent-Length: 5\r\nConnection: close\r\n\r\nmoved");
+}
+
+TEST_F(HttpClientTest, ThePostNeverFollowsARedirect) {
+    LoopbackHttpServer server({Redirect("/elsewhere"), ScriptedReply::Ok("followed")});
     CHttpClient client;
     client.AddParam("a", "b");
     EXPECT_EQ(client.Post(server.Url("/cam/new_cam.php")), "moved/r/n");
     EXPECT_FALSE(server.WaitForRequests(2, 200ms));
+}
+
+TEST_F(HttpClientTest, GetFollowsABoundedNumberOfRedirectsToHttpOnly) {
+    struct Case {
+        const char* what;
+        std::vector<ScriptedReply> script;
+        std::string answer;
+        std::size_t requests;
+    };
+    const std::vector<ScriptedReply> endless(10, Redirect("/again"));
+    const Case cases[] = {
+        {"two hops", {Redirect("/a"), Redirect("/b"), ScriptedReply::Ok("4.0.2")}, "4.0.2/r/n", 3},
+        {"endless", endless, "", 6},  // the first request and five redirects
+        {"to a file", {Redirect("file:///etc/hostname")}, "", 1},
+        {"to another scheme", {Redirect("ftp://127.0.0.1/ver.htm")}, "", 1},
+    };
+    for (const Case& c : cases) {
+        LoopbackHttpServer server(c.script);
+        CHttpClient client;
+        EXPECT_EQ(client.Get(server.Url("/download/ver.htm")), c.answer) << c.what;
+        EXPECT_EQ(server.Requests().size(), c.requests) << c.what;
+    }
+}
+
+TEST_F(HttpClientTest, TimeOutsAreWhatADesktopUserWaitsFor) {
+    EXPECT_EQ(HttpOptions{}.connectTimeout, 10s);
+    EXPECT_EQ(HttpOptions{}.totalTimeout, 20s);
 }
 
 TEST_F(HttpClientTest, UnreachableServerAnswersEmptyAtOnce) {

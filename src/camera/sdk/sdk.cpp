@@ -47,16 +47,21 @@ std::shared_ptr<SdkObject> Lookup(SdkBaseRef ref) {
     return it == gObjects.end() ? nullptr : it->second.object;
 }
 
-// Resolves the backend and one reference; answers the error to return, or 0.
-SdkError Resolve(SdkBaseRef ref, std::shared_ptr<SdkBackend>* backend,
-                 std::shared_ptr<SdkObject>* object) {
-    *backend = Backend();
-    if (!*backend)
+// What every call on a reference does first: the library must be open, the reference
+// live and each out-pointer given. Then `call` gets the backend and the object.
+using Object = std::shared_ptr<SdkObject>;
+
+template <typename Call, typename... Out>
+SdkError WithObject(SdkBaseRef ref, Call call, const Out*... outs) {
+    if (((outs == nullptr) || ...))
+        return kSdkErrInvalidPointer;
+    std::shared_ptr<SdkBackend> backend = Backend();
+    if (!backend)
         return kSdkErrNotInitialized;
-    *object = Lookup(ref);
-    if (!*object)
+    std::shared_ptr<SdkObject> object = Lookup(ref);
+    if (!object)
         return kSdkErrInvalidHandle;
-    return kSdkOk;
+    return call(*backend, object);
 }
 
 // Takes `object` by reference: the backend call that fills it must run first.
@@ -181,152 +186,105 @@ SdkError SdkGetCameraList(SdkCameraListRef* outList) {
 }
 
 SdkError SdkGetChildCount(SdkBaseRef list, int32_t* outCount) {
-    if (outCount == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(list, &backend, &object))
-        return e;
-    return backend->GetChildCount(*object, outCount);
+    return WithObject(
+        list, [&](SdkBackend& b, Object& o) { return b.GetChildCount(*o, outCount); }, outCount);
 }
 
 SdkError SdkGetChildAtIndex(SdkBaseRef list, int32_t index, SdkBaseRef* outChild) {
-    if (outChild == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(list, &backend, &object))
-        return e;
-    std::shared_ptr<SdkObject> child;
-    return Hand(backend->GetChildAtIndex(*object, index, &child), child, outChild);
+    return WithObject(
+        list,
+        [&](SdkBackend& b, Object& o) {
+            std::shared_ptr<SdkObject> child;
+            return Hand(b.GetChildAtIndex(*o, index, &child), child, outChild);
+        },
+        outChild);
 }
 
 SdkError SdkGetDeviceInfo(SdkCameraRef camera, SdkDeviceInfo* outInfo) {
-    if (outInfo == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->GetDeviceInfo(*object, outInfo);
+    return WithObject(
+        camera, [&](SdkBackend& b, Object& o) { return b.GetDeviceInfo(*o, outInfo); }, outInfo);
 }
 
 SdkError SdkOpenSession(SdkCameraRef camera) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->OpenSession(*object);
+    return WithObject(camera, [](SdkBackend& b, Object& o) { return b.OpenSession(*o); });
 }
 
 SdkError SdkCloseSession(SdkCameraRef camera) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->CloseSession(*object);
+    return WithObject(camera, [](SdkBackend& b, Object& o) { return b.CloseSession(*o); });
 }
 
 SdkError SdkGetPropertySize(SdkBaseRef ref, SdkPropertyId property, int32_t param,
                             SdkDataType* outType, uint32_t* outSize) {
-    if (outType == nullptr || outSize == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(ref, &backend, &object))
-        return e;
-    if (auto* image = dynamic_cast<SdkEvfImage*>(object.get())) {
-        return backend->GetEvfImagePropertySize(*image, property, outType, outSize);
-    }
-    return backend->GetPropertySize(*object, property, param, outType, outSize);
+    return WithObject(
+        ref,
+        [&](SdkBackend& b, Object& o) {
+            if (auto* image = dynamic_cast<SdkEvfImage*>(o.get()))
+                return b.GetEvfImagePropertySize(*image, property, outType, outSize);
+            return b.GetPropertySize(*o, property, param, outType, outSize);
+        },
+        outType, outSize);
 }
 
 SdkError SdkGetPropertyData(SdkBaseRef ref, SdkPropertyId property, int32_t param, uint32_t size,
                             void* outData) {
-    if (outData == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(ref, &backend, &object))
-        return e;
-    if (auto* image = dynamic_cast<SdkEvfImage*>(object.get())) {
-        return backend->GetEvfImagePropertyData(*image, property, size, outData);
-    }
-    return backend->GetPropertyData(*object, property, param, size, outData);
+    return WithObject(
+        ref,
+        [&](SdkBackend& b, Object& o) {
+            if (auto* image = dynamic_cast<SdkEvfImage*>(o.get()))
+                return b.GetEvfImagePropertyData(*image, property, size, outData);
+            return b.GetPropertyData(*o, property, param, size, outData);
+        },
+        outData);
 }
 
 SdkError SdkSetPropertyData(SdkBaseRef ref, SdkPropertyId property, int32_t param, uint32_t size,
                             const void* data) {
-    if (data == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(ref, &backend, &object))
-        return e;
-    return backend->SetPropertyData(*object, property, param, size, data);
+    return WithObject(
+        ref,
+        [&](SdkBackend& b, Object& o) {
+            return b.SetPropertyData(*o, property, param, size, data);
+        },
+        data);
 }
 
 SdkError SdkGetPropertyDesc(SdkBaseRef ref, SdkPropertyId property, SdkPropertyDesc* outDesc) {
-    if (outDesc == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(ref, &backend, &object))
-        return e;
-    return backend->GetPropertyDesc(*object, property, outDesc);
+    return WithObject(
+        ref, [&](SdkBackend& b, Object& o) { return b.GetPropertyDesc(*o, property, outDesc); },
+        outDesc);
 }
 
 SdkError SdkSendCommand(SdkCameraRef camera, SdkCameraCommand command, int32_t param) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->SendCommand(*object, command, param);
+    return WithObject(camera,
+                      [&](SdkBackend& b, Object& o) { return b.SendCommand(*o, command, param); });
 }
 
 SdkError SdkSendStatusCommand(SdkCameraRef camera, SdkStatusCommand command, int32_t param) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->SendStatusCommand(*object, command, param);
+    return WithObject(
+        camera, [&](SdkBackend& b, Object& o) { return b.SendStatusCommand(*o, command, param); });
 }
 
 SdkError SdkSetCapacity(SdkCameraRef camera, SdkCapacity capacity) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->SetCapacity(*object, capacity);
+    return WithObject(camera,
+                      [&](SdkBackend& b, Object& o) { return b.SetCapacity(*o, capacity); });
 }
 
 SdkError SdkGetDirectoryItemInfo(SdkDirectoryItemRef item, SdkDirectoryItemInfo* outInfo) {
-    if (outInfo == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(item, &backend, &object))
-        return e;
-    return backend->GetDirectoryItemInfo(*object, outInfo);
+    return WithObject(
+        item, [&](SdkBackend& b, Object& o) { return b.GetDirectoryItemInfo(*o, outInfo); },
+        outInfo);
 }
 
 SdkError SdkDownload(SdkDirectoryItemRef item, uint64_t size, SdkStreamRef stream) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(item, &backend, &object))
-        return e;
-    auto target = std::dynamic_pointer_cast<SdkStream>(Lookup(stream));
-    if (!target)
-        return kSdkErrInvalidHandle;
-    return backend->Download(*object, size, *target);
+    return WithObject(item, [&](SdkBackend& b, Object& o) {
+        auto target = std::dynamic_pointer_cast<SdkStream>(Lookup(stream));
+        if (!target)
+            return kSdkErrInvalidHandle;
+        return b.Download(*o, size, *target);
+    });
 }
 
 SdkError SdkDownloadComplete(SdkDirectoryItemRef item) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(item, &backend, &object))
-        return e;
-    return backend->DownloadComplete(*object);
+    return WithObject(item, [](SdkBackend& b, Object& o) { return b.DownloadComplete(*o); });
 }
 
 SdkError SdkCreateFileStream(const char* fileName, SdkFileCreateDisposition disposition,
@@ -352,98 +310,77 @@ SdkError SdkCreateMemoryStream(uint64_t initialSize, SdkStreamRef* outStream) {
 }
 
 SdkError SdkGetPointer(SdkStreamRef stream, const void** outPointer) {
-    if (outPointer == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(stream, &backend, &object))
-        return e;
-    auto* s = dynamic_cast<SdkStream*>(object.get());
-    if (s == nullptr)
-        return kSdkErrInvalidHandle;
-    return backend->GetPointer(*s, outPointer);
+    return WithObject(
+        stream,
+        [&](SdkBackend& b, Object& o) {
+            auto* s = dynamic_cast<SdkStream*>(o.get());
+            return s == nullptr ? kSdkErrInvalidHandle : b.GetPointer(*s, outPointer);
+        },
+        outPointer);
 }
 
 SdkError SdkGetLength(SdkStreamRef stream, uint64_t* outLength) {
-    if (outLength == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(stream, &backend, &object))
-        return e;
-    auto* s = dynamic_cast<SdkStream*>(object.get());
-    if (s == nullptr)
-        return kSdkErrInvalidHandle;
-    return backend->GetLength(*s, outLength);
+    return WithObject(
+        stream,
+        [&](SdkBackend& b, Object& o) {
+            auto* s = dynamic_cast<SdkStream*>(o.get());
+            return s == nullptr ? kSdkErrInvalidHandle : b.GetLength(*s, outLength);
+        },
+        outLength);
 }
 
 SdkError SdkSetProgressCallback(SdkBaseRef ref, SdkProgressCallback callback,
                                 SdkProgressOption option, void* context) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(ref, &backend, &object))
-        return e;
-    return backend->SetProgressCallback(*object, callback, option, context);
+    return WithObject(ref, [&](SdkBackend& b, Object& o) {
+        return b.SetProgressCallback(*o, callback, option, context);
+    });
 }
 
 SdkError SdkCreateEvfImageRef(SdkStreamRef stream, SdkEvfImageRef* outImage) {
-    if (outImage == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(stream, &backend, &object))
-        return e;
-    auto shared = std::dynamic_pointer_cast<SdkStream>(object);
-    if (!shared)
-        return kSdkErrInvalidHandle;
-    std::shared_ptr<SdkObject> image;
-    return Hand(backend->CreateEvfImageRef(*shared, shared, &image), image, outImage);
+    return WithObject(
+        stream,
+        [&](SdkBackend& b, Object& o) {
+            auto shared = std::dynamic_pointer_cast<SdkStream>(o);
+            if (!shared)
+                return kSdkErrInvalidHandle;
+            std::shared_ptr<SdkObject> image;
+            return Hand(b.CreateEvfImageRef(*shared, shared, &image), image, outImage);
+        },
+        outImage);
 }
 
 SdkError SdkDownloadEvfImage(SdkCameraRef camera, SdkEvfImageRef image) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    auto frame = std::dynamic_pointer_cast<SdkEvfImage>(Lookup(image));
-    if (!frame)
-        return kSdkErrInvalidHandle;
-    return backend->DownloadEvfImage(*object, *frame);
+    return WithObject(camera, [&](SdkBackend& b, Object& o) {
+        auto frame = std::dynamic_pointer_cast<SdkEvfImage>(Lookup(image));
+        if (!frame)
+            return kSdkErrInvalidHandle;
+        return b.DownloadEvfImage(*o, *frame);
+    });
 }
 
 SdkError SdkSetPropertyEventHandler(SdkCameraRef camera, SdkPropertyEvent event,
                                     SdkPropertyEventHandler handler, void* context) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->SetPropertyEventHandler(*object, event, handler, context);
+    return WithObject(camera, [&](SdkBackend& b, Object& o) {
+        return b.SetPropertyEventHandler(*o, event, handler, context);
+    });
 }
 
 SdkError SdkSetObjectEventHandler(SdkCameraRef camera, SdkObjectEvent event,
                                   SdkObjectEventHandler handler, void* context) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->SetObjectEventHandler(*object, event, handler, context);
+    return WithObject(camera, [&](SdkBackend& b, Object& o) {
+        return b.SetObjectEventHandler(*o, event, handler, context);
+    });
 }
 
 SdkError SdkSetCameraStateEventHandler(SdkCameraRef camera, SdkStateEvent event,
                                        SdkStateEventHandler handler, void* context) {
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->SetCameraStateEventHandler(*object, event, handler, context);
+    return WithObject(camera, [&](SdkBackend& b, Object& o) {
+        return b.SetCameraStateEventHandler(*o, event, handler, context);
+    });
 }
 
 SdkError SdkGetShutterCount(SdkCameraRef camera, uint32_t* outCount) {
-    if (outCount == nullptr)
-        return kSdkErrInvalidPointer;
-    std::shared_ptr<SdkBackend> backend;
-    std::shared_ptr<SdkObject> object;
-    if (SdkError e = Resolve(camera, &backend, &object))
-        return e;
-    return backend->GetShutterCount(*object, outCount);
+    return WithObject(
+        camera, [&](SdkBackend& b, Object& o) { return b.GetShutterCount(*o, outCount); },
+        outCount);
 }

@@ -59,7 +59,7 @@ class SdkEvfImage : public SdkObject {
     std::shared_ptr<SdkStream> stream;
     uint32_t zoom = 1;
     SdkRect zoomRect{};
-    tagEdsPoint imagePosition{};
+    tagSdkPoint imagePosition{};
     std::array<uint32_t, kHistogramValues> histogram{};
     SdkSize coordinateSystem{};
 

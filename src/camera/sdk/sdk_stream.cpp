@@ -121,7 +121,7 @@ SdkError SdkEvfImage::GetPropertySize(SdkPropertyId property, SdkDataType* outTy
             return kSdkOk;
         case kPropEvfImagePosition:
             *outType = kDataTypePoint;
-            *outSize = sizeof(tagEdsPoint);
+            *outSize = sizeof(tagSdkPoint);
             return kSdkOk;
         case kPropEvfHistogram:
             *outType = kDataTypeUInt32Array;

@@ -163,7 +163,7 @@ inline constexpr SdkProgressOption kProgressPeriodically = 2;
 // ---- Records ----------------------------------------------------------------------------
 
 /// A point, x then y; the live-view zoom position.
-struct tagEdsPoint {
+struct tagSdkPoint {
     int32_t x;
     int32_t y;
 };
@@ -247,7 +247,7 @@ static_assert(std::is_standard_layout_v<SdkFocusInfo> && sizeof(SdkFocusInfo) ==
 static_assert(std::is_standard_layout_v<SdkDirectoryItemInfo> &&
               sizeof(SdkDirectoryItemInfo) == 280);
 static_assert(sizeof(SdkCapacity) == 12);
-static_assert(sizeof(tagEdsPoint) == 8);
+static_assert(sizeof(tagSdkPoint) == 8);
 static_assert(sizeof(SdkRect) == 16);
 static_assert(sizeof(SdkTime) == 28);
 

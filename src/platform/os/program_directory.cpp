@@ -1,8 +1,11 @@
 #include "platform/os/program_directory.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -44,24 +47,45 @@ std::string ProgramDirectory() {
 }
 
 bool EnsureProgramDirectory(std::string* error) {
-    const std::string dir = ProgramDirectory();
+    return MakeProgramDirectory(ProgramDirectory(), error);
+}
+
+bool MakeProgramDirectory(const std::string& directory, std::string* error) {
+    const auto fail = [&](const std::string& message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    std::string shown = fs::path(directory).lexically_normal().string();
+    while (shown.size() > 1 && shown.back() == '/')
+        shown.pop_back();
+    const fs::path dir(shown);
     std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec) {
-        if (error)
-            *error = "Cannot create the folder " + dir + ": " + ec.message();
-        return false;
-    }
-    if (!fs::is_directory(dir, ec)) {
-        if (error)
-            *error = dir + " is not a folder";
-        return false;
-    }
-    if (access(dir.c_str(), W_OK | X_OK) != 0) {
-        if (error)
-            *error = "The folder " + dir + " is not writable";
-        return false;
-    }
+    fs::create_directories(dir.parent_path(), ec);
+    if (ec)
+        return fail("Cannot create the folder " + shown + ": " + ec.message());
+    // The folder itself is the user's alone: nobody else may plant files the program
+    // reads, writes through or runs ("update.exe").
+    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
+        return fail("Cannot create the folder " + shown + ": " + std::strerror(errno));
+
+    struct stat st {};
+    // A link in its place (another user's, in a shared folder such as /tmp) must not
+    // lead the program into someone else's folder.
+    if (::lstat(dir.c_str(), &st) != 0)
+        return fail("Cannot use the folder " + shown + ": " + std::strerror(errno));
+    if (S_ISLNK(st.st_mode) && st.st_uid != ::geteuid())
+        return fail("The folder " + shown + " is a link that belongs to another user");
+    if (::stat(dir.c_str(), &st) != 0)
+        return fail("Cannot use the folder " + shown + ": " + std::strerror(errno));
+    if (!S_ISDIR(st.st_mode))
+        return fail(shown + " is not a folder");
+    if (st.st_uid != ::geteuid())
+        return fail("The folder " + shown + " belongs to another user");
+    if ((st.st_mode & S_IWOTH) != 0)
+        return fail("The folder " + shown + " is writable by other users");
+    if (::access(dir.c_str(), W_OK | X_OK) != 0)
+        return fail("The folder " + shown + " is not writable");
     return true;
 }
 

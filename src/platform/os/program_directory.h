@@ -6,13 +6,18 @@
 
 namespace talbex::os {
 
-/// $TALBEX_HOME, else $XDG_DATA_HOME/talbex/, else ~/.local/share/talbex/; always with a
-/// trailing '/'. Computed from the environment on every call (tests change it).
+/// $TALBEX_HOME, else $XDG_DATA_HOME/talbex/, else ~/.local/share/talbex/, else
+/// /tmp/talbex-UID/; always with a trailing '/'. Computed from the environment on every
+/// call (tests change it).
 std::string ProgramDirectory();
 
-/// Creates ProgramDirectory() with its parents. False, with a message naming the folder
-/// and the reason, when it cannot be made or is not a writable folder.
+/// MakeProgramDirectory(ProgramDirectory()).
 bool EnsureProgramDirectory(std::string* error);
+
+/// Creates `directory` (mode 0700) with its parents and checks that the program may use
+/// it: a folder owned by the user, not writable by other users, and not reached through
+/// another user's link. False, with a message naming the folder and the reason, otherwise.
+bool MakeProgramDirectory(const std::string& directory, std::string* error);
 
 /// True when `path` lies inside `directory` (both absolute, "." and ".." resolved
 /// lexically; `directory` itself counts as inside).

@@ -1,14 +1,21 @@
-// One running Talbex per user: a lock on a file in the program's own folder, held for the
-// life of the process and released by the system when the process ends, however it ends.
+// One running Talbex per user: a lock on a file in the user's runtime folder (else the
+// program's own folder), held for the life of the process and released by the system when
+// the process ends, however it ends.
 #pragma once
 
 #include <string>
 
 namespace talbex::os {
 
+/// Where the per-user lock lives: $XDG_RUNTIME_DIR when it names a folder of the user's
+/// that no one else may write to (the same for every program folder the user runs with),
+/// else `programDirectory`.
+std::string SingleInstanceDirectory(const std::string& programDirectory);
+
 class SingleInstanceLock {
   public:
-    /// Tries to take the lock named `name` in `directory` (which must exist).
+    /// Tries to take the lock named `name` in `directory` (which must exist). The lock
+    /// file is never opened through a link, nor when it is not a regular file.
     SingleInstanceLock(const std::string& directory, const std::string& name);
     ~SingleInstanceLock();
     SingleInstanceLock(const SingleInstanceLock&) = delete;

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/ui/printable_text.h"
+
 namespace talbex::ui {
 
 namespace {
@@ -80,7 +82,8 @@ void PrintingChangeListener::PrintLocked(const ChangeEvent& event, const std::st
     out_ << '[' << event.dialogTitle << ']';
     if (event.controlId != 0)
         out_ << " control " << event.controlId;
-    out_ << ' ' << what << ": " << event.value << '\n';
+    // Values carry texts from the camera: one change stays one clean line.
+    out_ << ' ' << what << ": " << PrintableText(event.value) << '\n';
     out_.flush();
 }
 

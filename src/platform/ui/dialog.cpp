@@ -224,6 +224,11 @@ Dialog* TopmostModal() {
     return gModal.empty() ? nullptr : gModal.back();
 }
 
+WindowHandle TopmostModalHandle() {
+    std::lock_guard lock(gModalMutex);
+    return gModal.empty() ? 0 : gModal.back()->Handle();
+}
+
 std::vector<Dialog*> ModalStack() {
     std::lock_guard lock(gModalMutex);
     return gModal;

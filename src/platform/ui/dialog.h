@@ -89,5 +89,9 @@ class Dialog : public Window {
 /// on the topmost one.
 Dialog* TopmostModal();
 std::vector<Dialog*> ModalStack();
+/// The handle of the topmost modal dialog, 0 when none runs. Unlike the pointer, a handle
+/// can be kept by another thread while the dialog ends: it then simply stops answering
+/// (windows::Lookup, QueueOf and PostTask find nothing).
+WindowHandle TopmostModalHandle();
 
 }  // namespace talbex::ui

@@ -1,5 +1,7 @@
 #include "platform/ui/headless_prompts.h"
 
+#include "platform/ui/printable_text.h"
+
 namespace talbex::ui {
 
 const char* ToString(MessageBoxAnswer answer) {
@@ -59,9 +61,10 @@ MessageBoxAnswer HeadlessPrompts::Show(const std::string& text, const std::strin
     }
     shown_.push_back(Shown{text, caption, kind, answer});
     if (out_) {
-        *out_ << "message box" << (caption.empty() ? "" : " [" + caption + "]") << ": " << text
-              << (kind == MessageBoxKind::kOk ? " (OK)" : " (Yes/No)") << " -> " << ToString(answer)
-              << '\n';
+        // Texts may carry a camera's (a firmware version): one box stays one clean line.
+        *out_ << "message box" << (caption.empty() ? "" : " [" + caption + "]") << ": "
+              << PrintableText(text) << (kind == MessageBoxKind::kOk ? " (OK)" : " (Yes/No)")
+              << " -> " << ToString(answer) << '\n';
         out_->flush();
     }
     return answer;

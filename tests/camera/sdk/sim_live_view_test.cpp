@@ -20,7 +20,7 @@ class LiveViewTest : public SimCameraTest {
         std::vector<uint8_t> jpeg;
         uint32_t zoom = 0;
         SdkRect zoomRect{};
-        tagEdsPoint position{};
+        tagSdkPoint position{};
         std::vector<uint32_t> histogram;
         SdkSize coordinates{};
     };
@@ -125,10 +125,10 @@ TEST_F(LiveViewTest, ZoomMagnifiesWhereTheZoomPositionIs) {
     Download();
     const Frame whole = Download();
     ASSERT_EQ(WriteU32(kPropEvfZoom, 5), kSdkOk);
-    const tagEdsPoint far{10000, -5};
+    const tagSdkPoint far{10000, -5};
     ASSERT_EQ(SdkSetPropertyData(camera_, kPropEvfZoomPosition, 0, sizeof far, &far), kSdkOk);
     EXPECT_TRUE(events_.WaitFor(kPropertyEventPropertyChanged, kPropEvfZoomPosition));
-    tagEdsPoint at{};
+    tagSdkPoint at{};
     ASSERT_EQ(SdkGetPropertyData(camera_, kPropEvfZoomPosition, 0, sizeof at, &at), kSdkOk);
     EXPECT_EQ(at.x, 4800) << "kept inside the picture";
     EXPECT_EQ(at.y, 0);

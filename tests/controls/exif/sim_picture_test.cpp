@@ -11,39 +11,20 @@
 #include "camera/sdk/sdk_backend.h"
 #include "camera/sdk/sim/sim_backend.h"
 #include "controls/exif/exif_reader.h"
+#include "support/sim_picture.h"
 #include "support/temp_folder.h"
 
 namespace talbex::exif {
 namespace {
 
-// Takes one picture with a simulated camera of these settings; answers its bytes.
-std::vector<uint8_t> TakePicture(const sim::CameraSettings& settings) {
-    auto backend = sim::InstallSimulatedCameras({settings});
-    std::vector<uint8_t> picture;
-    EXPECT_EQ(SdkInitialize(), kSdkOk);
-    SdkCameraListRef list = nullptr;
-    SdkCameraRef camera = nullptr;
-    EXPECT_EQ(SdkGetCameraList(&list), kSdkOk);
-    EXPECT_EQ(SdkGetChildAtIndex(list, 0, &camera), kSdkOk);
-    SdkRelease(list);
-    if (camera != nullptr) {
-        EXPECT_EQ(SdkOpenSession(camera), kSdkOk);
-        EXPECT_EQ(SdkSendCommand(camera, kCameraCommandTakePicture, 0), kSdkOk);
-        picture = backend->Camera(0)->LastPicture();
-        SdkCloseSession(camera);
-        SdkRelease(camera);
-    }
-    SdkTerminate();
-    SdkUseBackend(nullptr);
-    return picture;
-}
+using talbex::testing::TakeSimulatedPicture;
 
 TEST(ExifReaderOnSimulatedCamera, ReadsTheSerialInBothByteOrders) {
     for (bool bigEndian : {false, true}) {
         SCOPED_TRACE(bigEndian ? "MM" : "II");
         sim::CameraSettings settings;
         settings.exifBigEndian = bigEndian;
-        const std::vector<uint8_t> picture = TakePicture(settings);
+        const std::vector<uint8_t> picture = TakeSimulatedPicture(settings);
         ASSERT_FALSE(picture.empty());
         ExifReader reader;
         ASSERT_TRUE(reader.OpenBytes(picture, "IMG_0001.JPG"));
@@ -61,28 +42,28 @@ TEST(ExifReaderOnSimulatedCamera, MakerNoteNumberWinsOverTheBodyTextAndTextAlone
     both.makerNoteSerial = std::optional<uint32_t>(123456);
     both.exifBodySerial = std::optional<std::string>("BODY 77");
     ExifReader reader;
-    ASSERT_TRUE(reader.OpenBytes(TakePicture(both), "IMG_0001.JPG"));
+    ASSERT_TRUE(reader.OpenBytes(TakeSimulatedPicture(both), "IMG_0001.JPG"));
     EXPECT_EQ(reader.serialText(), "0000123456");
 
     sim::CameraSettings textOnly;
     textOnly.makerNoteSerial = std::optional<uint32_t>();
     textOnly.exifBodySerial = std::optional<std::string>("BODY 77");
     ExifReader fromText;
-    ASSERT_TRUE(fromText.OpenBytes(TakePicture(textOnly), "IMG_0001.JPG"));
+    ASSERT_TRUE(fromText.OpenBytes(TakeSimulatedPicture(textOnly), "IMG_0001.JPG"));
     EXPECT_EQ(fromText.serialText(), "BODY077");
 
     sim::CameraSettings none;
     none.makerNoteSerial = std::optional<uint32_t>();
     none.exifBodySerial = std::optional<std::string>();
     ExifReader without;
-    ASSERT_TRUE(without.OpenBytes(TakePicture(none), "IMG_0001.JPG"));
+    ASSERT_TRUE(without.OpenBytes(TakeSimulatedPicture(none), "IMG_0001.JPG"));
     EXPECT_EQ(without.serialFound(), 0);
 }
 
 TEST(ExifReaderOnSimulatedCamera, ReadsALargePictureFromItsFile) {
     sim::CameraSettings settings;
     settings.pictureBytes = 3 * 1024 * 1024;
-    const std::vector<uint8_t> picture = TakePicture(settings);
+    const std::vector<uint8_t> picture = TakeSimulatedPicture(settings);
     ASSERT_GE(picture.size(), settings.pictureBytes);
     const talbex::testing::TempFolder folder("talbex-sim-picture");
     const std::string path = folder / "IMG_0001.JPG";

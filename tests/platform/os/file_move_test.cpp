@@ -20,18 +20,11 @@ std::string Slurp(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-int Refuse(const char*, const char*, int e) {
-    errno = e;
+// Calls that fail as a file system refusing them would.
+template <int kError>
+int Refused(const char*, const char*) {
+    errno = kError;
     return -1;
-}
-int RenameRefused(const char* a, const char* b) {
-    return Refuse(a, b, EINVAL);
-}
-int LinkRefused(const char* a, const char* b) {
-    return Refuse(a, b, EPERM);
-}
-int OtherFileSystem(const char* a, const char* b) {
-    return Refuse(a, b, EXDEV);
 }
 
 TEST(FileMove, NeverReplacesAndKeepsTheWholeFileWhateverTheFileSystemAllows) {
@@ -41,9 +34,9 @@ TEST(FileMove, NeverReplacesAndKeepsTheWholeFileWhateverTheFileSystemAllows) {
         NoReplaceCalls calls;
     } const cases[] = {
         {"no-replace rename", system},
-        {"hard link", {&RenameRefused, system.link}},
-        {"copy where both are refused", {&RenameRefused, &LinkRefused}},
-        {"copy to another file system", {&OtherFileSystem, system.link}},
+        {"hard link", {&Refused<EINVAL>, system.link}},
+        {"copy where both are refused", {&Refused<EINVAL>, &Refused<EPERM>}},
+        {"copy to another file system", {&Refused<EXDEV>, system.link}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

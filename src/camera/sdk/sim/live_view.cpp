@@ -48,7 +48,7 @@ std::vector<FrameBox> FrameBoxes(const FocusState& s) {
 
 }  // namespace
 
-std::shared_ptr<const EvfFrame> EvfFrameCache::Frame(int index, bool zoomed, tagEdsPoint zoomAt) {
+std::shared_ptr<const EvfFrame> EvfFrameCache::Frame(int index, bool zoomed, tagSdkPoint zoomAt) {
     std::lock_guard lock(mutex_);
     if (frames_.empty() || zoomed != zoomed_ ||
         (zoomed && (zoomAt.x != zoomAt_.x || zoomAt.y != zoomAt_.y))) {
@@ -76,7 +76,7 @@ std::shared_ptr<const EvfFrame> EvfFrameCache::Frame(int index, bool zoomed, tag
     return slot;
 }
 
-tagEdsPoint ClampZoomPosition(tagEdsPoint at) {
+tagSdkPoint ClampZoomPosition(tagSdkPoint at) {
     at.x = std::clamp(at.x, 0, kEvfCoordinateSystem.width - kEvfZoomWidth);
     at.y = std::clamp(at.y, 0, kEvfCoordinateSystem.height - kEvfZoomHeight);
     return at;

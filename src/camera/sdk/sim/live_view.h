@@ -33,25 +33,25 @@ class EvfFrameCache {
 
     /// Frame `index` of the cycle, showing the whole scene or the zoom rectangle whose
     /// top-left corner is `zoomAt` (in the coordinate system).
-    std::shared_ptr<const EvfFrame> Frame(int index, bool zoomed, tagEdsPoint zoomAt);
+    std::shared_ptr<const EvfFrame> Frame(int index, bool zoomed, tagSdkPoint zoomAt);
 
   private:
     std::mutex mutex_;
     SdkSize size_;
     bool zoomed_ = false;
-    tagEdsPoint zoomAt_{};
+    tagSdkPoint zoomAt_{};
     std::vector<std::shared_ptr<const EvfFrame>> frames_;
 };
 
 /// Keeps a zoom rectangle's top-left corner inside the coordinate system.
-tagEdsPoint ClampZoomPosition(tagEdsPoint at);
+tagSdkPoint ClampZoomPosition(tagSdkPoint at);
 
 /// What decides the autofocus frames.
 struct FocusState {
     uint32_t evfAfMode = 0;      // 0 quick (nine points), 1 live (one frame), 2 face detection
     int32_t lensPosition = 500;  // 0 nearest .. 1000 farthest
     bool afRunning = false;
-    tagEdsPoint zoomAt{};
+    tagSdkPoint zoomAt{};
     double phase = 0;  // where the moving subject is
 };
 

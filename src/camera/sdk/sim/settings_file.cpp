@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <set>
 
 #include "camera/sdk/sim/camera_clock.h"
@@ -223,103 +224,150 @@ class Parser {
         return true;
     }
 
+    // One "key = value" line of a camera: the key's name, the value, and "absent" given
+    // as a bare word.
+    struct Entry {
+        const std::string& key;
+        std::string_view value;
+        bool absent;
+    };
+    using KeyParser = std::function<bool(Parser&, const Entry&, CameraSettings&)>;
+    struct KeyRule {
+        std::string_view name;
+        bool mayBeAbsent;
+        KeyParser parse;
+    };
+
+    static KeyRule TextKey(std::string_view name,
+                           std::optional<std::string> CameraSettings::*field) {
+        return {name, true, [field](Parser& p, const Entry& e, CameraSettings& c) {
+                    return p.Text(e.value, e.absent, &(c.*field));
+                }};
+    }
+
+    static KeyRule NumberKey(std::string_view name,
+                             std::optional<uint32_t> CameraSettings::*field) {
+        return {name, true, [field](Parser& p, const Entry& e, CameraSettings& c) {
+                    return p.Number(e.key, e.value, e.absent, &(c.*field));
+                }};
+    }
+
+    template <typename T>
+    static KeyRule PlainKey(std::string_view name, T limit, T CameraSettings::*field) {
+        return {name, false, [field, limit](Parser& p, const Entry& e, CameraSettings& c) {
+                    return p.Plain<T>(e.key, e.value, limit, &(c.*field));
+                }};
+    }
+
+    // A key that is 0 or 1.
+    static KeyRule FlagKey(std::string_view name, bool CameraSettings::*field) {
+        return {
+            name, false, [field](Parser& p, const Entry& e, CameraSettings& c) {
+                if (e.value != "0" && e.value != "1")
+                    return p.Fail(e.key + ": '" + std::string(e.value) + "' is neither 0 nor 1");
+                c.*field = e.value == "1";
+                return true;
+            }};
+    }
+
+    static KeyRule SizeKey(std::string_view name, int limit, SdkSize CameraSettings::*field) {
+        return {name, false, [field, limit](Parser& p, const Entry& e, CameraSettings& c) {
+                    if (!ParseSize(e.value, limit, &(c.*field)))
+                        return p.Fail(e.key + ": '" + std::string(e.value) +
+                                      "' is not WxH (16 to " + std::to_string(limit) + ")");
+                    return true;
+                }};
+    }
+
+    static KeyRule FaultsKey(std::string_view name, bool withCode) {
+        return {name, false, [withCode](Parser& p, const Entry& e, CameraSettings& c) {
+                    for (std::string_view part : SplitList(e.value)) {
+                        Fault fault;
+                        std::string why;
+                        if (!ParseFault(part, withCode, &fault, &why))
+                            return p.Fail(e.key + ": " + why);
+                        c.faults.push_back(fault);
+                    }
+                    return true;
+                }};
+    }
+
+    static const std::vector<KeyRule>& Keys() {
+        static const std::vector<KeyRule> keys = {
+            TextKey("model", &CameraSettings::model),
+            TextKey("lens", &CameraSettings::lens),
+            TextKey("serial", &CameraSettings::serial),
+            TextKey("owner", &CameraSettings::owner),
+            TextKey("artist", &CameraSettings::artist),
+            TextKey("copyright", &CameraSettings::copyright),
+            TextKey("firmware", &CameraSettings::firmware),
+            TextKey("current_folder", &CameraSettings::currentFolder),
+            NumberKey("shutter_count", &CameraSettings::shutterCount),
+            NumberKey("battery_level", &CameraSettings::batteryLevel),
+            NumberKey("battery_quality", &CameraSettings::batteryQuality),
+            {"exif_serial", true,
+             [](Parser& p, const Entry& e, CameraSettings& c) {
+                 std::optional<uint32_t> number;
+                 if (!p.Number(e.key, e.value, e.absent, &number))
+                     return false;
+                 c.makerNoteSerial = number;
+                 return true;
+             }},
+            {"exif_body_serial", true,
+             [](Parser& p, const Entry& e, CameraSettings& c) {
+                 std::optional<std::string> text;
+                 if (!p.Text(e.value, e.absent, &text))
+                     return false;
+                 c.exifBodySerial = text;
+                 return true;
+             }},
+            {"clock", false,
+             [](Parser& p, const Entry& e, CameraSettings& c) {
+                 SdkTime time;
+                 if (!ParseClock(e.value, &time))
+                     return p.Fail("clock: '" + std::string(e.value) +
+                                   "' is not a date and time YYYY-MM-DD hh:mm:ss");
+                 c.clock = time;
+                 return true;
+             }},
+            FlagKey("legacy", &CameraSettings::legacy),
+            {"mode_dial", false,
+             [](Parser& p, const Entry& e, CameraSettings& c) {
+                 uint32_t code = 0;
+                 if (!ParseNumber(e.value, &code) || !Contains(AeModeCodes(), code))
+                     return p.Fail("mode_dial: '" + std::string(e.value) +
+                                   "' is not a position of the dial");
+                 c.modeDial = code;
+                 return true;
+             }},
+            SizeKey("live_view_size", 4096, &CameraSettings::liveViewSize),
+            SizeKey("picture_size", 8192, &CameraSettings::pictureSize),
+            PlainKey<uint64_t>("picture_bytes", uint64_t{1} << 30, &CameraSettings::pictureBytes),
+            {"exif_byte_order", false,
+             [](Parser& p, const Entry& e, CameraSettings& c) {
+                 if (e.value != "little" && e.value != "big")
+                     return p.Fail("exif_byte_order: '" + std::string(e.value) +
+                                   "' is neither little nor big");
+                 c.exifBigEndian = e.value == "big";
+                 return true;
+             }},
+            FaultsKey("busy", false),
+            FaultsKey("fail", true),
+            PlainKey<int64_t>("unplug_after_ms", 86400000, &CameraSettings::unplugAfterMs),
+            PlainKey<int64_t>("shutdown_after_ms", 86400000, &CameraSettings::shutdownAfterMs),
+            PlainKey<uint32_t>("transfer_ms", 600000, &CameraSettings::transferMs),
+        };
+        return keys;
+    }
+
     bool Key(const std::string& key, std::string_view value, bool absent, CameraSettings& c) {
-        const std::string shown(value);
-        if (key == "model")
-            return Text(value, absent, &c.model);
-        if (key == "lens")
-            return Text(value, absent, &c.lens);
-        if (key == "serial")
-            return Text(value, absent, &c.serial);
-        if (key == "owner")
-            return Text(value, absent, &c.owner);
-        if (key == "artist")
-            return Text(value, absent, &c.artist);
-        if (key == "copyright")
-            return Text(value, absent, &c.copyright);
-        if (key == "firmware")
-            return Text(value, absent, &c.firmware);
-        if (key == "current_folder")
-            return Text(value, absent, &c.currentFolder);
-        if (key == "shutter_count")
-            return Number(key, value, absent, &c.shutterCount);
-        if (key == "battery_level")
-            return Number(key, value, absent, &c.batteryLevel);
-        if (key == "battery_quality")
-            return Number(key, value, absent, &c.batteryQuality);
-        if (key == "exif_serial") {
-            std::optional<uint32_t> number;
-            if (!Number(key, value, absent, &number))
-                return false;
-            c.makerNoteSerial = number;
-            return true;
+        for (const KeyRule& rule : Keys()) {
+            if (rule.name != key)
+                continue;
+            if (absent && !rule.mayBeAbsent)
+                return Fail(key + " cannot be absent");
+            return rule.parse(*this, Entry{key, value, absent}, c);
         }
-        if (key == "exif_body_serial") {
-            std::optional<std::string> text;
-            if (!Text(value, absent, &text))
-                return false;
-            c.exifBodySerial = text;
-            return true;
-        }
-        if (absent)
-            return Fail(key + " cannot be absent");
-        if (key == "clock") {
-            SdkTime time;
-            if (!ParseClock(value, &time))
-                return Fail("clock: '" + shown + "' is not a date and time YYYY-MM-DD hh:mm:ss");
-            c.clock = time;
-            return true;
-        }
-        if (key == "legacy") {
-            if (value != "0" && value != "1")
-                return Fail("legacy: '" + shown + "' is neither 0 nor 1");
-            c.legacy = value == "1";
-            return true;
-        }
-        if (key == "mode_dial") {
-            uint32_t code = 0;
-            if (!ParseNumber(value, &code) || !Contains(AeModeCodes(), code))
-                return Fail("mode_dial: '" + shown + "' is not a position of the dial");
-            c.modeDial = code;
-            return true;
-        }
-        if (key == "live_view_size") {
-            if (!ParseSize(value, 4096, &c.liveViewSize))
-                return Fail("live_view_size: '" + shown + "' is not WxH (16 to 4096)");
-            return true;
-        }
-        if (key == "picture_size") {
-            if (!ParseSize(value, 8192, &c.pictureSize))
-                return Fail("picture_size: '" + shown + "' is not WxH (16 to 8192)");
-            return true;
-        }
-        if (key == "picture_bytes")
-            return Plain<uint64_t>(key, value, uint64_t{1} << 30, &c.pictureBytes);
-        if (key == "exif_byte_order") {
-            if (value != "little" && value != "big")
-                return Fail("exif_byte_order: '" + shown + "' is neither little nor big");
-            c.exifBigEndian = value == "big";
-            return true;
-        }
-        if (key == "busy" || key == "fail") {
-            for (std::string_view part : SplitList(value)) {
-                Fault fault;
-                std::string why;
-                if (!ParseFault(part, key == "fail", &fault, &why))
-                    return Fail(key + ": " + why);
-                c.faults.push_back(fault);
-            }
-            return true;
-        }
-        if (key == "unplug_after_ms" || key == "shutdown_after_ms") {
-            int64_t ms = 0;
-            if (!Plain<int64_t>(key, value, 86400000, &ms))
-                return false;
-            (key == "unplug_after_ms" ? c.unplugAfterMs : c.shutdownAfterMs) = ms;
-            return true;
-        }
-        if (key == "transfer_ms")
-            return Plain<uint32_t>(key, value, 600000, &c.transferMs);
         return Fail("unknown key '" + key + "'");
     }
 

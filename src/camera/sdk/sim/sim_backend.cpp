@@ -192,21 +192,21 @@ SdkError SimBackend::DownloadEvfImage(SdkObject& camera, SdkEvfImage& image) {
 SdkError SimBackend::SetPropertyEventHandler(SdkObject& camera, SdkPropertyEvent event,
                                              SdkPropertyEventHandler handler, void* context) {
     return WithCamera(camera, [&](SimCamera::Ref& ref) {
-        return ref.camera->SetPropertyEventHandler(ref, event, handler, context);
+        return ref.camera->SetEventHandler(ref, event, handler, context);
     });
 }
 
 SdkError SimBackend::SetObjectEventHandler(SdkObject& camera, SdkObjectEvent event,
                                            SdkObjectEventHandler handler, void* context) {
     return WithCamera(camera, [&](SimCamera::Ref& ref) {
-        return ref.camera->SetObjectEventHandler(ref, event, handler, context);
+        return ref.camera->SetEventHandler(ref, event, handler, context);
     });
 }
 
 SdkError SimBackend::SetCameraStateEventHandler(SdkObject& camera, SdkStateEvent event,
                                                 SdkStateEventHandler handler, void* context) {
     return WithCamera(camera, [&](SimCamera::Ref& ref) {
-        return ref.camera->SetCameraStateEventHandler(ref, event, handler, context);
+        return ref.camera->SetEventHandler(ref, event, handler, context);
     });
 }
 

@@ -4,7 +4,9 @@
 // anyone holding it) a scripting interface: unplug it, shut it down, turn its mode dial,
 // make chosen operations busy or fail, slow its transfers, enlarge its pictures, and read
 // back what it holds. Every member is thread-safe; events go out on the backend's event
-// thread, never on the caller's.
+// thread, never on the caller's. The members are defined by subject: sim_camera.cpp
+// (state, scripting, presence, session), sim_camera_properties.cpp, _commands.cpp,
+// _transfer.cpp, _live_view.cpp and _events.cpp.
 //
 //   auto backend = talbex::sim::InstallSimulatedCameras({talbex::sim::CameraSettings{}});
 //   auto camera = backend->Camera(0);
@@ -14,14 +16,17 @@
 //   EXPECT_EQ(camera->PicturesTaken(), 1u);
 #pragma once
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "camera/sdk/sdk_backend.h"
@@ -67,8 +72,6 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     void SetTransferTime(std::chrono::milliseconds total);
     /// Pictures are padded to at least this many bytes (0: their natural size).
     void SetPictureBytes(uint64_t bytes);
-    /// Makes a property unreadable (and unwritable) from now on.
-    void MakePropertyAbsent(SdkPropertyId property);
 
     // ---- Reading back -----------------------------------------------------------------
 
@@ -89,7 +92,6 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     SdkCapacity Capacity();
     int32_t LensPosition();
     const CameraSettings& Settings() const { return settings_; }
-    int Index() const { return index_; }
 
     // ---- For SimBackend ---------------------------------------------------------------
 
@@ -136,26 +138,26 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     SdkError Download(const Item& item, uint64_t size, SdkStream& stream);
     SdkError DownloadComplete(const Item& item);
     SdkError DownloadEvfImage(const Ref& ref, SdkEvfImage& image);
-    SdkError SetPropertyEventHandler(const Ref& ref, SdkPropertyEvent event,
-                                     SdkPropertyEventHandler handler, void* context);
-    SdkError SetObjectEventHandler(const Ref& ref, SdkObjectEvent event,
-                                   SdkObjectEventHandler handler, void* context);
-    SdkError SetCameraStateEventHandler(const Ref& ref, SdkStateEvent event,
-                                        SdkStateEventHandler handler, void* context);
+    /// A handler of property, object or state events; its type names the kind.
+    using AnyEventHandler =
+        std::variant<SdkPropertyEventHandler, SdkObjectEventHandler, SdkStateEventHandler>;
+    /// Registers the handler of one kind of event for `event` (one event, or the kind's
+    /// "all"); a null handler of the kind removes it.
+    SdkError SetEventHandler(const Ref& ref, uint32_t event, AnyEventHandler handler,
+                             void* context);
     SdkError GetShutterCount(const Ref& ref, uint32_t* out);
 
   private:
-    struct Handlers {
-        uint32_t propertyFilter = kPropertyEventAll;
-        uint32_t objectFilter = kObjectEventAll;
-        uint32_t stateFilter = kStateEventAll;
-        SdkPropertyEventHandler property = nullptr;
-        void* propertyContext = nullptr;
-        SdkObjectEventHandler object = nullptr;
-        void* objectContext = nullptr;
-        SdkStateEventHandler state = nullptr;
-        void* stateContext = nullptr;
+    struct Registration {
+        uint32_t filter = 0;
+        AnyEventHandler handler;
+        void* context = nullptr;
     };
+    /// Property, object and state handlers, in this order.
+    using Handlers = std::array<Registration, 3>;
+    /// Calls the registered handler of an event's kind with its context.
+    using Deliver = std::function<void(const AnyEventHandler&, void*)>;
+    static Handlers NoHandlers();
 
     // All Locked members expect mutex_ to be held.
     void ApplyDueFaultsLocked();
@@ -168,9 +170,16 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     std::vector<uint8_t> PropertyBytesLocked(SdkPropertyId id);
     std::optional<std::vector<uint32_t>> AllowedLocked(SdkPropertyId id);
     SdkError WriteLocked(SdkPropertyId id, uint32_t size, const void* data);
+    SdkError WriteTextLocked(SdkPropertyId id, uint32_t size, const void* data);
+    SdkError WriteClockLocked(uint32_t size, const void* data);
+    SdkError WriteZoomPositionLocked(uint32_t size, const void* data);
+    SdkError WriteValueLocked(SdkPropertyId id, uint32_t size, const void* data);
+    void EvfOutputChangedLocked(uint32_t before, uint32_t now);
+    void EvfAfModeChangedLocked(uint32_t mode);
     void SetAeModeLocked(uint32_t code);
     FocusState FocusLocked();
     SdkError TakePicture(std::unique_lock<std::mutex>& lock);
+    void PostEventLocked(uint32_t event, Deliver deliver);
     void PostPropertyEventLocked(SdkPropertyEvent event, SdkPropertyId id);
     void PostStateEventLocked(SdkStateEvent event, uint32_t param);
     void PostObjectEventLocked(SdkObjectEvent event, std::shared_ptr<Item> item);
@@ -188,10 +197,10 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     bool attached_ = true;
     uint64_t generation_ = 1;
     int sessions_ = 0;
-    Handlers handlers_;
+    Handlers handlers_ = NoHandlers();
     std::map<SdkPropertyId, std::optional<std::string>> texts_;
     std::map<SdkPropertyId, std::optional<uint32_t>> values_;
-    tagEdsPoint zoomAt_;
+    tagSdkPoint zoomAt_;
     std::optional<CameraClock> clock_;
     std::optional<uint32_t> shutterCount_;
     uint32_t nextNumber_ = 1;

@@ -1,0 +1,116 @@
+#include "app/sim_serve_command.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "ptpip/ptpip_server.h"
+
+namespace talbex::app {
+
+namespace {
+
+std::atomic<bool> gStop{false};
+
+void OnSignal(int) {
+    gStop = true;
+}
+
+int Usage(const std::string& problem) {
+    std::fprintf(stderr,
+                 "talbex sim-serve: %s\n"
+                 "usage: talbex sim-serve [--listen HOST:PORT] [--seconds N]\n",
+                 problem.c_str());
+    return 2;
+}
+
+bool ParseListen(const std::string& text, std::string* host, uint16_t* port) {
+    const size_t colon = text.rfind(':');
+    if (colon == std::string::npos || colon == 0)
+        return false;
+    *host = text.substr(0, colon);
+    const std::string digits = text.substr(colon + 1);
+    if (digits.empty() || digits.size() > 5 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    const unsigned long value = std::stoul(digits);
+    if (value > 65535)
+        return false;
+    *port = static_cast<uint16_t>(value);
+    return true;
+}
+
+}  // namespace
+
+int RunSimServeCommand(int argc, char** argv) {
+    std::string host = "127.0.0.1";
+    uint16_t port = 15740;  // the protocol's own port
+    std::optional<double> seconds;
+    for (int i = 0; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--listen" && i + 1 < argc) {
+            if (!ParseListen(argv[++i], &host, &port))
+                return Usage("--listen wants HOST:PORT, e.g. 127.0.0.1:15740");
+        } else if (arg == "--seconds" && i + 1 < argc) {
+            char* end = nullptr;
+            const double value = std::strtod(argv[++i], &end);
+            if (end == argv[i] || *end != '\0' || !(value > 0))
+                return Usage("--seconds wants a positive number");
+            seconds = value;
+        } else {
+            return Usage("unknown argument " + arg);
+        }
+    }
+    if (const char* choice = std::getenv("TALBEX_CAMERA");
+        choice != nullptr && std::string(choice).rfind("gphoto2", 0) == 0) {
+        std::fprintf(stderr,
+                     "talbex sim-serve: serves the simulated camera, not TALBEX_CAMERA=%s\n",
+                     choice);
+        return 1;
+    }
+
+    std::string error;
+    auto camera = ptpip::ServedCamera::Open(&error);
+    if (!camera) {
+        std::fprintf(stderr, "talbex sim-serve: %s\n", error.c_str());
+        return 1;
+    }
+    int status = 0;
+    {
+        ptpip::PtpIpServer server(*camera);
+        if (!server.Listen(host, port, &error)) {
+            std::fprintf(stderr, "talbex sim-serve: %s\n", error.c_str());
+            return 1;
+        }
+        server.SetLog([](const std::string& line) {
+            std::printf("%s\n", line.c_str());
+            std::fflush(stdout);
+        });
+        const std::string where = host + ":" + std::to_string(server.Port());
+        const std::string serial = camera->SerialNumber();
+        std::printf("serving %s (serial %s) over PTP/IP on %s\n", camera->ModelName().c_str(),
+                    serial.empty() ? "none" : serial.c_str(), where.c_str());
+        std::printf("  gphoto2 --port ptpip:%s:%u --camera \"PTP/IP Camera\" --summary\n",
+                    where.c_str(), server.Port());
+        std::printf("  TALBEX_CAMERA=gphoto2:ptpip:%s:%u talbex\n", where.c_str(), server.Port());
+        std::fflush(stdout);
+
+        struct sigaction action {};
+        action.sa_handler = OnSignal;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+        std::optional<std::chrono::steady_clock::time_point> deadline;
+        if (seconds)
+            deadline = std::chrono::steady_clock::now() +
+                       std::chrono::milliseconds(static_cast<int64_t>(*seconds * 1000));
+        server.Run(gStop, deadline);
+    }
+    std::printf("stopped\n");
+    return status;
+}
+
+}  // namespace talbex::app

@@ -1,0 +1,143 @@
+#include "camera/sdk/gphoto2/gphoto2_library.h"
+
+#include <fcntl.h>
+#include <gphoto2/gphoto2-camera.h>
+#include <gphoto2/gphoto2-list.h>
+#include <gphoto2/gphoto2-result.h>
+#include <unistd.h>
+
+#if defined(__SANITIZE_ADDRESS__) && __has_include(<sanitizer/lsan_interface.h>)
+#include <sanitizer/lsan_interface.h>
+#define TALBEX_LEAK_CHECKER 1
+#endif
+
+namespace talbex::gphoto {
+
+namespace {
+
+locale_t CLocale() {
+    // Made once and never freed: threads may still use it while the program ends.
+    static const locale_t locale = [] {
+        locale_t l = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
+        return l != nullptr ? l : newlocale(LC_ALL_MASK, "C", nullptr);
+    }();
+    return locale;
+}
+
+}  // namespace
+
+ScopedCLocale::ScopedCLocale() {
+    if (locale_t c = CLocale())
+        previous_ = uselocale(c);
+}
+
+ScopedCLocale::~ScopedCLocale() {
+    if (previous_ != nullptr)
+        uselocale(previous_);
+}
+
+ScopedForeignAllocations::ScopedForeignAllocations() {
+#ifdef TALBEX_LEAK_CHECKER
+    __lsan_disable();
+#endif
+}
+
+ScopedForeignAllocations::~ScopedForeignAllocations() {
+#ifdef TALBEX_LEAK_CHECKER
+    __lsan_enable();
+#endif
+}
+
+KeepDescriptorZero::KeepDescriptorZero() {
+    flags_ = fcntl(0, F_GETFD);
+    if (flags_ >= 0) {
+        saved_ = fcntl(0, F_DUPFD_CLOEXEC, 3);
+    } else {
+        flags_ = 0;
+        saved_ = open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (saved_ >= 0 && saved_ < 3) {
+            // The lowest free number was taken: descriptor 0 now holds /dev/null itself.
+            const int moved = fcntl(saved_, F_DUPFD_CLOEXEC, 3);
+            if (saved_ == 0)
+                fcntl(0, F_SETFD, 0);
+            else
+                close(saved_);
+            saved_ = moved;
+        }
+    }
+}
+
+KeepDescriptorZero::~KeepDescriptorZero() {
+    if (saved_ < 0)
+        return;
+    // F_DUPFD takes the lowest free number from 0 up: 0 itself only when it is free.
+    const int restored = fcntl(saved_, F_DUPFD, 0);
+    if (restored == 0)
+        fcntl(0, F_SETFD, flags_);
+    else if (restored > 0)
+        close(restored);
+    close(saved_);
+}
+
+Gphoto2Library::~Gphoto2Library() {
+    if (abilities_ != nullptr)
+        gp_abilities_list_free(abilities_);
+}
+
+CameraAbilitiesList* Gphoto2Library::Abilities(GPContext* context) {
+    if (abilities_ == nullptr) {
+        ScopedForeignAllocations foreign;
+        CameraAbilitiesList* list = nullptr;
+        if (gp_abilities_list_new(&list) != GP_OK)
+            return nullptr;
+        if (gp_abilities_list_load(list, context) < GP_OK) {
+            gp_abilities_list_free(list);
+            return nullptr;
+        }
+        abilities_ = list;
+    }
+    return abilities_;
+}
+
+GPPortInfoList* Gphoto2Library::CurrentPorts() {
+    ScopedForeignAllocations foreign;
+    GPPortInfoList* list = nullptr;
+    if (gp_port_info_list_new(&list) != GP_OK)
+        return nullptr;
+    if (gp_port_info_list_load(list) < GP_OK) {
+        gp_port_info_list_free(list);
+        return nullptr;
+    }
+    return list;
+}
+
+std::vector<std::pair<std::string, std::string>> Gphoto2Library::Detect() {
+    std::vector<std::pair<std::string, std::string>> found;
+    std::lock_guard lock(global_);
+    ScopedCLocale locale;
+    ScopedForeignAllocations foreign;
+    GPContext* context = gp_context_new();
+    CameraAbilitiesList* abilities = Abilities(context);
+    GPPortInfoList* current = CurrentPorts();
+    CameraList* list = nullptr;
+    if (abilities != nullptr && current != nullptr && gp_list_new(&list) == GP_OK) {
+        if (gp_abilities_list_detect(abilities, current, list, context) >= GP_OK) {
+            for (int i = 0; i < gp_list_count(list); ++i) {
+                const char* model = nullptr;
+                const char* port = nullptr;
+                gp_list_get_name(list, i, &model);
+                gp_list_get_value(list, i, &port);
+                // A port without a number is libgphoto2's placeholder, not a camera.
+                if (model != nullptr && port != nullptr && std::string(port) != "usb:")
+                    found.emplace_back(model, port);
+            }
+        }
+        gp_list_free(list);
+    }
+    if (current != nullptr)
+        gp_port_info_list_free(current);
+    gp_context_unref(context);
+    return found;
+}
+
+}  // namespace talbex::gphoto

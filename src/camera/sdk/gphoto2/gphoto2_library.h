@@ -1,0 +1,84 @@
+// What all cameras of the libgphoto2 backend share: the lists of camera drivers and
+// ports (loaded once), the lock around libgphoto2's process-wide work (loading drivers,
+// detecting cameras, opening and closing them) and the text settings its calls run in.
+#pragma once
+
+#include <gphoto2/gphoto2-abilities-list.h>
+#include <gphoto2/gphoto2-context.h>
+#include <gphoto2/gphoto2-port-info-list.h>
+#include <locale.h>
+
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace talbex::gphoto {
+
+/// For the calling thread while it lives: the "C" texts and numbers libgphoto2 parses
+/// and prints (English labels, a decimal point) with UTF-8 for text, whatever the
+/// program's own locale.
+class ScopedCLocale {
+  public:
+    ScopedCLocale();
+    ~ScopedCLocale();
+    ScopedCLocale(const ScopedCLocale&) = delete;
+    ScopedCLocale& operator=(const ScopedCLocale&) = delete;
+
+  private:
+    locale_t previous_ = nullptr;
+};
+
+/// For the calling thread while it lives, in builds with the leak checker: what is
+/// allocated is not reported. libgphoto2 keeps small allocations of its drivers and port
+/// lists for good when it opens, detects and closes cameras; they are not the program's.
+class ScopedForeignAllocations {
+  public:
+    ScopedForeignAllocations();
+    ~ScopedForeignAllocations();
+    ScopedForeignAllocations(const ScopedForeignAllocations&) = delete;
+    ScopedForeignAllocations& operator=(const ScopedForeignAllocations&) = delete;
+};
+
+/// Around opening and closing cameras: libgphoto2 2.5.30 closes descriptor 0 whenever
+/// it closes a network camera, whatever the program keeps there. The guard puts back
+/// what descriptor 0 held (taking the number again only while it is free, never from
+/// anyone else), and gives it /dev/null when nothing held it, so no file the program
+/// opens later lands on a number libgphoto2 will close.
+class KeepDescriptorZero {
+  public:
+    KeepDescriptorZero();
+    ~KeepDescriptorZero();
+    KeepDescriptorZero(const KeepDescriptorZero&) = delete;
+    KeepDescriptorZero& operator=(const KeepDescriptorZero&) = delete;
+
+  private:
+    int saved_ = -1;
+    int flags_ = 0;
+};
+
+class Gphoto2Library {
+  public:
+    Gphoto2Library() = default;
+    ~Gphoto2Library();
+    Gphoto2Library(const Gphoto2Library&) = delete;
+    Gphoto2Library& operator=(const Gphoto2Library&) = delete;
+
+    /// Held around every call that touches libgphoto2's process-wide state.
+    std::mutex& GlobalLock() { return global_; }
+
+    /// The camera drivers, loaded on first use (call with GlobalLock held); null when
+    /// they cannot be loaded.
+    CameraAbilitiesList* Abilities(GPContext* context);
+    /// The ports as they are now (cameras come and go); the caller frees the list.
+    static GPPortInfoList* CurrentPorts();
+
+    /// The cameras libgphoto2 finds on USB and serial ports: (model, port) pairs.
+    std::vector<std::pair<std::string, std::string>> Detect();
+
+  private:
+    std::mutex global_;
+    CameraAbilitiesList* abilities_ = nullptr;
+};
+
+}  // namespace talbex::gphoto

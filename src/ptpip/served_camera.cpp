@@ -1,0 +1,648 @@
+#include "ptpip/served_camera.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+
+#include "camera/sdk/sdk_backend.h"
+#include "ptpip/ptp_codes.h"
+#include "ptpip/served_properties.h"
+
+namespace talbex::ptpip {
+
+namespace {
+
+constexpr uint32_t kStorageId = 0x00010001;
+constexpr uint32_t kDcimHandle = 1;
+constexpr uint32_t kFolderHandle = 2;
+constexpr uint64_t kCapacity = 32ull << 30;
+constexpr uint64_t kTypicalPicture = 4ull << 20;
+constexpr size_t kDataPiece = 256 * 1024;
+// Pictures the card keeps; the oldest leaves when a new one would exceed it, so a
+// server that runs for days does not grow without end.
+constexpr size_t kMaxPictures = 500;
+
+const uint16_t kOperations[] = {
+    kOpGetDeviceInfo,      kOpOpenSession,        kOpCloseSession,     kOpGetStorageIds,
+    kOpGetStorageInfo,     kOpGetNumObjects,      kOpGetObjectHandles, kOpGetObjectInfo,
+    kOpGetObject,          kOpDeleteObject,       kOpInitiateCapture,  kOpGetDevicePropDesc,
+    kOpGetDevicePropValue, kOpSetDevicePropValue,
+};
+const uint16_t kEvents[] = {kEventObjectAdded, kEventObjectRemoved, kEventDevicePropChanged,
+                            kEventCaptureComplete};
+
+bool IsJpegName(const std::string& name) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    auto endsWith = [&](const char* s) {
+        const std::string suffix = s;
+        return lower.size() >= suffix.size() &&
+               lower.compare(lower.size() - suffix.size(), suffix.size(), suffix) == 0;
+    };
+    return endsWith(".jpg") || endsWith(".jpeg");
+}
+
+// A picture's time: the camera clock's seconds since 1970, shown as the camera shows it.
+std::string DateText(uint32_t seconds) {
+    const time_t t = static_cast<time_t>(seconds);
+    struct tm tm {};
+    if (seconds == 0 || gmtime_r(&t, &tm) == nullptr)
+        return "";
+    SdkTime time{static_cast<uint32_t>(tm.tm_year + 1900),
+                 static_cast<uint32_t>(tm.tm_mon + 1),
+                 static_cast<uint32_t>(tm.tm_mday),
+                 static_cast<uint32_t>(tm.tm_hour),
+                 static_cast<uint32_t>(tm.tm_min),
+                 static_cast<uint32_t>(tm.tm_sec),
+                 0};
+    return DateTimeText(time);
+}
+
+bool SendSmall(DataSink& out, const std::vector<uint8_t>& bytes) {
+    return out.Start(bytes.size()) && out.End(bytes);
+}
+
+}  // namespace
+
+// What the camera's event handlers hand over; drained by the event thread.
+struct ServedCamera::Inbox {
+    enum class Kind { kProperty, kPicture, kGone };
+    struct Entry {
+        Kind kind;
+        SdkPropertyId property = 0;
+        SdkDirectoryItemRef item = nullptr;
+    };
+
+    void Push(Entry entry) {
+        {
+            std::lock_guard lock(mutex);
+            entries.push_back(entry);
+        }
+        wake.notify_one();
+    }
+
+    static SdkError OnProperty(SdkPropertyEvent, SdkPropertyId property, uint32_t, void* context) {
+        static_cast<Inbox*>(context)->Push({Kind::kProperty, property, nullptr});
+        return kSdkOk;
+    }
+    static SdkError OnObject(SdkObjectEvent event, SdkBaseRef object, void* context) {
+        if (event == kObjectEventDirItemRequestTransfer)
+            static_cast<Inbox*>(context)->Push({Kind::kPicture, 0, object});
+        else
+            SdkRelease(object);
+        return kSdkOk;
+    }
+    static SdkError OnState(SdkStateEvent event, uint32_t, void* context) {
+        if (event == kStateEventShutdown)
+            static_cast<Inbox*>(context)->Push({Kind::kGone, 0, nullptr});
+        return kSdkOk;
+    }
+
+    std::mutex mutex;
+    std::condition_variable wake;
+    std::deque<Entry> entries;
+    bool stop = false;
+};
+
+std::unique_ptr<ServedCamera> ServedCamera::Open(std::string* error) {
+    std::unique_ptr<ServedCamera> served(new ServedCamera);
+    if (SdkInitialize() != kSdkOk) {
+        *error = SdkLastInitializeError();
+        if (error->empty())
+            *error = "the camera library could not be opened";
+        return nullptr;
+    }
+    served->initialized_ = true;
+    SdkCameraListRef list = nullptr;
+    int32_t count = 0;
+    SdkError e = SdkGetCameraList(&list);
+    if (e == kSdkOk)
+        e = SdkGetChildCount(list, &count);
+    if (e == kSdkOk && count > 0)
+        e = SdkGetChildAtIndex(list, 0, &served->camera_);
+    if (list != nullptr)
+        SdkRelease(list);
+    if (e != kSdkOk || served->camera_ == nullptr) {
+        *error = "no camera is attached";
+        return nullptr;
+    }
+    if (SdkOpenSession(served->camera_) != kSdkOk) {
+        *error = "the camera refused a session";
+        return nullptr;
+    }
+    // Pictures come to the host, which keeps them on its card.
+    const uint32_t host = kSaveToHost;
+    SdkSetPropertyData(served->camera_, kPropSaveTo, 0, sizeof host, &host);
+
+    served->inbox_ = std::make_shared<Inbox>();
+    void* context = served->inbox_.get();
+    SdkSetPropertyEventHandler(served->camera_, kPropertyEventAll, &Inbox::OnProperty, context);
+    SdkSetObjectEventHandler(served->camera_, kObjectEventAll, &Inbox::OnObject, context);
+    SdkSetCameraStateEventHandler(served->camera_, kStateEventAll, &Inbox::OnState, context);
+
+    std::string folder = served->ReadText(kPropCurrentFolder);
+    served->objects_[kDcimHandle] = Stored{0, true, "DCIM", nullptr, 0, ""};
+    served->objects_[kFolderHandle] =
+        Stored{kDcimHandle, true, folder.empty() ? "100CAMERA" : folder, nullptr, 0, ""};
+    served->events_ = std::thread([raw = served.get()] { raw->RunEvents(); });
+    return served;
+}
+
+ServedCamera::~ServedCamera() {
+    if (camera_ != nullptr) {
+        SdkSetPropertyEventHandler(camera_, kPropertyEventAll, nullptr, nullptr);
+        SdkSetObjectEventHandler(camera_, kObjectEventAll, nullptr, nullptr);
+        SdkSetCameraStateEventHandler(camera_, kStateEventAll, nullptr, nullptr);
+    }
+    if (inbox_) {
+        {
+            std::lock_guard lock(inbox_->mutex);
+            inbox_->stop = true;
+        }
+        inbox_->wake.notify_all();
+    }
+    if (events_.joinable())
+        events_.join();
+    if (inbox_) {
+        for (const Inbox::Entry& entry : inbox_->entries)
+            if (entry.item != nullptr)
+                SdkRelease(entry.item);
+        inbox_->entries.clear();
+    }
+    if (camera_ != nullptr)
+        SdkCloseSession(camera_);
+    for (auto& [handle, stored] : objects_)
+        if (stored.item != nullptr)
+            SdkRelease(stored.item);
+    objects_.clear();
+    if (camera_ != nullptr)
+        SdkRelease(camera_);
+    if (initialized_)
+        SdkTerminate();  // stops the library's event delivery before the inbox goes
+}
+
+void ServedCamera::SetEventListener(EventListener listener) {
+    std::lock_guard lock(mutex_);
+    eventListener_ = std::move(listener);
+}
+
+void ServedCamera::SetGoneListener(std::function<void()> listener) {
+    std::lock_guard lock(mutex_);
+    goneListener_ = std::move(listener);
+}
+
+bool ServedCamera::Gone() const {
+    std::lock_guard lock(mutex_);
+    return gone_;
+}
+
+std::string ServedCamera::ModelName() {
+    return ReadText(kPropProductName);
+}
+
+std::string ServedCamera::SerialNumber() {
+    return ReadText(kPropBodySerial);
+}
+
+std::string ServedCamera::ReadText(SdkPropertyId id) {
+    SdkDataType type;
+    uint32_t size;
+    if (SdkGetPropertySize(camera_, id, 0, &type, &size) != kSdkOk || type != kDataTypeString)
+        return "";
+    std::vector<char> text(std::clamp<uint32_t>(size, 1, 4096) + 1, '\0');
+    if (SdkGetPropertyData(camera_, id, 0, static_cast<uint32_t>(text.size() - 1), text.data()) !=
+        kSdkOk)
+        return "";
+    return text.data();
+}
+
+std::vector<uint16_t> ServedCamera::PropertyList() {
+    std::vector<uint16_t> codes;
+    for (const ServedProperty& p : ServedProperties()) {
+        SdkDataType type;
+        uint32_t size;
+        if (SdkGetPropertySize(camera_, p.id, 0, &type, &size) == kSdkOk)
+            codes.push_back(p.ptpCode);
+    }
+    return codes;
+}
+
+void ServedCamera::MarkGone() {
+    std::function<void()> listener;
+    {
+        std::lock_guard lock(mutex_);
+        if (gone_)
+            return;
+        gone_ = true;
+        listener = goneListener_;
+    }
+    if (listener)
+        listener();
+}
+
+Reply ServedCamera::Failure(SdkError error, uint16_t refused) {
+    if (error == kSdkErrCommDisconnected) {
+        MarkGone();
+        return Reply{kRespGeneralError, {}, true};
+    }
+    if (error == kSdkErrDeviceBusy)
+        return Reply{kRespDeviceBusy, {}, false};
+    return Reply{refused, {}, false};
+}
+
+void ServedCamera::Emit(uint16_t code, uint32_t transaction, std::vector<uint32_t> params) {
+    EventListener listener;
+    {
+        std::lock_guard lock(mutex_);
+        listener = eventListener_;
+    }
+    if (listener)
+        listener(code, transaction, std::move(params));
+}
+
+void ServedCamera::RunEvents() {
+    for (;;) {
+        Inbox::Entry entry;
+        {
+            std::unique_lock lock(inbox_->mutex);
+            inbox_->wake.wait(lock, [&] { return inbox_->stop || !inbox_->entries.empty(); });
+            if (inbox_->stop)
+                return;
+            entry = inbox_->entries.front();
+            inbox_->entries.pop_front();
+        }
+        switch (entry.kind) {
+            case Inbox::Kind::kProperty:
+                if (const ServedProperty* p = FindServedPropertyOf(entry.property))
+                    Emit(kEventDevicePropChanged, 0, {p->ptpCode});
+                break;
+            case Inbox::Kind::kPicture:
+                AddPicture(entry.item);
+                break;
+            case Inbox::Kind::kGone:
+                MarkGone();
+                break;
+        }
+    }
+}
+
+void ServedCamera::AddPicture(SdkDirectoryItemRef item) {
+    SdkDirectoryItemInfo info{};
+    if (SdkError e = SdkGetDirectoryItemInfo(item, &info)) {
+        SdkRelease(item);
+        if (e == kSdkErrCommDisconnected)
+            MarkGone();
+        return;
+    }
+    info.fileName[sizeof info.fileName - 1] = '\0';
+    uint32_t handle;
+    std::optional<uint32_t> capture;
+    std::vector<std::pair<uint32_t, SdkDirectoryItemRef>> dropped;
+    {
+        std::lock_guard lock(mutex_);
+        handle = nextHandle_++;
+        objects_[handle] =
+            Stored{kFolderHandle, false, info.fileName, item, info.size, DateText(info.dateTime)};
+        capture = captureTransaction_;
+        captureTransaction_.reset();
+        size_t pictures = std::count_if(objects_.begin(), objects_.end(),
+                                        [](const auto& o) { return !o.second.folder; });
+        for (auto it = objects_.begin(); pictures > kMaxPictures && it != objects_.end();) {
+            if (it->second.folder) {
+                ++it;
+                continue;
+            }
+            dropped.emplace_back(it->first, it->second.item);
+            it = objects_.erase(it);
+            --pictures;
+        }
+    }
+    for (auto [oldHandle, oldItem] : dropped) {
+        SdkRelease(oldItem);
+        Emit(kEventObjectRemoved, 0, {oldHandle});
+    }
+    Emit(kEventObjectAdded, capture.value_or(0), {handle});
+    if (capture)
+        Emit(kEventCaptureComplete, *capture, {});
+}
+
+ObjectInfo ServedCamera::InfoOf(uint32_t /*handle*/, const Stored& stored) const {
+    ObjectInfo info;
+    info.storage = kStorageId;
+    info.parent = stored.parent;
+    info.fileName = stored.name;
+    info.captureDate = stored.date;
+    if (stored.folder) {
+        info.format = kFormatAssociation;
+        info.associationType = kAssociationGenericFolder;
+    } else {
+        info.format = IsJpegName(stored.name) ? kFormatExifJpeg : kFormatUndefined;
+        info.compressedSize = stored.size;
+    }
+    return info;
+}
+
+std::vector<uint32_t> ServedCamera::Select(uint32_t storage, uint32_t format, uint32_t parent,
+                                           uint16_t* error) {
+    *error = kRespOk;
+    if (storage != kAll && storage != kStorageId) {
+        *error = kRespInvalidStorageId;
+        return {};
+    }
+    std::lock_guard lock(mutex_);
+    if (parent != kAll && parent != 0) {
+        auto it = objects_.find(parent);
+        if (it == objects_.end() || !it->second.folder) {
+            *error = kRespInvalidParentObject;
+            return {};
+        }
+    }
+    std::vector<uint32_t> handles;
+    for (const auto& [handle, stored] : objects_) {
+        if (parent == kAll && stored.parent != 0)
+            continue;  // the root's own objects only
+        if (parent != kAll && parent != 0 && stored.parent != parent)
+            continue;
+        const uint16_t f = InfoOf(handle, stored).format;
+        if (format == kAll ? f == kFormatAssociation : (format != 0 && f != format))
+            continue;
+        handles.push_back(handle);
+    }
+    return handles;
+}
+
+Reply ServedCamera::Handle(SessionState& session, const OperationRequest& request,
+                           std::span<const uint8_t> dataIn, DataSink& out) {
+    const auto& p = request.params;
+    const auto param = [&](size_t i) { return i < request.paramCount ? p[i] : 0u; };
+    auto ok = [](std::vector<uint32_t> params = {}) { return Reply{kRespOk, std::move(params)}; };
+    auto sent = [&](const std::vector<uint8_t>& bytes) {
+        return SendSmall(out, bytes) ? Reply{kRespOk, {}} : Reply{kRespGeneralError, {}, true};
+    };
+
+    if (Gone())
+        return Reply{kRespGeneralError, {}, true};
+
+    if (request.code == kOpGetDeviceInfo) {
+        DeviceInfo info;
+        info.operations.assign(std::begin(kOperations), std::end(kOperations));
+        info.events.assign(std::begin(kEvents), std::end(kEvents));
+        info.properties = PropertyList();
+        info.captureFormats = {kFormatExifJpeg};
+        info.imageFormats = {kFormatExifJpeg, kFormatAssociation};
+        info.manufacturer = "SimCam";
+        info.model = ReadText(kPropProductName);
+        info.deviceVersion = ReadText(kPropFirmwareVersion);
+        info.serialNumber = ReadText(kPropBodySerial);
+        return sent(EncodeDeviceInfo(info));
+    }
+    if (request.code == kOpOpenSession) {
+        if (param(0) == 0)
+            return Reply{kRespInvalidParameter, {}};
+        if (session.session != 0)
+            return Reply{kRespSessionAlreadyOpen, {session.session}};
+        session.session = param(0);
+        return ok();
+    }
+    if (session.session == 0)
+        return Reply{kRespSessionNotOpen, {}};
+
+    switch (request.code) {
+        case kOpCloseSession:
+            session.session = 0;
+            return ok();
+        case kOpGetStorageIds: {
+            ByteWriter w;
+            const uint32_t ids[] = {kStorageId};
+            w.Array32(ids);
+            return sent(w.Take());
+        }
+        case kOpGetStorageInfo: {
+            if (param(0) != kStorageId)
+                return Reply{kRespInvalidStorageId, {}};
+            StorageInfo info;
+            uint64_t used = 0;
+            {
+                std::lock_guard lock(mutex_);
+                for (const auto& [handle, stored] : objects_)
+                    used += stored.size;
+            }
+            info.maxCapacity = kCapacity;
+            info.freeBytes = kCapacity - std::min(used, kCapacity);
+            info.freeImages = static_cast<uint32_t>(info.freeBytes / kTypicalPicture);
+            info.description = "SD";
+            info.volumeLabel = "CARD";
+            return sent(EncodeStorageInfo(info));
+        }
+        case kOpGetNumObjects:
+        case kOpGetObjectHandles: {
+            uint16_t error;
+            const uint32_t parent = request.paramCount >= 3 ? param(2) : 0;
+            std::vector<uint32_t> handles = Select(param(0), param(1), parent, &error);
+            if (error != kRespOk)
+                return Reply{error, {}};
+            if (request.code == kOpGetNumObjects)
+                return ok({static_cast<uint32_t>(handles.size())});
+            ByteWriter w;
+            w.Array32(handles);
+            return sent(w.Take());
+        }
+        case kOpGetObjectInfo: {
+            ObjectInfo info;
+            {
+                std::lock_guard lock(mutex_);
+                auto it = objects_.find(param(0));
+                if (it == objects_.end())
+                    return Reply{kRespInvalidObjectHandle, {}};
+                info = InfoOf(it->first, it->second);
+            }
+            return sent(EncodeObjectInfo(info));
+        }
+        case kOpGetObject:
+            return GetObject(request.transaction, param(0), out);
+        case kOpGetThumb:
+            return Reply{kRespNoThumbnailPresent, {}};
+        case kOpDeleteObject:
+            return Delete(param(0));
+        case kOpInitiateCapture:
+            if (param(0) != 0 && param(0) != kStorageId)
+                return Reply{kRespInvalidStorageId, {}};
+            return Capture(request.transaction);
+        case kOpGetDevicePropDesc:
+        case kOpGetDevicePropValue:
+            return PropertyDesc(static_cast<uint16_t>(param(0)),
+                                request.code == kOpGetDevicePropValue, out);
+        case kOpSetDevicePropValue:
+            if (request.dataPhase != kDataPhaseFromInitiator)
+                return Reply{kRespInvalidParameter, {}};
+            return SetProperty(static_cast<uint16_t>(param(0)), dataIn);
+        default:
+            return Reply{kRespOperationNotSupported, {}};
+    }
+}
+
+Reply ServedCamera::GetObject(uint32_t /*transaction*/, uint32_t handle, DataSink& out) {
+    SdkDirectoryItemRef item;
+    uint64_t total;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = objects_.find(handle);
+        if (it == objects_.end() || it->second.folder)
+            return Reply{kRespInvalidObjectHandle, {}};
+        item = it->second.item;
+        total = it->second.size;
+    }
+
+    // The picture goes out as it comes from the camera: every part that arrives is
+    // forwarded at once; the last part closes the data phase.
+    struct Forward {
+        DataSink& out;
+        SdkStreamRef stream = nullptr;
+        uint64_t total = 0;
+        uint64_t sent = 0;
+        bool started = false;
+        bool broken = false;
+
+        bool Send(uint64_t upTo) {
+            const void* data = nullptr;
+            if (SdkGetPointer(stream, &data) != kSdkOk || data == nullptr)
+                return upTo == sent;
+            const auto* bytes = static_cast<const uint8_t*>(data);
+            if (!started && !(started = out.Start(total)))
+                return false;
+            while (sent < upTo) {
+                const uint64_t n = std::min<uint64_t>(kDataPiece, upTo - sent);
+                if (!out.Write(std::span<const uint8_t>(bytes + sent, n)))
+                    return false;
+                sent += n;
+            }
+            return true;
+        }
+        static SdkError OnProgress(uint32_t, void* context, bool* cancel) {
+            auto* f = static_cast<Forward*>(context);
+            uint64_t length = 0;
+            SdkGetLength(f->stream, &length);
+            if (!f->broken && length < f->total && length > f->sent && !f->Send(length)) {
+                f->broken = true;
+                *cancel = true;
+            }
+            return kSdkOk;
+        }
+    } forward{out};
+    forward.total = total;
+
+    if (SdkError e = SdkCreateMemoryStream(total, &forward.stream))
+        return Failure(e, kRespGeneralError);
+    SdkSetProgressCallback(forward.stream, &Forward::OnProgress, kProgressPeriodically, &forward);
+    const SdkError e = SdkDownload(item, total, forward.stream);
+    uint64_t length = 0;
+    SdkGetLength(forward.stream, &length);
+    Reply reply{kRespOk, {}};
+    if (e != kSdkOk || forward.broken || length != total) {
+        // Once the data phase has begun it cannot end with an answer: the connection goes.
+        reply = forward.started || forward.broken ? Reply{kRespGeneralError, {}, true}
+                                                  : Failure(e, kRespGeneralError);
+        if (e == kSdkErrCommDisconnected)
+            MarkGone();
+    } else {
+        const void* data = nullptr;
+        SdkGetPointer(forward.stream, &data);
+        const auto* bytes = static_cast<const uint8_t*>(data);
+        if (!forward.started && !(forward.started = out.Start(total)))
+            reply = Reply{kRespGeneralError, {}, true};
+        else if (!out.End(std::span<const uint8_t>(bytes ? bytes + forward.sent : bytes,
+                                                   total - forward.sent)))
+            reply = Reply{kRespGeneralError, {}, true};
+        else
+            SdkDownloadComplete(item);
+    }
+    SdkRelease(forward.stream);
+    return reply;
+}
+
+Reply ServedCamera::Delete(uint32_t handle) {
+    std::vector<SdkDirectoryItemRef> released;
+    {
+        std::lock_guard lock(mutex_);
+        if (handle == kAll) {
+            for (auto it = objects_.begin(); it != objects_.end();) {
+                if (it->second.folder) {
+                    ++it;
+                    continue;
+                }
+                released.push_back(it->second.item);
+                it = objects_.erase(it);
+            }
+        } else {
+            auto it = objects_.find(handle);
+            if (it == objects_.end())
+                return Reply{kRespInvalidObjectHandle, {}};
+            if (it->second.folder)
+                return Reply{kRespObjectWriteProtected, {}};
+            released.push_back(it->second.item);
+            objects_.erase(it);
+        }
+    }
+    for (SdkDirectoryItemRef item : released)
+        SdkRelease(item);
+    return Reply{kRespOk, {}};
+}
+
+Reply ServedCamera::Capture(uint32_t transaction) {
+    // The picture's event may come before the command returns.
+    {
+        std::lock_guard lock(mutex_);
+        captureTransaction_ = transaction;
+    }
+    const SdkError e = SdkSendCommand(camera_, kCameraCommandTakePicture, 0);
+    if (e == kSdkOk)
+        return Reply{kRespOk, {}};
+    {
+        std::lock_guard lock(mutex_);
+        captureTransaction_.reset();
+    }
+    return Failure(e, kRespGeneralError);
+}
+
+Reply ServedCamera::PropertyDesc(uint16_t code, bool valueOnly, DataSink& out) {
+    const ServedProperty* property = FindServedProperty(code);
+    if (property == nullptr)
+        return Reply{kRespDevicePropNotSupported, {}};
+    PropDesc desc;
+    if (SdkError e = DescribeProperty(camera_, *property, &desc))
+        return Failure(e, kRespDevicePropNotSupported);
+    std::vector<uint8_t> bytes;
+    if (valueOnly) {
+        ByteWriter w;
+        WriteValue(w, desc.dataType, desc.current);
+        bytes = w.Take();
+    } else {
+        bytes = EncodePropDesc(desc);
+    }
+    return SendSmall(out, bytes) ? Reply{kRespOk, {}} : Reply{kRespGeneralError, {}, true};
+}
+
+Reply ServedCamera::SetProperty(uint16_t code, std::span<const uint8_t> data) {
+    const ServedProperty* property = FindServedProperty(code);
+    if (property == nullptr)
+        return Reply{kRespDevicePropNotSupported, {}};
+    auto value = ParsePropertyValue(data, property->dataType);
+    if (!value)
+        return Reply{kRespInvalidDevicePropFormat, {}};
+    const SdkError e = WriteProperty(camera_, *property, *value);
+    switch (e) {
+        case kSdkOk:
+            return Reply{kRespOk, {}};
+        case kSdkErrInvalidValue:
+        case kSdkErrInvalidParameter:
+        case kSdkErrInvalidLength:
+            return Reply{kRespInvalidDevicePropValue, {}};
+        case kSdkErrNotSupported:
+            return Reply{kRespAccessDenied, {}};
+        default:
+            return Failure(e, kRespGeneralError);
+    }
+}
+
+}  // namespace talbex::ptpip

@@ -1,0 +1,122 @@
+// The camera side of the protocol for the first camera of the camera library: it
+// answers each operation an initiator sends, keeps the pictures the camera takes as
+// objects in one storage (DCIM and the camera's current folder), and turns the camera's
+// events into the protocol's events.
+//
+// It reaches the camera only through the camera boundary (sdk.h), so it serves
+// whatever camera the library offers, the simulated one by default. Every member is
+// thread-safe: each connection calls Handle from its own thread.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <span>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "camera/sdk/sdk.h"
+#include "ptpip/ptp_datasets.h"
+#include "ptpip/ptpip_packet.h"
+
+namespace talbex::ptpip {
+
+/// Where an operation's outgoing data phase goes. Each answer false when the
+/// connection is gone.
+class DataSink {
+  public:
+    virtual ~DataSink() = default;
+    virtual bool Start(uint64_t totalLength) = 0;
+    virtual bool Write(std::span<const uint8_t> bytes) = 0;
+    virtual bool End(std::span<const uint8_t> bytes) = 0;
+};
+
+struct Reply {
+    uint16_t code = 0;
+    std::vector<uint32_t> params;
+    /// The connection must be dropped (the camera vanished mid-transfer, or the data
+    /// phase could not be completed).
+    bool drop = false;
+};
+
+/// A connection's own state: its session.
+struct SessionState {
+    uint32_t session = 0;  // 0: none open
+};
+
+class ServedCamera {
+  public:
+    /// Opens the library and its first camera and keeps a session open on it.
+    /// Answers null and a message when there is no camera.
+    static std::unique_ptr<ServedCamera> Open(std::string* error);
+    ~ServedCamera();
+
+    ServedCamera(const ServedCamera&) = delete;
+    ServedCamera& operator=(const ServedCamera&) = delete;
+
+    /// Answers one operation; `dataIn` is the initiator's data phase, if it had one.
+    Reply Handle(SessionState& session, const OperationRequest& request,
+                 std::span<const uint8_t> dataIn, DataSink& out);
+
+    /// Receives every event: code, transaction, parameters. Called on the camera's
+    /// event thread; must not call back into this object.
+    using EventListener = std::function<void(uint16_t, uint32_t, std::vector<uint32_t>)>;
+    void SetEventListener(EventListener listener);
+    /// Told once when the camera vanished (unplugged or switched off).
+    void SetGoneListener(std::function<void()> listener);
+    bool Gone() const;
+
+    std::string ModelName();
+    std::string SerialNumber();
+
+  private:
+    ServedCamera() = default;
+
+    struct Stored {
+        uint32_t parent = 0;
+        bool folder = false;
+        std::string name;
+        SdkDirectoryItemRef item = nullptr;  // owned; pictures only
+        uint32_t size = 0;
+        std::string date;
+    };
+    struct Inbox;
+
+    ObjectInfo InfoOf(uint32_t handle, const Stored& stored) const;
+    std::vector<uint32_t> Select(uint32_t storage, uint32_t format, uint32_t parent,
+                                 uint16_t* error);
+    Reply GetObject(uint32_t transaction, uint32_t handle, DataSink& out);
+    Reply Delete(uint32_t handle);
+    Reply Capture(uint32_t transaction);
+    Reply PropertyDesc(uint16_t code, bool valueOnly, DataSink& out);
+    Reply SetProperty(uint16_t code, std::span<const uint8_t> data);
+    std::vector<uint16_t> PropertyList();
+    std::string ReadText(SdkPropertyId id);
+    /// Maps a boundary failure to a response; a vanished camera also ends the service.
+    Reply Failure(SdkError error, uint16_t refused);
+    void MarkGone();
+    void RunEvents();
+    void Emit(uint16_t code, uint32_t transaction, std::vector<uint32_t> params);
+    void AddPicture(SdkDirectoryItemRef item);
+
+    SdkCameraRef camera_ = nullptr;
+    bool initialized_ = false;
+    std::shared_ptr<Inbox> inbox_;
+    std::thread events_;
+
+    mutable std::mutex mutex_;
+    std::map<uint32_t, Stored> objects_;
+    uint32_t nextHandle_ = 3;
+    std::optional<uint32_t> captureTransaction_;
+    bool gone_ = false;
+    EventListener eventListener_;
+    std::function<void()> goneListener_;
+};
+
+}  // namespace talbex::ptpip

@@ -1,0 +1,61 @@
+// The camera's properties as standard device properties: which boundary property
+// stands behind each, how its codes become the standard's values and back, and reading
+// and writing them through the camera boundary.
+//
+// Codes the standard has no value for are served in its device-defined range (the high
+// bit set), so every code survives the round trip.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "camera/sdk/sdk.h"
+#include "ptpip/ptp_datasets.h"
+
+namespace talbex::ptpip {
+
+enum class Conversion {
+    kText,          // a text property as a string
+    kDateTime,      // the camera clock as "YYYYMMDDThhmmss"
+    kBatteryLevel,  // percent, read-only, as a range 0..100
+    kFNumber,       // aperture code as the f-number times 100
+    kExposureTime,  // shutter-speed code in tenths of a millisecond; bulb is 0xFFFFFFFF
+    kIso,           // ISO code as the speed; automatic is 0xFFFF
+    kExposureBias,  // compensation code in thousandths of a stop
+    kTable,         // code and value from a table
+};
+
+struct CodePair {
+    uint32_t code;
+    uint16_t value;
+};
+
+struct ServedProperty {
+    uint16_t ptpCode;
+    uint16_t dataType;
+    SdkPropertyId id;
+    Conversion conversion;
+    std::span<const CodePair> table;
+};
+
+std::span<const ServedProperty> ServedProperties();
+const ServedProperty* FindServedProperty(uint16_t ptpCode);
+const ServedProperty* FindServedPropertyOf(SdkPropertyId id);
+
+/// The standard's value of a code; nullopt when there is none (e.g. a code out of range).
+std::optional<PtpValue> ToPtpValue(const ServedProperty& property, uint32_t code);
+/// The code of a standard value; nullopt when none stands for it.
+std::optional<uint32_t> FromPtpValue(const ServedProperty& property, const PtpValue& value);
+
+std::string DateTimeText(const SdkTime& time);
+std::optional<SdkTime> ParseDateTimeText(std::string_view text);
+
+/// Reads the property from the camera as a description (value, access, allowed values).
+SdkError DescribeProperty(SdkCameraRef camera, const ServedProperty& property, PropDesc* out);
+/// Writes a standard value to the camera; kSdkErrInvalidValue when it stands for no code.
+SdkError WriteProperty(SdkCameraRef camera, const ServedProperty& property, const PtpValue& value);
+
+}  // namespace talbex::ptpip

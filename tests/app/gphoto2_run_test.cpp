@@ -1,0 +1,127 @@
+// The whole program through libgphoto2: talbex --headless with TALBEX_CAMERA=gphoto2:PORT
+// against the simulated camera served over PTP/IP by a process of its own.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "app/talbex_process.h"
+#include "support/served_camera_process.h"
+
+namespace talbex {
+namespace {
+
+using apptest::Outcome;
+
+class Gphoto2Run : public apptest::TalbexProcessTest {
+  protected:
+    void Serve(const std::string& settings = "") {
+        std::string error;
+        ASSERT_TRUE(server_.Start(settings, &error)) << error;
+    }
+
+    Outcome Talbex(const std::vector<std::string>& args) {
+        const std::string environment =
+            "env TALBEX_HOME='" + dir_ / "home/" +
+            "' TALBEX_VENDOR_HOST= LC_ALL=C TALBEX_CAMERA='gphoto2:" + server_.GphotoPort() + "'";
+        return RunTalbex(args, environment);
+    }
+
+    std::string Script(const std::string& name, const std::string& lines) {
+        const std::string path = dir_ / name;
+        std::ofstream(path) << lines;
+        return path;
+    }
+
+    static bool Has(const std::string& text, const std::string& part) {
+        return text.find(part) != std::string::npos;
+    }
+
+    testing::ServedCameraProcess server_;
+};
+
+TEST_F(Gphoto2Run, IdentifiesTheServedCamera) {
+    Serve("[camera]\nowner = Jane\n");
+    const Outcome run = Talbex({"--headless", "--seconds", "4", "--language", "en"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "control 1015 text: SimCam S1 already link!")) << run.out;
+    // A camera of the standard protocol names no lens and keeps no shutter count.
+    EXPECT_TRUE(Has(run.out,
+                    "identity: model=SimCam S1; lens=; serial=2718281828; shutter count=; "
+                    "firmware=1.2.0; owner=Jane;"))
+        << run.out;
+    EXPECT_TRUE(Has(run.out, "control 1014 enabled: 1")) << run.out;
+}
+
+TEST_F(Gphoto2Run, ATestShotThroughLibgphoto2GivesTheSerial) {
+    Serve("[camera]\nserial = 12AB5\n");
+    const Outcome run = Talbex({"--headless", "--seconds", "6", "--language", "en"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "identity: model=SimCam S1; lens=; serial=0420001234;")) << run.out;
+    EXPECT_TRUE(Has(run.out, "control 1014 enabled: 1")) << run.out;
+}
+
+TEST_F(Gphoto2Run, ACameraThatLeavesTheNetworkIsLost) {
+    Serve();
+    std::thread leave([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        server_.Kill();
+    });
+    const Outcome run = Talbex({"--headless", "--seconds", "7", "--language", "en"});
+    leave.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "control 1015 text: SimCam S1 already link!")) << run.out;
+    EXPECT_TRUE(Has(run.out, "Cannot detect camera.")) << run.out;
+}
+
+TEST_F(Gphoto2Run, TheParametersWindowReadsAndWritesTextsAndTheClock) {
+    Serve("[camera]\nbattery_level = 77\nclock = 2020-01-02 03:04:05\n");
+    const std::string edit = Script("edit.txt",
+                                    "wait 3\nclick 1013\nwait 2\n"
+                                    "type 1006 \"Jane Roe\"\ntype 1036 \"Ann\"\nclick 1000\n"
+                                    "click 1001\nwait 1.5\nclick 1\nwait 0.5\nquit\n");
+    Outcome run = Talbex({"--headless", "--language", "en", "--script", edit});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1005 text: SimCam S1")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1034 text: 2718281828")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1007 text: 1.2.0")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1038 text: 77")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1039 text: 2020-1-2 3:4:")) << run.out;
+    EXPECT_TRUE(Has(run.out, "message box: Successfully saved.")) << run.out;
+    EXPECT_TRUE(Has(run.out, "message box: Synch time Successfully!")) << run.out;
+
+    // The camera kept both: the next opening shows them.
+    const std::string look = Script("look.txt", "wait 3\nclick 1013\nwait 2\nquit\n");
+    run = Talbex({"--headless", "--language", "en", "--script", look});
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1006 text: Jane Roe")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Camera Para] control 1036 text: Ann")) << run.out;
+    EXPECT_FALSE(Has(run.out, "[Camera Para] control 1039 text: 2020-")) << run.out;
+}
+
+TEST_F(Gphoto2Run, TheRemoteWindowSetsTakesPicturesAndTellsWhatTheCameraLacks) {
+    Serve();
+    const std::string save = dir_ / "saved";
+    std::filesystem::create_directories(save);
+    const std::string remote =
+        Script("remote.txt", "wait 3\nfolder " + save +
+                                 "\nclick 1014\nwait 2\n"
+                                 "pick 1060 \"8\"\npick 1039 \"Cloudy\"\n"
+                                 "click 1000\nwait 4\nclick 1013\nwait 1\nquit\n");
+    const Outcome run = Talbex({"--headless", "--language", "en", "--script", remote});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out, "[Remote Control] control 1060 text: 5.6")) << run.out;
+    EXPECT_TRUE(Has(run.out, "message box: Av Set successfully!")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Remote Control] control 1009 text: 8")) << run.out;
+    // A white balance a camera of the standard protocol does not name is refused.
+    EXPECT_TRUE(Has(run.out, "message box: Failed to set White Balance!")) << run.out;
+    EXPECT_TRUE(Has(run.out, "message box: Live view is not available on this camera.")) << run.out;
+    int pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(save))
+        pictures += entry.path().extension() == ".JPG";
+    EXPECT_EQ(pictures, 1) << run.out;
+}
+
+}  // namespace
+}  // namespace talbex
