@@ -1,7 +1,5 @@
 #include "app/desktop_run.h"
 
-#include <stdlib.h>
-
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -13,7 +11,7 @@
 #include "platform/os/program_directory.h"
 #include "platform/os/quit_signals.h"
 #include "platform/qt/desktop_platform.h"
-#include "platform/qt/qt_backend.h"
+#include "platform/qt/desktop_windows.h"
 #include "shell/shipped_files.h"
 #include "shell/vellmora_app.h"
 #include "web/http_client.h"
@@ -33,7 +31,7 @@ int RunDesktopWindows(const MainWindowRunOptions& options, const std::string& pl
     std::mutex stopMutex;
     std::function<void()> stop;  // guarded by stopMutex; set while the windows run
     bool stopAsked = false;      // guarded by stopMutex
-    os::QuitSignals signals([&](int) {
+    os::QuitSignals quitSignals([&](int) {
         std::lock_guard lock(stopMutex);
         stopAsked = true;
         if (stop)
@@ -45,22 +43,13 @@ int RunDesktopWindows(const MainWindowRunOptions& options, const std::string& pl
         err << "talbex: " << problem << std::endl;
         return 2;
     }
-    setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
-    // Qt sees no option of ours: the command line is the program's.
-    static char name[] = "talbex";
-    static char* argv[] = {name, nullptr};
-    static int argc = 1;
-    std::unique_ptr<QApplication> application = qt::MakeApplication(argc, argv);
-
     os::SystemLauncher launcher;
-    qt::QtBackendOptions backendOptions;
-    backendOptions.pages.fetch = [](const std::string& address) {
-        return web::CHttpClient().Get(address);
-    };
-    backendOptions.pages.openLink = [&launcher](const std::string& address) {
+    qt::PageServices pages;
+    pages.fetch = [](const std::string& address) { return web::CHttpClient().Get(address); };
+    pages.openLink = [&launcher](const std::string& address) {
         launcher.OpenInBackground(address);
     };
-    qt::QtBackend backend(backendOptions);
+    qt::DesktopWindows windows(platform, pages);
 
     if (os::EnsureProgramDirectory(nullptr))
         shell::InstallShippedFiles(os::ProgramDirectory(), options.version);
@@ -70,8 +59,8 @@ int RunDesktopWindows(const MainWindowRunOptions& options, const std::string& pl
     {
         std::lock_guard lock(stopMutex);
         // Nobody is there to answer what is open: it is dismissed, then the windows end.
-        stop = [&backend, &app] {
-            backend.PostToGui([&backend] { backend.prompts().DismissAll(); });
+        stop = [&windows, &app] {
+            windows.DismissPrompts();
             app.RequestStop();
         };
         if (stopAsked)

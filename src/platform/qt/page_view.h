@@ -11,16 +11,9 @@
 #include <string>
 
 #include "platform/qt/gui_mailbox.h"
+#include "platform/qt/page_services.h"
 
 namespace talbex::qt {
-
-struct PageServices {
-    /// GET of an http or https address; the page's bytes, empty when it cannot be had.
-    /// Runs on a thread of its own; must be safe to call from any thread.
-    std::function<std::string(const std::string& address)> fetch;
-    /// Opens an address in the desktop's browser; returns at once.
-    std::function<void(const std::string& address)> openLink;
-};
 
 class PageView final : public QTextBrowser {
   public:
