@@ -38,7 +38,7 @@ QtBackend::~QtBackend() {
 std::unique_ptr<QApplication> MakeApplication(int& argc, char** argv) {
     auto app = std::make_unique<QApplication>(argc, argv);
     QApplication::setApplicationName("Talbex");
-    QApplication::setDesktopFileName("talbex");
+    QApplication::setDesktopFileName("org.talbex.Talbex");
     QApplication::setWindowIcon(WindowIcon(0, resources::kBigIconId));
     // Dialog units are cells of a 9-point font. Chinese comes from a font that has it
     // where the default one does not.
