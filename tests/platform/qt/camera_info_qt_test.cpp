@@ -20,17 +20,6 @@ using info::CSYNCTIMER;
 
 class QtCameraInfoTest : public QtMainWindowTest {
   protected:
-    /// Opens the top window a button of `from` opens; nullptr when none appeared.
-    template <class Window>
-    Window* OpenWith(ui::Dialog& main, ui::Dialog& from, int button) {
-        OnGui(main, [&] { Click(from, button); });
-        Window* opened = nullptr;
-        Eventually(main, [&] {
-            opened = dynamic_cast<Window*>(ui::TopmostModal());
-            return opened != nullptr && WindowOf(*opened) != nullptr;
-        });
-        return opened;
-    }
     /// Lets the window's wait before reading pass (the session opens in real time, the
     /// window waits on the test clock) until the fields are filled.
     bool Settle(Main& main, CMSG& window, sim::SimCamera& camera) {
@@ -48,18 +37,6 @@ class QtCameraInfoTest : public QtMainWindowTest {
     }
     std::string Field(ui::Dialog& dialog, int id) {
         return Widget<QLineEdit>(dialog, id)->text().toStdString();
-    }
-    /// Answers the open message box with OK; its text, or "(none)".
-    std::string AnswerBox(ui::Dialog& main) {
-        std::string text = "(none)";
-        Eventually(main, [&] { return OpenMessageBox() != nullptr; });
-        OnGui(main, [&] {
-            if (QMessageBox* box = OpenMessageBox()) {
-                text = box->text().toStdString();
-                QTest::keyClick(box, Qt::Key_Return);
-            }
-        });
-        return text;
     }
 };
 

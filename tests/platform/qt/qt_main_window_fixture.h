@@ -68,15 +68,37 @@ class QtMainWindowTest : public QtTest {
         clock_.Advance(by);
         Idle(window);
     }
+    /// Clicks `button` of `from` and answers the window of class W it opens, once shown;
+    /// nullptr when none appeared.
+    template <class W>
+    W* OpenWith(Main& main, ui::Dialog& from, int button) {
+        OnGui(main, [&] { Click(from, button); });
+        W* opened = nullptr;
+        Eventually(main, [&] {
+            opened = dynamic_cast<W*>(ui::TopmostModal());
+            return opened != nullptr && WindowOf(*opened) != nullptr &&
+                   WindowOf(*opened)->isVisible();
+        });
+        return opened;
+    }
+    /// Answers the message box that opens with OK (its button clicked); its text, or
+    /// "(none)" when no box opened.
+    std::string AnswerBox(Main& main) {
+        std::string text = "(none)";
+        auto open = [] { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); };
+        Eventually(main, [&] { return open() != nullptr; });
+        OnGui(main, [&] {
+            if (QMessageBox* box = open()) {
+                text = box->text().toStdString();
+                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            }
+        });
+        return text;
+    }
 
     talbex::testing::TempFolder home_{"talbex-qt-main"};
     ui::TestClock clock_;
     shell::testing::RecordingLauncher launcher_;
 };
-
-/// The message box open now, if any (window thread).
-inline QMessageBox* OpenMessageBox() {
-    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-}
 
 }  // namespace talbex::qt::testing

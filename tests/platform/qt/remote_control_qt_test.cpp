@@ -1,12 +1,13 @@
 // The remote-control window in a real Qt window, opened with the main window's button on
 // the simulated camera: its captions in both languages, a setting picked from a list's
 // popup (written to the camera and reported in a real message box), the folder chooser,
-// live view with focus drive through the command queue, and the close box during live
-// view.
+// live view on the picture widget with its overlay and focus driven through the command
+// queue, and the close box during live view.
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "controls/evf_picture_box.h"
 #include "platform/qt/surface_view.h"
 #include "qt_main_window_fixture.h"
 #include "remote/remote_control_dialog.h"
@@ -17,32 +18,7 @@ namespace {
 
 using remote::CVellmoraDlg;
 
-class QtRemoteControlTest : public QtMainWindowTest {
-  protected:
-    /// Clicks the main window's remote-control button and answers the window it opens.
-    CVellmoraDlg* OpenRemote(Main& main) {
-        OnGui(main, [&] { Click(main, Main::kRemoteControl); });
-        CVellmoraDlg* remote = nullptr;
-        Eventually(main, [&] {
-            remote = dynamic_cast<CVellmoraDlg*>(ui::TopmostModal());
-            return remote != nullptr && WindowOf(*remote) != nullptr &&
-                   WindowOf(*remote)->isVisible();
-        });
-        return remote;
-    }
-    /// Answers the message box that is open with OK; its text, or "(none)".
-    std::string AnswerBox(ui::Dialog& dialog) {
-        std::string text = "(none)";
-        Eventually(dialog, [&] { return OpenMessageBox() != nullptr; });
-        OnGui(dialog, [&] {
-            if (QMessageBox* box = OpenMessageBox()) {
-                text = box->text().toStdString();
-                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-            }
-        });
-        return text;
-    }
-};
+using QtRemoteControlTest = QtMainWindowTest;
 
 TEST_F(QtRemoteControlTest, DrivenThroughItsWidgetsItReachesTheCameraAndClosesPromptly) {
     auto cameras = sim::InstallSimulatedCameras({sim::CameraSettings{}});
@@ -56,7 +32,7 @@ TEST_F(QtRemoteControlTest, DrivenThroughItsWidgetsItReachesTheCameraAndClosesPr
         ASSERT_TRUE(Eventually(main, [&] { return main.connected(); }));
 
         // In Chinese: the template's captions.
-        CVellmoraDlg* remote = OpenRemote(main);
+        CVellmoraDlg* remote = OpenWith<CVellmoraDlg>(main, main, Main::kRemoteControl);
         ASSERT_NE(remote, nullptr);
         OnGui(main, [&] {
             EXPECT_EQ(WindowOf(*remote)->windowTitle(), "相机遥控界面");
@@ -73,7 +49,7 @@ TEST_F(QtRemoteControlTest, DrivenThroughItsWidgetsItReachesTheCameraAndClosesPr
 
         // In English, after the main window's switch.
         OnGui(main, [&] { Click(main, Main::kLanguageSwitch); });
-        remote = OpenRemote(main);
+        remote = OpenWith<CVellmoraDlg>(main, main, Main::kRemoteControl);
         ASSERT_NE(remote, nullptr);
         ASSERT_TRUE(Eventually(main, [&] { return camera->SessionOpen(); }));
         Advance(main, 1000ms);
@@ -116,6 +92,38 @@ TEST_F(QtRemoteControlTest, DrivenThroughItsWidgetsItReachesTheCameraAndClosesPr
             return Widget<SurfaceView>(*remote, CVellmoraDlg::kLiveViewPicture)->framesPainted() >
                    3;
         }));
+        // The widget shows the control's surface as drawn: the frame and, over it, the
+        // camera's autofocus frames in their colours (grey, white, or green when in focus).
+        auto* view = Widget<SurfaceView>(*remote, CVellmoraDlg::kLiveViewPicture);
+        auto& picture =
+            dynamic_cast<controls::CEVFPictureBox&>(remote->Item(CVellmoraDlg::kLiveViewPicture));
+        EXPECT_TRUE(Eventually(main, [&] {
+            const SdkFocusInfo frames = picture.focusFrames();
+            int drawn = 0;
+            for (uint32_t i = 0; i < frames.pointNumber; ++i) {
+                const SdkFocusPoint& f = frames.focusPoint[i];
+                if (f.valid != 1)
+                    continue;
+                const raster::Rgb c = f.selected != 1          ? controls::kFocusFrameGrey
+                                      : (f.justFocus & 1) != 0 ? controls::kFocusFrameGreen
+                                                               : controls::kFocusFrameWhite;
+                for (int x = f.rect.x; x < f.rect.x + f.rect.width; x += 4)
+                    if (view->image().pixel(x, f.rect.y) != qRgb(c.r, c.g, c.b))
+                        return false;
+                ++drawn;
+            }
+            return drawn > 0;
+        }));
+        OnGui(main, [&] {
+            const raster::Bitmap& surface = *remote->Item(CVellmoraDlg::kLiveViewPicture).Surface();
+            const QImage& shown = view->image();
+            ASSERT_EQ(shown.size(), QSize(surface.Width(), surface.Height()));
+            for (int y = 0; y < surface.Height(); y += 7)
+                for (int x = 0; x < surface.Width(); x += 5) {
+                    const raster::Rgb p = surface.At(x, y);
+                    ASSERT_EQ(shown.pixel(x, y), qRgb(p.r, p.g, p.b)) << x << "," << y;
+                }
+        });
         const int32_t lens = camera->LensPosition();
         OnGui(main, [&] { Click(*remote, 1015); });  // <<<
         EXPECT_TRUE(Eventually(main, [&] { return camera->LensPosition() != lens; }));
