@@ -108,17 +108,32 @@ const std::unordered_map<std::string_view, Action>& actionTable() {
 }  // namespace
 
 void CameraCommander::setStagingFolder(const std::string& folder) {
-    std::lock_guard lock(folderMutex_);
+    std::lock_guard lock(settingsMutex_);
     stagingFolder_ = folder;
 }
 
 std::string CameraCommander::getStagingFolder() const {
     {
-        std::lock_guard lock(folderMutex_);
+        std::lock_guard lock(settingsMutex_);
         if (!stagingFolder_.empty())
             return stagingFolder_;
     }
     return os::ProgramDirectory();
+}
+
+void CameraCommander::setPictureLanded(PictureLanded landed) {
+    std::lock_guard lock(settingsMutex_);
+    landed_ = std::move(landed);
+}
+
+void CameraCommander::pictureLanded(const std::string& path) {
+    PictureLanded landed;
+    {
+        std::lock_guard lock(settingsMutex_);
+        landed = landed_;
+    }
+    if (landed)
+        landed(path);
 }
 
 void CameraCommander::run() {
@@ -128,6 +143,7 @@ void CameraCommander::run() {
 }
 
 void CameraCommander::close() {
+    stopping_ = true;
     if (model_ != nullptr)
         processor_.setCloseCommand(new CloseSessionCommand(model_));
     processor_.stop();
@@ -167,7 +183,10 @@ void CameraCommander::actionPerformed(const ActionEvent& event) {
             SdkRelease(item);  // nobody will take it: do not keep it alive
             return;
         }
-        processor_.enqueue(new DownloadCommand(model_, item, getStagingFolder()));
+        DownloadCommand::Hooks hooks;
+        hooks.cancelled = [this] { return stopping_.load(); };
+        hooks.landed = [this](const std::string& path) { pictureLanded(path); };
+        processor_.enqueue(new DownloadCommand(model_, item, getStagingFolder(), std::move(hooks)));
         return;
     }
     if (model_ == nullptr)

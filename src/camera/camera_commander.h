@@ -3,10 +3,12 @@
 //
 // Who touches what: `actionPerformed` runs on any thread (window thread, worker, the SDK's
 // event thread) and only enqueues, except "closing", which blocks its caller until the
-// worker has ended. The model and the staging folder are set by the window that opens
-// the connection, before `run`.
+// worker has ended; a transfer in progress is then cancelled, not waited for. The model
+// and the staging folder are set by the window that opens the connection, before `run`.
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <mutex>
 #include <string>
 
@@ -32,6 +34,13 @@ class CameraCommander : public ActionListener {
     void setStagingFolder(const std::string& folder);
     std::string getStagingFolder() const;
 
+    /// Told the full path of each picture that has arrived, once it has its final name and
+    /// before "DownloadComplete" goes to the observers. Called on the worker thread; it
+    /// must not block on the window thread (which may be waiting in "closing"). May be set
+    /// at any time; empty: nobody is told.
+    using PictureLanded = std::function<void(const std::string& path)>;
+    void setPictureLanded(PictureLanded landed);
+
     /// Starts the worker and queues the session open and the product-name read. Once.
     void run();
 
@@ -47,11 +56,16 @@ class CameraCommander : public ActionListener {
   private:
     void close();
     void moveFocus(int32_t dx, int32_t dy);
+    void pictureLanded(const std::string& path);
 
     CameraModel* model_ = nullptr;  // not owned
+    // Set by "closing": a transfer in progress is cancelled rather than waited for.
+    std::atomic<bool> stopping_{false};
+    mutable std::mutex settingsMutex_;
+    std::string stagingFolder_;  // guarded by settingsMutex_; empty: the program's folder
+    PictureLanded landed_;       // guarded by settingsMutex_
+    // Last, so that it (and the commands it still holds) goes before the members above.
     Processor processor_;
-    mutable std::mutex folderMutex_;
-    std::string stagingFolder_;  // guarded by folderMutex_; empty: the program's folder
 };
 
 }  // namespace talbex::camera

@@ -1,14 +1,46 @@
 #include "camera/download_command.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "camera/sdk/sdk.h"
+#include "platform/os/file_move.h"
 #include "platform/os/program_directory.h"
 
 namespace talbex::camera {
 
-DownloadCommand::DownloadCommand(CameraModel* model, SdkDirectoryItemRef item, std::string folder)
-    : Command(model), item_(item), folder_(std::move(folder)) {
+namespace {
+
+constexpr int kTemporaryAttempts = 8;
+
+// Hidden, and without "IMG", so no walk over the staging folder takes it for a picture.
+std::string temporaryName() {
+    static thread_local std::mt19937_64 random{std::random_device{}()};
+    char name[40];
+    std::snprintf(name, sizeof name, ".transfer-%016llx.part",
+                  static_cast<unsigned long long>(random()));
+    return name;
+}
+
+// Puts the file's bytes on disk; the file is reopened without following a link.
+bool flushToDisk(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && flushed;
+}
+
+}  // namespace
+
+DownloadCommand::DownloadCommand(CameraModel* model, SdkDirectoryItemRef item, std::string folder,
+                                 Hooks hooks)
+    : Command(model), item_(item), folder_(std::move(folder)), hooks_(std::move(hooks)) {
     if (folder_.empty() || folder_.back() != '/')
         folder_ += '/';
 }
@@ -34,11 +66,41 @@ std::string DownloadCommand::safeFileName(const char* name, size_t capacity) {
 }
 
 SdkError DownloadCommand::progress(uint32_t percent, void* context, bool* outCancel) {
-    if (outCancel != nullptr)
-        *outCancel = false;
     auto* self = static_cast<DownloadCommand*>(context);
-    uint32_t reported = percent;
-    self->notify("ProgressReport", &reported);
+    if (outCancel != nullptr)
+        *outCancel = self->hooks_.cancelled && self->hooks_.cancelled();
+    // The camera may ask again with the same percentage while a slow transfer runs.
+    if (percent != self->lastPercent_) {
+        self->lastPercent_ = percent;
+        uint32_t reported = percent;
+        self->notify("ProgressReport", &reported);
+    }
+    return kSdkOk;
+}
+
+SdkError DownloadCommand::createTemporary(SdkStreamRef* stream, std::string* path) {
+    SdkError result = kSdkErrFileIo;
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+        *path = folder_ + temporaryName();
+        result = SdkCreateFileStream(path->c_str(), kFileCreateNew, kAccessReadWrite, stream);
+        struct stat st {};
+        // Only a name that is taken is worth another try.
+        if (result == kSdkOk || ::lstat(path->c_str(), &st) != 0)
+            break;
+    }
+    if (result != kSdkOk)
+        path->clear();
+    return result;
+}
+
+SdkError DownloadCommand::place(const std::string& temporary, const std::string& name,
+                                std::string* path) {
+    if (!flushToDisk(temporary))
+        return kSdkErrFileIo;
+    const os::MoveResult moved = os::MoveWithoutReplacing(temporary, folder_, name);
+    if (!moved.moved)
+        return kSdkErrFileIo;
+    *path = moved.path;
     return kSdkOk;
 }
 
@@ -46,15 +108,15 @@ bool DownloadCommand::execute() {
     SdkDirectoryItemInfo info{};
     SdkError result = SdkGetDirectoryItemInfo(item_, &info);
     SdkStreamRef stream = nullptr;
+    std::string temporary;
+    std::string name;
     if (result == kSdkOk) {
         notify("DownloadStart");
-        std::string name = safeFileName(info.fileName, sizeof info.fileName);
-        std::string path = folder_ + name;
-        if (name.empty() || !os::IsInsideDirectory(path, folder_))
+        name = safeFileName(info.fileName, sizeof info.fileName);
+        if (name.empty() || !os::IsInsideDirectory(folder_ + name, folder_))
             result = kSdkErrInvalidParameter;
         if (result == kSdkOk)
-            result =
-                SdkCreateFileStream(path.c_str(), kFileCreateAlways, kAccessReadWrite, &stream);
+            result = createTemporary(&stream, &temporary);
         if (result == kSdkOk)
             result = SdkSetProgressCallback(stream, &DownloadCommand::progress,
                                             kProgressPeriodically, this);
@@ -64,15 +126,22 @@ bool DownloadCommand::execute() {
             result = SdkDownloadComplete(item_);
     }
     releaseItem();
-    // Closes the file before anyone hears it is complete.
+    // Closes the file before it is flushed and named.
     if (stream != nullptr)
         SdkRelease(stream);
-    if (result == kSdkOk) {
-        SdkError done = kSdkOk;
-        notify("DownloadComplete", &done);
-    } else {
+    std::string path;
+    if (result == kSdkOk)
+        result = place(temporary, name, &path);
+    if (result != kSdkOk) {
+        if (!temporary.empty())
+            ::unlink(temporary.c_str());
         notifyError(result);
+        return true;
     }
+    if (hooks_.landed)
+        hooks_.landed(path);
+    SdkError done = kSdkOk;
+    notify("DownloadComplete", &done);
     return true;
 }
 

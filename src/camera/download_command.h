@@ -1,9 +1,15 @@
 // Brings one picture the camera announced into the staging folder.
 //
-// The file is written by absolute path under the camera's own file name, reduced to its
-// last path component, so a name from the camera can never place a file elsewhere.
+// The picture is written under a hidden temporary name of its own (never containing
+// "IMG", so no walk over the staging folder takes it for a picture) and created there
+// exclusively, never through a link. Only when its last byte is on disk does it take the
+// camera's file name, reduced to its last path component so a name from the camera can
+// never place a file elsewhere; an existing file of that name is never replaced (the
+// picture takes the first free "NAME_1.JPG", "NAME_2.JPG", ...). A transfer that fails
+// or is cancelled leaves nothing behind.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "camera/command.h"
@@ -12,8 +18,17 @@ namespace talbex::camera {
 
 class DownloadCommand : public Command {
   public:
+    struct Hooks {
+        /// Asked while the bytes arrive; true cancels the transfer (the owner is stopping).
+        std::function<bool()> cancelled;
+        /// Told the full path of the finished picture, on the worker thread, once it has
+        /// its final name and before "DownloadComplete" is sent.
+        std::function<void(const std::string& path)> landed;
+    };
+
     /// Takes over one count of `item`; `folder` is absolute (a trailing '/' is optional).
-    DownloadCommand(CameraModel* model, SdkDirectoryItemRef item, std::string folder);
+    DownloadCommand(CameraModel* model, SdkDirectoryItemRef item, std::string folder,
+                    Hooks hooks = {});
     ~DownloadCommand() override;
     bool execute() override;
 
@@ -24,9 +39,15 @@ class DownloadCommand : public Command {
   private:
     static SdkError progress(uint32_t percent, void* context, bool* outCancel);
     void releaseItem();
+    /// Creates the temporary file as a stream; answers its path through `path`.
+    SdkError createTemporary(SdkStreamRef* stream, std::string* path);
+    /// Flushes the temporary file to disk and gives it its final name.
+    SdkError place(const std::string& temporary, const std::string& name, std::string* path);
 
     SdkDirectoryItemRef item_;  // owned until released
     std::string folder_;
+    Hooks hooks_;
+    uint32_t lastPercent_ = UINT32_MAX;  // the last "ProgressReport" sent
 };
 
 }  // namespace talbex::camera

@@ -168,7 +168,10 @@ void CMSG::OnSynchTime() {
     CSYNCTIMER dialog(language_);
     if (auto time = ReadCameraTime(camera))
         dialog.SetCameraClock(RunningClock::FromRecord(*time));
-    if (dialog.DoModal() != ui::kIdOk)
+    clockWindow_ = &dialog;
+    const int answer = dialog.DoModal();
+    clockWindow_ = nullptr;
+    if (answer != ui::kIdOk)
         return;
     // The moment OK was pressed, not the time the window showed last.
     const SdkTime now = ToCameraTime(os::Now());
@@ -179,6 +182,14 @@ void CMSG::OnSynchTime() {
     Tell(kSyncDoneEnglish, kSyncDoneChinese);
     // The running clock shows what the camera keeps now, not the time before the change.
     LoadCameraClock();
+}
+
+void CMSG::OnCancel() {
+    // The window is closed (by the user or because the program ends) while the clock
+    // window runs on top of it: that one ends too, as cancelled, or this one never could.
+    if (clockWindow_ != nullptr)
+        clockWindow_->EndDialog(ui::kIdCancel);
+    EndDialog(ui::kIdCancel);
 }
 
 void CMSG::OnDeletePictures() {

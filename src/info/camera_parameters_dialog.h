@@ -19,6 +19,8 @@
 
 namespace talbex::info {
 
+class CSYNCTIMER;
+
 class CMSG : public ui::Dialog {
   public:
     // Fields.
@@ -56,6 +58,8 @@ class CMSG : public ui::Dialog {
 
   protected:
     bool OnInitDialog() override;
+    /// Also ends the clock window when it is open, without writing the clock.
+    void OnCancel() override;
     const ui::MessageMap* GetMessageMap() const override;
 
   private:
@@ -72,6 +76,7 @@ class CMSG : public ui::Dialog {
     const int language_;
     const std::string serialText_;
     const std::string programDirectory_;
+    CSYNCTIMER* clockWindow_ = nullptr;  // while the clock window runs
     RunningClock clock_;
     bool clockRunning_ = false;
     bool filled_ = false;

@@ -23,6 +23,8 @@ constexpr size_t kMaxInitiatorPacket = 64 * 1024 + 64;
 constexpr size_t kMaxDataIn = 64 * 1024;
 constexpr size_t kMaxHandshakePacket = 4096;
 constexpr int kPollMs = 100;
+// Initiators served at once; each has a thread of its own, so there is a bound.
+constexpr size_t kMaxClients = 8;
 constexpr int kSocketTimeoutSeconds = 5;
 
 const std::array<uint8_t, 16> kGuid = {0x54, 0x61, 0x6C, 0x62, 0x65, 0x78, 0x2D, 0x73,
@@ -186,17 +188,21 @@ void PtpIpServer::Handshake(int fd) {
     }
     if (packet.type == kInitCommandRequest) {
         auto request = ParseInitCommandRequest(packet.payload);
-        if (!request || camera_.Gone() || stopping_) {
+        auto client = std::make_shared<Client>();
+        client->commandFd = fd;
+        bool admitted = false;
+        if (request && !camera_.Gone() && !stopping_) {
+            std::lock_guard lock(mutex_);
+            if (clients_.size() < kMaxClients) {
+                client->connection = nextConnection_++;
+                clients_.push_back(client);
+                admitted = true;
+            }
+        }
+        if (!admitted) {
             SendAll(fd, BuildInitFail(request ? kFailBusy : kFailUnspecified));
             ::close(fd);
             return;
-        }
-        auto client = std::make_shared<Client>();
-        client->commandFd = fd;
-        {
-            std::lock_guard lock(mutex_);
-            client->connection = nextConnection_++;
-            clients_.push_back(client);
         }
         if (!SendAll(fd, BuildInitCommandAck(client->connection, kGuid, camera_.ModelName()))) {
             client->done = true;

@@ -145,9 +145,10 @@ void CVellmoraDlg::wireActions() {
         combo->addActionListener(commander_);
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i].setActionCommand(kButtonActions[i].action);
-        buttons_[i].addActionListener(commander_);
+        // Noted before the command is queued, so its answer can never come first.
         if (kButtonActions[i].id == 1013)
             buttons_[i].addActionListener(&liveViewAsked_);
+        buttons_[i].addActionListener(commander_);
         if (kButtonActions[i].id == 1027) {  // the zoom button comes right after "zoom_Fit"
             zoom_.setActionCommand("zoom_Zoom");
             zoom_.addActionListener(commander_);

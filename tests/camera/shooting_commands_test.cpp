@@ -1,7 +1,11 @@
-// Shutter commands report busy once and are never retried; transfers land in the staging
-// folder and always give back the item and the stream.
+// Shutter commands report busy once and are never retried; transfers land whole in the
+// staging folder, never replace or write through anything, and always give back the item
+// and the stream.
 #include <unistd.h>
 
+#include <gmock/gmock.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -43,6 +47,15 @@ class ShootingCommandsTest : public CommandTest {
         return picture;
     }
 
+    // The names in the staging folder, sorted.
+    Lines Names() const {
+        Lines names;
+        for (const auto& entry : fs::directory_iterator(staging))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
     fs::path folder;
     std::string staging;
 };
@@ -79,37 +92,92 @@ TEST_F(ShootingCommandsTest, ShutterButtonNeverLocksAndCapacityIsSkippedOnLegacy
     EXPECT_EQ(events.Events(), (Lines{"error 0x2"}));
 }
 
-TEST_F(ShootingCommandsTest, TransferWritesTheFileIntoTheStagingFolderAndReleasesEverything) {
+TEST_F(ShootingCommandsTest, TransferLandsUnderTheCameraNameWithoutReplacingAnything) {
     sdk->SetDownloadChunk(100000);
     auto picture = Picture("IMG_0001.JPG");
     std::ofstream(staging + "IMG_0001.JPG") << "an older picture of the same name";
     size_t before = SdkLiveReferenceCount();
-    DownloadCommand command(model.get(), sdk->MakeItem(picture), staging);
+    std::vector<std::string> landed;
+    DownloadCommand::Hooks hooks;
+    hooks.landed = [&](const std::string& path) {
+        landed.push_back(path);
+        EXPECT_TRUE(events.Events("DownloadComplete").empty()) << "told before the windows";
+        EXPECT_TRUE(fs::exists(path)) << "and after the file has its name";
+    };
+    DownloadCommand command(model.get(), sdk->MakeItem(picture), staging, hooks);
     EXPECT_TRUE(command.execute());
-    EXPECT_EQ(sdk->Calls(),
-              (Lines{"GetDirectoryItemInfo item:IMG_0001.JPG",
-                     "CreateFileStream " + staging + "IMG_0001.JPG 1 2",
-                     "SetProgressCallback filestream 2",
+    Lines calls = sdk->Calls();
+    ASSERT_EQ(calls.size(), 7u);
+    // Written under a hidden name of its own, created only if nothing is there.
+    EXPECT_THAT(calls[1], ::testing::MatchesRegex("CreateFileStream " + staging +
+                                                  "\\.transfer-[0-9a-f]{16}\\.part 0 2"));
+    calls.erase(calls.begin() + 1);
+    EXPECT_EQ(calls,
+              (Lines{"GetDirectoryItemInfo item:IMG_0001.JPG", "SetProgressCallback filestream 2",
                      "Download item:IMG_0001.JPG size=300000 to=filestream",
                      "DownloadComplete item:IMG_0001.JPG", "Release item:IMG_0001.JPG remaining=0",
                      "Release filestream remaining=0"}));
     EXPECT_EQ(events.Events(), (Lines{"DownloadStart", "ProgressReport 33", "ProgressReport 66",
                                       "ProgressReport 100", "DownloadComplete 0"}));
-    EXPECT_EQ(Read(staging + "IMG_0001.JPG"),
+    EXPECT_EQ(landed, (Lines{staging + "IMG_0001_1.JPG"}));
+    EXPECT_EQ(Read(staging + "IMG_0001_1.JPG"),
               std::string(picture.bytes.begin(), picture.bytes.end()));
+    EXPECT_EQ(Read(staging + "IMG_0001.JPG"), "an older picture of the same name");
+    EXPECT_EQ(Names(), (Lines{"IMG_0001.JPG", "IMG_0001_1.JPG"})) << "no temporary file left";
     EXPECT_EQ(SdkLiveReferenceCount(), before);
 }
 
-TEST_F(ShootingCommandsTest, FailedTransferReportsOneErrorKeepsWhatWasWrittenAndReleases) {
-    sdk->SetDownloadChunk(100000);
-    sdk->Answer("Download", {kSdkErrCommDisconnected});
-    DownloadCommand command(model.get(), sdk->MakeItem(Picture("IMG_0002.JPG")), staging);
-    EXPECT_TRUE(command.execute());
-    EXPECT_EQ(events.Events(), (Lines{"DownloadStart", "ProgressReport 33", "error 0xC1"}));
-    EXPECT_TRUE(sdk->Calls("DownloadComplete").empty());
-    EXPECT_EQ(sdk->Calls("Release"),
-              (Lines{"Release item:IMG_0002.JPG remaining=0", "Release filestream remaining=0"}));
-    EXPECT_EQ(fs::file_size(staging + "IMG_0002.JPG"), 100000u);
+TEST_F(ShootingCommandsTest, FailedOrCancelledTransferReportsOneErrorLeavesNothingAndReleases) {
+    struct Case {
+        SdkError download;  // the camera's answer; 0: the receiver cancels at 33 %
+        Lines events;
+    };
+    const Case cases[] = {
+        {kSdkErrCommDisconnected, {"DownloadStart", "ProgressReport 33", "error 0xC1"}},
+        {kSdkOk, {"DownloadStart", "ProgressReport 33", "error 0x5"}},
+    };
+    for (const Case& c : cases) {
+        sdk->ClearCalls();
+        events.Clear();
+        sdk->SetDownloadChunk(100000);
+        if (c.download != kSdkOk)
+            sdk->Answer("Download", {c.download});
+        DownloadCommand::Hooks hooks;
+        hooks.cancelled = [&] { return c.download == kSdkOk; };
+        hooks.landed = [](const std::string& path) { ADD_FAILURE() << "landed " << path; };
+        DownloadCommand command(model.get(), sdk->MakeItem(Picture("IMG_0002.JPG")), staging,
+                                hooks);
+        EXPECT_TRUE(command.execute());
+        EXPECT_EQ(events.Events(), c.events);
+        EXPECT_TRUE(sdk->Calls("DownloadComplete").empty());
+        EXPECT_EQ(sdk->Calls("Release"), (Lines{"Release item:IMG_0002.JPG remaining=0",
+                                                "Release filestream remaining=0"}));
+        EXPECT_EQ(Names(), Lines{}) << "the partial file is removed";
+    }
+}
+
+// A link where the picture is to land is never written through, whether it points at a
+// file or nowhere, and the boundary's streams refuse to open through one.
+TEST_F(ShootingCommandsTest, LinksInTheStagingFolderAreNeverWrittenThrough) {
+    const std::string outside = (folder / "outside.txt").string();
+    std::ofstream(outside) << "not the camera's";
+    fs::create_symlink(outside, staging + "IMG_0007.JPG");
+    fs::create_symlink(folder / "nowhere.txt", staging + "IMG_0008.JPG");
+    DownloadCommand(model.get(), sdk->MakeItem(Picture("IMG_0007.JPG", 10)), staging).execute();
+    DownloadCommand(model.get(), sdk->MakeItem(Picture("IMG_0008.JPG", 10)), staging).execute();
+    EXPECT_EQ(Read(outside), "not the camera's");
+    EXPECT_FALSE(fs::exists(folder / "nowhere.txt"));
+    EXPECT_EQ(fs::file_size(staging + "IMG_0007_1.JPG"), 10u);
+    EXPECT_EQ(fs::file_size(staging + "IMG_0008_1.JPG"), 10u);
+
+    SdkStreamRef stream = nullptr;
+    for (SdkFileCreateDisposition how : {kFileCreateAlways, kFileCreateNew, kFileOpenExisting}) {
+        EXPECT_EQ(
+            SdkCreateFileStream((staging + "IMG_0007.JPG").c_str(), how, kAccessReadWrite, &stream),
+            kSdkErrFileIo)
+            << how;
+    }
+    EXPECT_EQ(Read(outside), "not the camera's");
 }
 
 TEST_F(ShootingCommandsTest, FailedItemInformationSendsNoStartAndStillReleasesTheItem) {
@@ -144,11 +212,8 @@ TEST_F(ShootingCommandsTest, CameraFileNamesNeverLeaveTheStagingFolder) {
     DownloadCommand(model.get(), sdk->MakeItem(Picture("/tmp/../..", 10)), staging).execute();
     DownloadCommand(model.get(), sdk->MakeItem(Picture("", 10)), staging).execute();
     EXPECT_FALSE(fs::exists(folder / "escape.JPG"));
-    EXPECT_TRUE(fs::exists(staging + "escape.JPG"));
-    EXPECT_TRUE(fs::exists(staging + "IMG_0006.JPG"));
-    EXPECT_EQ(sdk->Calls("CreateFileStream"),
-              (Lines{"CreateFileStream " + staging + "escape.JPG 1 2",
-                     "CreateFileStream " + staging + "IMG_0006.JPG 1 2"}));
+    EXPECT_EQ(Names(), (Lines{"IMG_0006.JPG", "escape.JPG"}));
+    EXPECT_EQ(sdk->Calls("CreateFileStream").size(), 2u);
     EXPECT_EQ(events.Events("error"), (Lines{"error 0x60", "error 0x60"}));
     EXPECT_EQ(sdk->Calls("Release item").size(), 4u);
 }

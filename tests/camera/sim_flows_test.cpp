@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <thread>
 
 #include "camera/camera_commander.h"
@@ -120,6 +121,12 @@ TEST_F(SimFlowsTest, ChangedSettingComesBackAsPropertyChanged) {
 
 TEST_F(SimFlowsTest, PictureIsTransferredIntoTheStagingFolder) {
     backend->Camera(0)->SetPictureBytes(2 << 20);
+    std::mutex mutex;
+    std::vector<std::string> landed;
+    commander->setPictureLanded([&](const std::string& path) {
+        std::lock_guard lock(mutex);
+        landed.push_back(path);
+    });
     fire("TakePicture");
     ASSERT_TRUE(events.WaitFor("DownloadComplete"));
     auto lines = events.Events();
@@ -136,6 +143,24 @@ TEST_F(SimFlowsTest, PictureIsTransferredIntoTheStagingFolder) {
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
     EXPECT_EQ(bytes, sim->LastPicture());
     EXPECT_EQ(SdkLiveReferenceCount(), 1u);  // only the camera
+    std::lock_guard lock(mutex);
+    EXPECT_EQ(landed, std::vector<std::string>{file.string()});
+}
+
+// Closing while a ten-minute transfer runs cancels it: the window does not wait for the
+// cable, and no half picture stays behind.
+TEST_F(SimFlowsTest, ClosingCancelsATransferInProgressAndRemovesThePartialFile) {
+    backend->Camera(0)->SetTransferTime(std::chrono::minutes(10));
+    fire("TakePicture");
+    ASSERT_TRUE(events.WaitFor("ProgressReport"));
+    const auto started = std::chrono::steady_clock::now();
+    fire("closing");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_FALSE(commander->getProcessor().isRunning());
+    EXPECT_TRUE(events.Events("DownloadComplete").empty());
+    EXPECT_EQ(events.Events("error"), std::vector<std::string>{"error 0x5"});
+    EXPECT_TRUE(fs::is_empty(staging));
+    EXPECT_FALSE(backend->Camera(0)->SessionOpen()) << "the session close still ran";
 }
 
 TEST_F(SimFlowsTest, LiveViewStreamsFramesAndEndsWithDepthOfFieldPreviewOn) {

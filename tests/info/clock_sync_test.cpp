@@ -121,5 +121,20 @@ TEST_F(CameraInfoTest, OkWritesTheTimeOfPressingItAndCancelNothing) {
     }
 }
 
+// Closing the parameters window (the program ends, say) while the clock window is open
+// ends both, and nothing is written.
+TEST_F(CameraInfoTest, ClosingTheWindowEndsItsClockWindowToo) {
+    const SdkTime before{2020, 1, 1, 8, 0, 0, 0};
+    auto camera = Cameras({CameraWithClock(before)})->Camera(0);
+    ParametersWindow open(home_, 3);
+    Settle(*open.thread, *open.window);
+    open.Click(CMSG::kSynchTime);
+    ASSERT_NE(open.ClockWindow(), nullptr);
+    ui::user::CloseWindow(*open.window);
+    EXPECT_EQ(open.thread->Result(), ui::kIdCancel);
+    EXPECT_TRUE(NewBoxes().empty());
+    EXPECT_LT(CameraClockMs(*camera) - sim::TimeToMilliseconds(before), 60'000);
+}
+
 }  // namespace
 }  // namespace talbex::info::testing

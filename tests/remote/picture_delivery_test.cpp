@@ -91,7 +91,7 @@ TEST_F(PictureDeliveryTest, WithoutASaveFolderTheChooserIsOfferedOnceAndTheChoic
     Advance(1ms);  // timer 2: the chooser, cancelled
     EXPECT_EQ(prompts_.FolderTitles(), std::vector<std::string>{"照片保存路径:   "});
     const std::string second = Shoot();
-    ASSERT_TRUE(Eventually([&] { return Names(incoming()).size() == 2; }));
+    ASSERT_TRUE(Eventually([&] { return Landed(incoming()).size() == 2; }));
     Advance(9000ms);
     EXPECT_EQ(prompts_.FolderTitles().size(), 1u);  // offered once only
     // The user sets the folder: both pictures go there, in the order they were taken.
@@ -143,11 +143,21 @@ TEST_F(PictureDeliveryTest, APictureStillBeingWrittenIsNeverTouched) {
     Remember(saveTo_.path());
     fs::create_directories(incoming());
     Put(incoming() + ".IMG_0099.JPG.part", "half a picture");
-    Open(3);
-    Shoot();
-    ASSERT_TRUE(Eventually([&] { return fs::exists(saveTo_ / kFixedName); }));
-    Advance(6000ms);  // every timer has run
+    sim::CameraSettings settings;
+    settings.transferMs = 1500;
+    settings.pictureBytes = 2 << 20;
+    Open(3, settings);
+    const std::string bytes = Shoot();
+    // While the transfer runs every timer comes round, and the purge button is pressed.
+    ASSERT_TRUE(Eventually([&] { return Names(incoming()).size() == 2; }));
+    for (int tick = 0; tick < 3; ++tick)
+        Advance(2000ms);
     Notify(CVellmoraDlg::kDeleteButton);
+    EXPECT_TRUE(Names(saveTo_.path()).empty());
+    EXPECT_TRUE(Landed(incoming()).empty());
+    ASSERT_TRUE(Eventually([&] { return fs::exists(saveTo_ / kFixedName); }));
+    EXPECT_EQ(Slurp(saveTo_ / kFixedName), bytes);
+    Advance(6000ms);
     EXPECT_EQ(Names(incoming()), std::vector<std::string>{".IMG_0099.JPG.part"});
     EXPECT_EQ(Names(saveTo_.path()), std::vector<std::string>{kFixedName});
 }
@@ -195,7 +205,7 @@ TEST_F(PictureDeliveryTest, AMissingSaveFolderKeepsThePicturesTellsOnceAndRetrie
         Remember(c.folder);
         Open(3);
         const std::string bytes = Shoot();
-        ASSERT_TRUE(Eventually([&] { return Names(incoming()).size() == 1; }));
+        ASSERT_TRUE(Eventually([&] { return Landed(incoming()).size() == 1; }));
         ASSERT_TRUE(thread().Idle());
         Advance(9000ms);
         EXPECT_EQ(TroubleMessages(), ++told);

@@ -370,7 +370,8 @@ SdkError ScriptedSdk::Download(SdkObject& item, uint64_t size, SdkStream& stream
         if (SdkError e = stream.Write(bytes.data() + done, n))
             return e;
         done += n;
-        stream.ReportProgress(static_cast<uint32_t>(done * 100 / total));
+        if (stream.ReportProgress(static_cast<uint32_t>(done * 100 / total)))
+            return kSdkErrOperationCancelled;
         // A scripted failure breaks off after the first chunk, as a cable pulled mid-way.
         if (scripted != kSdkOk)
             return scripted;

@@ -53,7 +53,7 @@ using Object = std::shared_ptr<SdkObject>;
 
 template <typename Call, typename... Out>
 SdkError WithObject(SdkBaseRef ref, Call call, const Out*... outs) {
-    if (((outs == nullptr) || ...))
+    if ((!outs || ...))
         return kSdkErrInvalidPointer;
     std::shared_ptr<SdkBackend> backend = Backend();
     if (!backend)

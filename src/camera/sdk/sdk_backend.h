@@ -43,7 +43,9 @@ class SdkStream : public SdkObject {
     void* context_ = nullptr;
 };
 
-/// Creates a stream writing to a file. Answers null and sets *error when it cannot be made.
+/// Creates a stream writing to a file; a link at `path` is never followed and only a regular
+/// file is opened (kFileCreateNew: only a file made now). Answers null and sets *error when
+/// it cannot be made.
 std::shared_ptr<SdkStream> MakeFileStream(const std::string& path,
                                           SdkFileCreateDisposition disposition, SdkAccess access,
                                           SdkError* error);

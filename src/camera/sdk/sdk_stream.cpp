@@ -1,4 +1,8 @@
 // Host-side streams and live-view images, and the backend's default host operations.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -77,24 +81,49 @@ class MemoryStream : public SdkStream {
 std::shared_ptr<SdkStream> MakeFileStream(const std::string& path,
                                           SdkFileCreateDisposition disposition, SdkAccess access,
                                           SdkError* error) {
-    const char* mode = nullptr;
-    switch (disposition) {
-        case kFileCreateAlways:
-            mode = access == kAccessWrite ? "wb" : "w+b";
+    // Never through a link placed where the file should be, and never waiting on a FIFO.
+    int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY;
+    switch (access) {
+        case kAccessRead:
+            flags |= O_RDONLY;
             break;
-        case kFileCreateNew:
-            mode = access == kAccessWrite ? "wbx" : "w+bx";
+        case kAccessWrite:
+            flags |= O_WRONLY;
             break;
-        case kFileOpenExisting:
-            mode = access == kAccessRead ? "rb" : "r+b";
+        case kAccessReadWrite:
+            flags |= O_RDWR;
             break;
         default:
             *error = kSdkErrInvalidParameter;
             return nullptr;
     }
-    std::FILE* file = std::fopen(path.c_str(), mode);
+    switch (disposition) {
+        case kFileCreateAlways:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case kFileCreateNew:
+            flags |= O_CREAT | O_EXCL;
+            break;
+        case kFileOpenExisting:
+            break;
+        default:
+            *error = kSdkErrInvalidParameter;
+            return nullptr;
+    }
+    *error = kSdkErrFileIo;
+    const int fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    const char* mode = access == kAccessRead ? "rb" : access == kAccessWrite ? "wb" : "r+b";
+    std::FILE* file = ::fdopen(fd, mode);
     if (file == nullptr) {
-        *error = kSdkErrFileIo;
+        ::close(fd);
         return nullptr;
     }
     *error = kSdkOk;

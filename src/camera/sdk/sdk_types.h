@@ -14,6 +14,8 @@ using SdkError = uint32_t;
 
 inline constexpr SdkError kSdkOk = 0x00000000;
 inline constexpr SdkError kSdkErrInternal = 0x00000002;
+/// The receiver cancelled the operation (a transfer, through its progress callback).
+inline constexpr SdkError kSdkErrOperationCancelled = 0x00000005;
 inline constexpr SdkError kSdkErrNotSupported = 0x00000007;
 inline constexpr SdkError kSdkErrFileIo = 0x00000020;
 inline constexpr SdkError kSdkErrPropertyUnavailable = 0x00000050;

@@ -164,6 +164,23 @@ TEST_F(FaultTest, DelayedShutdownAndUnplugHappenWithoutAnyCall) {
     EXPECT_FALSE(third->IsAttached());
 }
 
+// The event thread waits for a planned unplug that has not come when the library closes;
+// closing drops the plan under it (the address sanitizer sees a wait on freed memory).
+TEST_F(FaultTest, LibraryClosesWhileAPlannedUnplugIsStillAhead) {
+    CameraSettings settings = SmallCamera();
+    settings.unplugAfterMs = 60000;
+    Open({settings});
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the thread is waiting
+    SdkCloseSession(camera_);
+    SdkRelease(camera_);
+    camera_ = nullptr;
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(SdkTerminate(), kSdkOk);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+    EXPECT_TRUE(sim_->IsAttached());
+    ASSERT_EQ(SdkInitialize(), kSdkOk) << "and the library opens again";
+}
+
 TEST_F(FaultTest, SeveralCamerasAreListedInOrderAndStandApart) {
     CameraSettings a = SmallCamera();
     a.model = "SimCam A";

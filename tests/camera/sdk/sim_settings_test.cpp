@@ -1,4 +1,5 @@
 // The simulator settings file and the choice of backend from TALBEX_CAMERA.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -6,6 +7,7 @@
 #include <fstream>
 
 #include "camera/sdk/sim/settings_file.h"
+#include "platform/os/file_io.h"
 #include "sim_fixture.h"
 
 namespace talbex::sim::testing {
@@ -148,14 +150,33 @@ TEST_F(SettingsTest, ErrorsNameTheFileAndTheLine) {
     EXPECT_EQ(ErrorOf(""), "") << "an empty file attaches no camera";
 }
 
+// Whatever the path names, the answer is at once a message naming the file: a FIFO is
+// never waited on, a device or a huge file is never read into memory.
 TEST_F(SettingsTest, UnreadableFileNamesTheFile) {
-    std::vector<CameraSettings> cameras(1);
+    const std::string fifo = ::testing::TempDir() + "sim_settings_fifo_" + std::to_string(getpid());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    files_.push_back(fifo);
+    const std::string huge = WriteSettings("[camera]\n");
+    std::filesystem::resize_file(huge, os::kMaxTextFileBytes + 1);
+    const std::string paths[] = {::testing::TempDir() + "no_such_settings.ini",
+                                 ::testing::TempDir(), fifo, "/dev/zero", huge};
+    for (const std::string& path : paths) {
+        std::vector<CameraSettings> cameras(1);
+        std::string error;
+        EXPECT_FALSE(ReadSettingsFile(path, &cameras, &error)) << path;
+        EXPECT_EQ(error.rfind(path + ": cannot be read (", 0), 0u) << error;
+        EXPECT_EQ(cameras.size(), 1u) << "left untouched";
+    }
+}
+
+TEST_F(SettingsTest, ByteOrderMarkAtTheStartIsAccepted) {
+    std::vector<CameraSettings> cameras;
     std::string error;
-    const std::string missing = ::testing::TempDir() + "no_such_settings.ini";
-    EXPECT_FALSE(ReadSettingsFile(missing, &cameras, &error));
-    EXPECT_EQ(error.rfind(missing + ": cannot be read", 0), 0u) << error;
-    EXPECT_FALSE(ReadSettingsFile(::testing::TempDir(), &cameras, &error)) << "a folder";
-    EXPECT_EQ(cameras.size(), 1u) << "left untouched";
+    ASSERT_TRUE(
+        ReadSettingsFile(WriteSettings("\xEF\xBB\xBF[camera]\nmodel = Marked\n"), &cameras, &error))
+        << error;
+    ASSERT_EQ(cameras.size(), 1u);
+    EXPECT_EQ(cameras[0].model, "Marked");
 }
 
 TEST_F(SettingsTest, EnvironmentChoosesTheBackend) {
@@ -203,6 +224,9 @@ TEST_F(SettingsTest, WrongSettingsFailInitializeWithTheFileAndLine) {
     setenv("TALBEX_CAMERA", "sim:", 1);
     EXPECT_NE(SdkInitialize(), kSdkOk);
     EXPECT_NE(SdkLastInitializeError(), "");
+    setenv("TALBEX_CAMERA", "sim:/dev/zero", 1);
+    EXPECT_NE(SdkInitialize(), kSdkOk);
+    EXPECT_EQ(SdkLastInitializeError().rfind("/dev/zero: cannot be read", 0), 0u);
     setenv("TALBEX_CAMERA", "camera-please", 1);
     EXPECT_NE(SdkInitialize(), kSdkOk);
     EXPECT_NE(SdkLastInitializeError().find("camera-please"), std::string::npos);

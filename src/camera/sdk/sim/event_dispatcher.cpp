@@ -56,8 +56,10 @@ void EventDispatcher::Run(uint64_t generation) {
             continue;
         }
         auto first = tasks_.begin();
-        if (first->first > Clock::now()) {
-            wake_.wait_until(lock, first->first);
+        // A copy: Stop may clear the tasks, and the node with them, while this waits.
+        const Clock::time_point due = first->first;
+        if (due > Clock::now()) {
+            wake_.wait_until(lock, due);
             continue;
         }
         Task task = std::move(first->second);

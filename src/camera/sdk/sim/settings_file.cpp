@@ -1,6 +1,5 @@
 #include "camera/sdk/sim/settings_file.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +8,7 @@
 
 #include "camera/sdk/sim/camera_clock.h"
 #include "camera/sdk/sim/property_codes.h"
+#include "platform/os/file_io.h"
 
 namespace talbex::sim {
 
@@ -381,30 +381,25 @@ class Parser {
 
 bool ParseSettings(std::string_view text, const std::string& name,
                    std::vector<CameraSettings>* cameras, std::string* error) {
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+        text.remove_prefix(kByteOrderMark.size());
     return Parser(name).Run(text, cameras, error);
 }
 
 bool ReadSettingsFile(const std::string& path, std::vector<CameraSettings>* cameras,
                       std::string* error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        *error = path + ": cannot be read (" + std::strerror(errno) + ")";
+    // Never waits on a FIFO or device and never takes more than a settings file needs.
+    std::string why;
+    const std::optional<std::string> text = os::ReadRegularFile(path, os::kMaxTextFileBytes, &why);
+    if (!text) {
+        if (why.rfind(path + ": ", 0) == 0)
+            why.erase(0, path.size() + 2);
+        *error = path + ": cannot be read (" + why + ")";
         return false;
     }
-    std::string text;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, n);
-    const bool failed = std::ferror(file) != 0;
-    const int reason = errno;
-    std::fclose(file);
-    if (failed) {
-        // A folder opens but cannot be read.
-        *error = path + ": cannot be read (" + std::strerror(reason) + ")";
-        return false;
-    }
-    return ParseSettings(text, path, cameras, error);
+    return ParseSettings(*text, path, cameras, error);
 }
 
 }  // namespace talbex::sim

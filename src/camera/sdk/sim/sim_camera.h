@@ -166,6 +166,8 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     SdkError EnterLocked(uint64_t generation, Operation operation,
                          std::optional<SdkPropertyId> property = std::nullopt);
     SdkError CheckSessionLocked() const;
+    /// Whether the camera that made `item` is still there (due faults applied).
+    SdkError StillAttached(const Item& item);
     SdkError PropertySizeLocked(SdkPropertyId id, SdkDataType* type, uint32_t* size);
     std::vector<uint8_t> PropertyBytesLocked(SdkPropertyId id);
     std::optional<std::vector<uint32_t>> AllowedLocked(SdkPropertyId id);

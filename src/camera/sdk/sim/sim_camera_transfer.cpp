@@ -1,7 +1,9 @@
 // The simulated camera's transfers: a picture's item information and its bytes, sent in
 // chunks at the cable's pace with progress reports.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <optional>
 #include <thread>
 
 #include "camera/sdk/sim/sim_camera.h"
@@ -11,6 +13,31 @@ namespace talbex::sim {
 namespace {
 
 constexpr uint32_t kPictureFormatJpeg = 0x3801;
+constexpr std::chrono::milliseconds kPaceStep{20};
+constexpr std::chrono::milliseconds kQuietProgress{50};
+
+// Progress as a periodic receiver hears it: every new percentage, and the last one again
+// when a slow cable has made none for a while, so a receiver that wants to cancel is
+// heard promptly. Answers true when the receiver cancels.
+class ProgressReports {
+  public:
+    explicit ProgressReports(SdkStream& stream) : stream_(stream) {}
+
+    bool Report(uint32_t percent) {
+        const auto now = std::chrono::steady_clock::now();
+        if (last_ && percent <= *last_ && now - lastCall_ < kQuietProgress)
+            return false;
+        if (!last_ || percent > *last_)
+            last_ = percent;
+        lastCall_ = now;
+        return stream_.ReportProgress(*last_);
+    }
+
+  private:
+    SdkStream& stream_;
+    std::optional<uint32_t> last_;
+    std::chrono::steady_clock::time_point lastCall_{};
+};
 
 }  // namespace
 
@@ -41,36 +68,45 @@ SdkError SimCamera::Download(const Item& item, uint64_t size, SdkStream& stream)
     // transfer close to the speed of one plain write.
     const uint64_t chunk = std::clamp<uint64_t>(size / 16, 1024, 4 * 1024 * 1024);
     const auto started = Clock::now();
-    if (stream.ReportProgress(0))
-        return kSdkErrInternal;  // cancelled by the receiver
-    uint32_t reported = 0;
+    ProgressReports progress(stream);
+    if (progress.Report(0))
+        return kSdkErrOperationCancelled;
     for (uint64_t done = 0; done < size;) {
-        {
-            std::lock_guard lock(mutex_);
-            ApplyDueFaultsLocked();
-            if (!attached_ || item.generation != generation_)
-                return kSdkErrCommDisconnected;
-        }
+        if (SdkError e = StillAttached(item))
+            return e;
         const uint64_t n = std::min(chunk, size - done);
         if (SdkError e = stream.Write(bytes.data() + done, n))
             return e;
         done += n;
-        if (transferMs > 0) {
-            // The cable's pace: the transfer ends transferMs after it began.
-            std::this_thread::sleep_until(
-                started +
-                std::chrono::milliseconds(transferMs * done / std::max<uint64_t>(size, 1)));
-        }
         const auto percent = static_cast<uint32_t>(done * 100 / size);
-        if (percent != reported) {
-            reported = percent;
-            if (stream.ReportProgress(percent))
-                return kSdkErrInternal;
+        if (transferMs > 0) {
+            // The cable's pace: the transfer ends transferMs after it began. It is waited
+            // out in short steps, so an unplug or a cancel is answered at once.
+            const auto until = started + std::chrono::milliseconds(transferMs * done / size);
+            for (auto now = Clock::now(); now < until; now = Clock::now()) {
+                std::this_thread::sleep_until(std::min(until, now + kPaceStep));
+                if (SdkError e = StillAttached(item))
+                    return e;
+                const auto elapsed =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+                const auto byTime = static_cast<uint32_t>(
+                    std::min<uint64_t>(percent, elapsed.count() * 100 / transferMs));
+                if (progress.Report(byTime))
+                    return kSdkErrOperationCancelled;
+            }
         }
+        if (progress.Report(percent))
+            return kSdkErrOperationCancelled;
     }
-    if (reported != 100)
-        stream.ReportProgress(100);
+    if (size == 0 && progress.Report(100))
+        return kSdkErrOperationCancelled;
     return kSdkOk;
+}
+
+SdkError SimCamera::StillAttached(const Item& item) {
+    std::lock_guard lock(mutex_);
+    ApplyDueFaultsLocked();
+    return attached_ && item.generation == generation_ ? kSdkOk : kSdkErrCommDisconnected;
 }
 
 SdkError SimCamera::DownloadComplete(const Item& item) {
