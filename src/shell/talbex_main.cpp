@@ -126,9 +126,9 @@ void CTALBEXMAIN::ApplyLanguage() {
     // Without a web service there is no online page: the offline copy stands in.
     const std::string online = vendor_->Address(TodayPath());
     ShowPage(online.empty() ? programDirectory_ + OfflinePageName(language_) : online);
-    SetIcon(ui::IsEnglish(language_) ? resources::kSmallEnglishIconId
-                                     : resources::kSmallChineseIconId,
-            false);
+    SetIcon(
+        ui::IsEnglish(language_) ? resources::kSmallEnglishIconId : resources::kSmallChineseIconId,
+        false);
     if (ui::IsEnglish(language_)) {
         Item(kCameraParameters).SetWindowText("Camera Para");
         Item(kRemoteControl).SetWindowText("Remote Control");
