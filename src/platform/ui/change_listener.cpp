@@ -41,6 +41,8 @@ const char* ToString(ChangeEvent::What what) {
             return "address";
         case ChangeEvent::What::kSurface:
             return "picture";
+        case ChangeEvent::What::kIcon:
+            return "icon";
     }
     return "?";
 }
@@ -51,6 +53,8 @@ PrintingChangeListener::~PrintingChangeListener() {
 }
 
 void PrintingChangeListener::OnChange(const ChangeEvent& event) {
+    if (event.what == ChangeEvent::What::kIcon)
+        return;
     std::lock_guard lock(mutex_);
     if (event.what == ChangeEvent::What::kDialogOpened) {
         // A window opened anew shows its pictures anew.

@@ -11,6 +11,8 @@
 
 namespace talbex::ui {
 
+class Dialog;
+
 struct ChangeEvent {
     enum class What {
         kDialogOpened,  // value: the caption
@@ -23,12 +25,14 @@ struct ChangeEvent {
         kProgress,      // value: position 0..100
         kAddress,       // a web area was asked for this address
         kSurface,       // a picture frame's pixels were redrawn; value: "WxH"
+        kIcon,          // the dialog's icon; value: "small ID" or "big ID" (resource ids)
     };
     int dialogId = 0;         // template id of the dialog
     std::string dialogTitle;  // its caption when the change happened
     int controlId = 0;        // 0: the dialog itself
     What what = What::kText;
     std::string value;
+    Dialog* dialog = nullptr;  // the dialog the change belongs to (alive while it is told)
 };
 
 /// Called on the thread that made the change (normally the window thread, sometimes a
@@ -49,7 +53,7 @@ const char* ToString(ChangeEvent::What what);
 /// notice them: a list filled row by row is printed once, with all its rows, when
 /// something else changes; a progress bar only when it is empty (0) or full (100); a
 /// picture (live view) when it first shows in its window and when its size changes, not
-/// each time it is redrawn (many times a second).
+/// each time it is redrawn (many times a second); icons not at all.
 class PrintingChangeListener final : public ChangeListener {
   public:
     explicit PrintingChangeListener(std::ostream& out) : out_(out) {}
