@@ -86,7 +86,9 @@ TEST_F(QtMainWindowTest, TheVendorPageIsFetchedOffTheWindowThreadAndItsLinksOpen
         if (request.rfind("GET /ad/index_en.htm?2026/12/08 ", 0) == 0)
             return test::ScriptedReply::Ok(
                 "<html><head><meta charset=\"utf-8\"></head><body><p>Spring offers</p>"
-                "<p><a href=\"/firmware/news.htm\">news</a></p></body></html>");
+                "<p><a href=\"/firmware/news.htm\">news</a></p>"
+                "<p><a href=\"file:///usr/share/applications/x.desktop\">local</a></p>"
+                "</body></html>");
         return test::ScriptedReply::Ok("4.0.1");  // the published version: nothing newer
     });
     shell::MainWindowSetup setup = Setup(1033);
@@ -99,13 +101,15 @@ TEST_F(QtMainWindowTest, TheVendorPageIsFetchedOffTheWindowThreadAndItsLinksOpen
             page = Widget<QTextBrowser>(window, Main::kBrowser);
             return page->toPlainText().contains("Spring offers");
         })) << server.Requests().size();
-        OnGui(window, [&] {
-            QTextCursor link = page->document()->find("news");
-            ASSERT_FALSE(link.isNull());
-            link.setPosition(link.selectionStart() + 1);
-            QTest::mouseClick(page->viewport(), Qt::LeftButton, {},
-                              page->cursorRect(link).center());
-        });
+        // Both links clicked; only the web page is opened, never a local file.
+        for (const char* text : {"news", "local"})
+            OnGui(window, [&] {
+                QTextCursor link = page->document()->find(text);
+                ASSERT_FALSE(link.isNull());
+                link.setPosition(link.selectionStart() + 1);
+                QTest::mouseClick(page->viewport(), Qt::LeftButton, {},
+                                  page->cursorRect(link).center());
+            });
         std::lock_guard lock(launcher_.mutex_);
         EXPECT_EQ(launcher_.opened, std::vector<std::string>{server.Url("/firmware/news.htm")});
     });
