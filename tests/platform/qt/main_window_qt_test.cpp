@@ -43,6 +43,9 @@ TEST_F(QtMainWindowTest, ShowsItsTextsIconAndPageInBothLanguagesAndTheSwitchIsCl
             Screenshot(window, "main_window_zh");
         });
         const QImage chineseIcon = WindowOf(window)->windowIcon().pixmap(16).toImage();
+        const QString shots = TALBEX_SCREENSHOT_DIR;
+        WindowOf(window)->windowIcon().pixmap(32).save(shots + "/icon_small_zh.png");
+        WindowOf(window)->windowIcon().pixmap(128).save(shots + "/icon_big.png");
         OnGui(window, [&] { Click(window, Main::kLanguageSwitch); });
         OnGui(window, [&] {
             EXPECT_EQ(Text(window, Main::kConnect), "Please connect your camera");
@@ -50,6 +53,7 @@ TEST_F(QtMainWindowTest, ShowsItsTextsIconAndPageInBothLanguagesAndTheSwitchIsCl
             EXPECT_EQ(Text(window, Main::kRemoteControl), "Remote Control");
             EXPECT_EQ(Text(window, Main::kLanguageSwitch), "切换中文");
             EXPECT_NE(WindowOf(window)->windowIcon().pixmap(16).toImage(), chineseIcon);
+            WindowOf(window)->windowIcon().pixmap(32).save(shots + "/icon_small_en.png");
             auto* page = Widget<QTextBrowser>(window, Main::kBrowser);
             EXPECT_TRUE(page->toPlainText().contains("Connect your camera"));
             Screenshot(window, "main_window_en");
