@@ -143,11 +143,21 @@ TEST_F(PictureDeliveryTest, APictureStillBeingWrittenIsNeverTouched) {
     Remember(saveTo_.path());
     fs::create_directories(incoming());
     Put(incoming() + ".IMG_0099.JPG.part", "half a picture");
-    Open(3);
-    Shoot();
-    ASSERT_TRUE(Eventually([&] { return fs::exists(saveTo_ / kFixedName); }));
-    Advance(6000ms);  // every timer has run
+    sim::CameraSettings settings;
+    settings.transferMs = 1500;
+    settings.pictureBytes = 2 << 20;
+    Open(3, settings);
+    const std::string bytes = Shoot();
+    // While the transfer runs every timer comes round, and the purge button is pressed.
+    ASSERT_TRUE(Eventually([&] { return Names(incoming()).size() == 2; }));
+    for (int tick = 0; tick < 3; ++tick)
+        Advance(2000ms);
     Notify(CVellmoraDlg::kDeleteButton);
+    EXPECT_TRUE(Names(saveTo_.path()).empty());
+    EXPECT_TRUE(Landed(incoming()).empty());
+    ASSERT_TRUE(Eventually([&] { return fs::exists(saveTo_ / kFixedName); }));
+    EXPECT_EQ(Slurp(saveTo_ / kFixedName), bytes);
+    Advance(6000ms);
     EXPECT_EQ(Names(incoming()), std::vector<std::string>{".IMG_0099.JPG.part"});
     EXPECT_EQ(Names(saveTo_.path()), std::vector<std::string>{kFixedName});
 }

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -37,32 +38,27 @@ namespace talbex::remote::testing {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-/// Remembers every change a user would see, for the controls' histories.
+/// Remembers what one control of the remote-control window went through, oldest first.
 class RecordingChanges final : public ui::ChangeListener {
   public:
-    void OnChange(const ui::ChangeEvent& event) override {
+    void OnChange(const ui::ChangeEvent& e) override {
         std::lock_guard lock(mutex_);
-        events_.push_back(event);
+        if (e.dialogId == 102)
+            values_[{e.controlId, e.what}].push_back(e.value);
     }
-    /// The values one control went through, of one kind, oldest first.
     std::vector<std::string> Values(int controlId, ui::ChangeEvent::What what) {
         std::lock_guard lock(mutex_);
-        std::vector<std::string> values;
-        for (const ui::ChangeEvent& e : events_)
-            if (e.controlId == controlId && e.what == what && e.dialogId == 102)
-                values.push_back(e.value);
-        return values;
+        return values_[{controlId, what}];
     }
 
   private:
     std::mutex mutex_;
-    std::vector<ui::ChangeEvent> events_;
+    std::map<std::pair<int, ui::ChangeEvent::What>, std::vector<std::string>> values_;
 };
 
 /// Waits (bounded, in real time) until `done` answers true.
 inline bool Eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
+    for (const auto end = std::chrono::steady_clock::now() + limit; !done();) {
         if (std::chrono::steady_clock::now() > end)
             return false;
         std::this_thread::sleep_for(2ms);
@@ -95,12 +91,7 @@ inline std::string Slurp(const std::string& path) {
 /// The wall clock standing at 7 December 2026, 09:05:03 local time.
 inline std::chrono::system_clock::time_point FixedNow() {
     std::tm tm{};
-    tm.tm_year = 2026 - 1900;
-    tm.tm_mon = 11;
-    tm.tm_mday = 7;
-    tm.tm_hour = 9;
-    tm.tm_min = 5;
-    tm.tm_sec = 3;
+    strptime("2026-12-07 09:05:03", "%Y-%m-%d %H:%M:%S", &tm);
     tm.tm_isdst = -1;
     return std::chrono::system_clock::from_time_t(std::mktime(&tm));
 }
