@@ -193,6 +193,19 @@ TEST_F(PictureDeliveryTest, PurgesKeepTheUsersPicturesUntilTheyReachASaveFolder)
     EXPECT_TRUE(Names(incoming()).empty());
 }
 
+TEST_F(PictureDeliveryTest, EachRenameTickNamesTheNewestCameraPictureOnly) {
+    fs::create_directories(incoming());
+    Put(incoming() + "IMG_0001.JPG", "older");
+    fs::last_write_time(incoming() + "IMG_0001.JPG", fs::file_time_type::clock::now() - 1h);
+    Put(incoming() + "IMG_0002.JPG", "newer");
+    Open(3);
+    Advance(2000ms);  // timer 3
+    EXPECT_EQ(Slurp(incoming() + kFixedName), "newer");
+    EXPECT_TRUE(fs::exists(incoming() + "IMG_0001.JPG"));
+    Notify(CVellmoraDlg::kRenameButton);  // the hidden button does the same
+    EXPECT_EQ(Slurp(incoming() + "IMG20261207090503_1.JPG"), "older");
+}
+
 TEST_F(PictureDeliveryTest, AMissingSaveFolderKeepsThePicturesTellsOnceAndRetries) {
     struct Case {
         std::string folder, reason;
