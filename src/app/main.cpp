@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/demo.h"
+#include "app/desktop_run.h"
 #include "app/main_window_run.h"
 #include "app/serial_command.h"
 #include "app/sim_serve_command.h"
@@ -25,13 +26,14 @@ void PrintHelp() {
         "Without options Talbex runs its main window: it looks for a camera every two\n"
         "seconds, identifies it (with a test shot when the camera does not tell its serial\n"
         "number), reports it to the vendor web service and watches until it is unplugged.\n"
-        "There is no desktop backend yet, so the window always runs headless: one line is\n"
-        "printed per change a user would see (window caption, connect button caption,\n"
-        "buttons enabled or disabled, pages requested, a list's rows once filled, the text\n"
-        "a list shows, a progress bar when empty and full), every message box and folder\n"
-        "chooser with the answer given, and the identity read from the camera.\n"
+        "On a desktop (X11 or Wayland) the windows open there. Without a display, or with\n"
+        "--headless, --script or --answer, the window runs headless: one line is printed\n"
+        "per change a user would see (window caption, connect button caption, buttons\n"
+        "enabled or disabled, pages requested, a list's rows once filled, the text a list\n"
+        "shows, a progress bar when empty and full), every message box and folder chooser\n"
+        "with the answer given, and the identity read from the camera.\n"
         "\n"
-        "  --headless   run the main window without a display (the default today)\n"
+        "  --headless   run the main window without a display, even where there is one\n"
         "  --seconds N  end the run after N seconds (fractions allowed); without it the\n"
         "               run goes on until the window is closed, the script quits or a\n"
         "               SIGINT, SIGTERM or SIGHUP arrives\n"
@@ -102,6 +104,9 @@ void PrintHelp() {
         "  XDG_RUNTIME_DIR     where the one-per-user lock is taken (else the program's\n"
         "                      folder)\n"
         "  TALBEX_VENDOR_HOST  vendor web service host[:port]; empty: no web service\n"
+        "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
+        "                      where the windows open (QT_QPA_PLATFORM=offscreen: nowhere\n"
+        "                      visible); QT_SCALE_FACTOR enlarges them\n"
         "  LC_ALL, LC_MESSAGES, LANG\n"
         "                      the locale: en_US, zh_TW and the C locale (also when\n"
         "                      none is set) start in English, others in Chinese\n"
@@ -138,5 +143,10 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    std::string noDisplay;
+    if (const auto platform = talbex::app::DesktopFor(options, &noDisplay))
+        return talbex::app::RunDesktopWindows(options, *platform, std::cerr);
+    if (!options.headless && !noDisplay.empty())
+        std::fprintf(stderr, "talbex: %s; running without windows\n", noDisplay.c_str());
     return talbex::app::RunMainWindow(options, std::cout, std::cerr);
 }

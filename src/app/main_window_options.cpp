@@ -30,8 +30,10 @@ bool ParseMainWindowOption(const std::vector<std::string>& args, size_t& index,
         }
         return &args[++index];
     };
-    if (flag == "--headless")
+    if (flag == "--headless") {
+        options.headless = true;
         return true;
+    }
     if (flag == "--seconds") {
         const std::string* v = value();
         if (v == nullptr)

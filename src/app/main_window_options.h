@@ -12,6 +12,7 @@
 namespace talbex::app {
 
 struct MainWindowRunOptions {
+    bool headless = false;             // --headless: never the desktop windows
     std::optional<double> seconds;     // end the run after this long
     std::optional<uint32_t> localeId;  // instead of the system's
     std::vector<std::pair<std::string, ui::MessageBoxAnswer>> answers;

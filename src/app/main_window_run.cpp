@@ -1,12 +1,12 @@
 #include "app/main_window_run.h"
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include "app/locked_output.h"
+#include "app/main_window_setup.h"
 #include "app/printing_launcher.h"
+#include "app/run_ending.h"
 #include "app/script_driver.h"
 #include "camera/sdk/sdk_backend.h"
 #include "info/camera_parameters_runner.h"
@@ -17,10 +17,8 @@
 #include "platform/ui/headless_prompts.h"
 #include "platform/ui/printable_text.h"
 #include "platform/ui/prompts.h"
-#include "remote/remote_control_runner.h"
 #include "shell/shipped_files.h"
 #include "shell/vellmora_app.h"
-#include "web/vendor_host.h"
 
 namespace talbex::app {
 
@@ -36,31 +34,6 @@ void PrintIdentity(std::ostream& out, const web::CameraIdentity& id) {
         << "; artist=" << PrintableText(id.artist) << "; copyright=" << PrintableText(id.copyright)
         << std::endl;
 }
-
-// Ends the run when asked to, or at a deadline; the waiting thread is woken at once when
-// the run ends on its own.
-class Ending {
-  public:
-    void Finished() {
-        std::lock_guard lock(mutex_);
-        finished_ = true;
-        changed_.notify_all();
-    }
-    bool IsFinished() {
-        std::lock_guard lock(mutex_);
-        return finished_;
-    }
-    /// True when the time ran out before the run finished.
-    bool WaitFor(std::chrono::duration<double> limit) {
-        std::unique_lock lock(mutex_);
-        return !changed_.wait_for(lock, limit, [&] { return finished_; });
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool finished_ = false;
-};
 
 }  // namespace
 
@@ -112,17 +85,10 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
     if (os::EnsureProgramDirectory(nullptr))
         shell::InstallShippedFiles(os::ProgramDirectory(), options.version);
 
-    shell::MainWindowSetup setup;
-    if (options.localeId) {
-        const uint32_t id = *options.localeId;
-        setup.localeId = [id] { return id; };
-    }
-    setup.vendorHost = web::VendorHost();
+    shell::MainWindowSetup setup = ProgramMainWindowSetup(options);
     setup.launcher = &launcher;
     setup.modeCheckPause = std::chrono::milliseconds(500);
     setup.onIdentified = [&out](const web::CameraIdentity& id) { PrintIdentity(out, id); };
-    setup.runRemoteControl = remote::RemoteControlRunner();
-    setup.runCameraParameters = info::CameraParametersRunner();
     shell::CVellmoraApp app(setup);
     {
         std::lock_guard lock(quitMutex);

@@ -1,7 +1,5 @@
 #include "camera/thread.h"
 
-#include "platform/os/wait_pump.h"
-
 namespace talbex::camera {
 
 Thread::~Thread() {
@@ -25,6 +23,9 @@ void Thread::start() {
         id_.store(std::this_thread::get_id());
         run();
         ended_.store(true);
+        std::lock_guard joiners(joinersMutex_);
+        for (auto& joiner : joiners_)
+            joiner->Notify();
     });
     id_.store(thread_.get_id());
 }
@@ -33,7 +34,17 @@ void Thread::join() {
     // A thread cannot wait for itself; whoever destroys the owner joins it later.
     if (isCurrentThread())
         return;
-    os::WaitWhilePumping([this] { return ended_.load(); });
+    const std::shared_ptr<os::WaitSignal> signal = os::ThisThreadWaitSignal();
+    {
+        std::lock_guard joiners(joinersMutex_);
+        joiners_.push_back(signal);
+    }
+    // The ending thread notifies; the interval only bounds a sleep nobody would end.
+    os::WaitWhilePumping([this] { return ended_.load(); }, std::chrono::milliseconds(250));
+    {
+        std::lock_guard joiners(joinersMutex_);
+        std::erase(joiners_, signal);
+    }
     std::lock_guard lock(mutex_);
     if (thread_.joinable()) {
         thread_.join();

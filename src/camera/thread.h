@@ -2,13 +2,17 @@
 //
 // `join` keeps the calling thread's wait pump running (see platform/os/wait_pump.h), so
 // a window thread that waits here still serves work the ending thread hands it
-// synchronously (a live-view frame being drawn). `start`, `join` and `isCurrentThread`
-// may be called from any thread, also at the same time.
+// synchronously (a live-view frame being drawn); the ending thread wakes it at once. `start`,
+// `join` and `isCurrentThread` may be called from any thread, also at the same time.
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
+
+#include "platform/os/wait_pump.h"
 
 namespace talbex::camera {
 
@@ -34,6 +38,8 @@ class Thread {
     std::thread thread_;
     std::atomic<std::thread::id> id_{};
     std::atomic<bool> ended_{true};
+    std::mutex joinersMutex_;  // guards joiners_; never held while waiting
+    std::vector<std::shared_ptr<os::WaitSignal>> joiners_;
 };
 
 }  // namespace talbex::camera

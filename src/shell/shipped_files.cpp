@@ -4,9 +4,12 @@
 
 #include <cerrno>
 #include <optional>
+#include <string_view>
 
 #include "platform/os/diagnostics.h"
 #include "platform/os/file_io.h"
+#include "platform/os/program_directory.h"
+#include "resources/shipped_pages.h"
 
 namespace talbex::shell {
 
@@ -29,19 +32,25 @@ bool InstallOne(const std::string& path, const std::string& content) {
     return installed;
 }
 
+// The package's installed copy of a shipped page when there is one (an administrator may
+// have changed it), else the copy built into the program.
+std::string Shipped(const std::string& name, std::string_view builtIn) {
+    const std::string installed = os::InstalledDataDirectory();
+    if (!installed.empty()) {
+        const std::optional<std::string> text =
+            os::ReadRegularFile(installed + name, os::kMaxTextFileBytes);
+        if (text && !text->empty())
+            return *text;
+    }
+    return std::string(builtIn);
+}
+
 }  // namespace
 
 bool InstallShippedFiles(const std::string& directory, const std::string& version) {
-    bool all = InstallOne(directory + "ver.htm", version);
-    all &= InstallOne(directory + "index_en.htm",
-                      "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
-                      "<title>Talbex</title></head>\n<body><h1>Talbex</h1>\n"
-                      "<p>Connect your camera with its USB cable and switch it on.</p></body>"
-                      "</html>\n");
-    all &= InstallOne(directory + "index_cn.htm",
-                      "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">"
-                      "<title>Talbex</title></head>\n<body><h1>Talbex</h1>\n"
-                      "<p>请用 USB 线连接相机并打开相机电源。</p></body></html>\n");
+    bool all = InstallOne(directory + "ver.htm", version);  // the program's own version
+    for (const char* page : {"index_en.htm", "index_cn.htm"})
+        all &= InstallOne(directory + page, Shipped(page, resources::ShippedPage(page)));
     return all;
 }
 

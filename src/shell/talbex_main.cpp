@@ -14,6 +14,7 @@
 #include "platform/os/program_directory.h"
 #include "platform/ui/prompts.h"
 #include "resources/dialog_templates.h"
+#include "resources/icons.h"
 #include "shell/main_window_texts.h"
 #include "shell/staging_area.h"
 
@@ -106,6 +107,7 @@ bool CTALBEXMAIN::OnInitDialog() {
     if (ui::IsEnglish(language_))
         Item(kLanguageSwitch).EnableWindow(false);
     ApplyLanguage();
+    SetIcon(resources::kBigIconId, true);
 
     if (setup_.networkAlive() && !setup_.vendorHost.empty())
         ShowPage(vendor_->Address(TodayPath()));
@@ -124,6 +126,9 @@ void CTALBEXMAIN::ApplyLanguage() {
     // Without a web service there is no online page: the offline copy stands in.
     const std::string online = vendor_->Address(TodayPath());
     ShowPage(online.empty() ? programDirectory_ + OfflinePageName(language_) : online);
+    SetIcon(
+        ui::IsEnglish(language_) ? resources::kSmallEnglishIconId : resources::kSmallChineseIconId,
+        false);
     if (ui::IsEnglish(language_)) {
         Item(kCameraParameters).SetWindowText("Camera Para");
         Item(kRemoteControl).SetWindowText("Remote Control");

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -135,9 +136,8 @@ class CTALBEXMAIN : public ui::Dialog {
     /// Puts the user's settings back when a test shot is in force, whichever way it ends;
     /// what cannot be written now stays for the camera's next test shot.
     void RestoreSettings();
-    /// True for a picture of the test-shot folder that was not there when the shot was
-    /// taken.
-    bool ArrivedSinceShot(const std::string& path) const;
+    /// True for a picture the camera sent as this window's test shot, still as it landed.
+    bool IsLandedTestShot(const std::string& path) const;
     /// The test shot holds no serial: nothing to report, the camera is only watched.
     void EndTestShotWithoutSerial();
     void EnableDialogButtons(bool enable);
@@ -160,8 +160,14 @@ class CTALBEXMAIN : public ui::Dialog {
     bool testShotPending_ = false;
     UserSettings savedSettings_;
     std::string testShotCamera_;  // the camera the test shot's settings are on
-    /// The test-shot folder's files when the shot was taken; nothing until then.
-    std::optional<std::set<FileStamp>> shotFolderBefore_;
+    /// The test shot as the camera sent it: noted by the connection's worker when the
+    /// picture has landed, read by the evaluation.
+    struct LandedShot {
+        std::mutex mutex;
+        bool expected = false;  // the picture command has gone out, nothing landed yet
+        std::set<FileStamp> pictures;
+    };
+    std::shared_ptr<LandedShot> landedShot_ = std::make_shared<LandedShot>();
     web::CameraIdentity identity_;
     std::string englishCaption_;
     std::string chineseCaption_;

@@ -25,21 +25,6 @@ void WaitUpTo(std::chrono::milliseconds limit, const std::function<bool()>& done
                          std::chrono::microseconds(2000));
 }
 
-// The stamps of every file in `folder`'s tree.
-class FolderStamps : public CStatDir {
-  public:
-    explicit FolderStamps(const std::string& folder) {
-        SetRootDir(folder);
-        Walk(rootDir, "*.*");
-    }
-    bool VisitFile(const std::string& path) override {
-        if (auto stamp = StampOf(path))
-            stamps.insert(*stamp);
-        return true;
-    }
-    std::set<FileStamp> stamps;
-};
-
 }  // namespace
 
 void CTALBEXMAIN::OnTimer(uint32_t id) {
@@ -77,6 +62,21 @@ void CTALBEXMAIN::ConnectCamera() {
     if (!EnsureStagingFolder(shots, &problem))
         os::Diagnostic("no folder for test shots: %s\n", problem.c_str());
     connection_.RegisterCommander(shots);
+    // The first picture after the picture command is the test shot: noted as the
+    // program's own the moment it lands, so only it is ever purged. Any other picture
+    // arriving here (the shutter pressed on the camera meanwhile) is the user's and stays.
+    connection_.commander()->setPictureLanded(
+        [programDirectory = programDirectory_, landed = landedShot_](const std::string& path) {
+            std::lock_guard lock(landed->mutex);
+            if (!landed->expected)
+                return;
+            landed->expected = false;
+            if (auto stamp = StampOf(path))
+                landed->pictures.insert(*stamp);
+            std::string problem;
+            if (!RecordTestShot(programDirectory, path, &problem))
+                os::Diagnostic("the test shot stays: %s\n", problem.c_str());
+        });
     connection_.Run();
     // The worker opens the session and reads the product name; the window's own reads
     // need the session open.
@@ -125,8 +125,10 @@ void CTALBEXMAIN::IdentifyCamera() {
         EndDialog(StopRequested() ? ui::kIdCancel : ui::kIdOk);
         return;
     }
-    // Only a picture that was not there before can be the test shot.
-    shotFolderBefore_ = FolderStamps(TestShotFolder(programDirectory_)).stamps;
+    {
+        std::lock_guard lock(landedShot_->mutex);
+        landedShot_->expected = true;
+    }
     // Even when the camera refuses the picture the evaluation runs: it notices a camera
     // that is gone, where otherwise no timer would be left to notice anything.
     SdkSendCommand(connection_.camera(), kCameraCommandTakePicture, 0);
@@ -201,23 +203,19 @@ void CTALBEXMAIN::RestoreSettings() {
         setup_.unrestoredSettings->Forget(testShotCamera_);
 }
 
-bool CTALBEXMAIN::ArrivedSinceShot(const std::string& path) const {
+bool CTALBEXMAIN::IsLandedTestShot(const std::string& path) const {
     const std::optional<FileStamp> stamp = StampOf(path);
-    return shotFolderBefore_ && stamp && !shotFolderBefore_->contains(*stamp);
+    std::lock_guard lock(landedShot_->mutex);
+    return stamp && landedShot_->pictures.contains(*stamp);
 }
 
 void CTALBEXMAIN::EvaluateTestShot() {
     CStatDir search;
     std::string dir = TestShotFolder(programDirectory_);
     exif::ExifReader reader;
-    // A picture still being written is no JPEG yet: the next look will see it whole.
-    if (search.FindNewestPicture(dir) && ArrivedSinceShot(search.newestPath) &&
+    if (search.FindNewestPicture(dir) && IsLandedTestShot(search.newestPath) &&
         reader.Open(search.newestPath)) {
         KillTimer(kTestShotTimer);
-        shotFolderBefore_.reset();
-        std::string problem;
-        if (!RecordTestShot(programDirectory_, search.newestPath, &problem))
-            os::Diagnostic("the test shot stays: %s\n", problem.c_str());
         if (!reader.HasUsableSerial()) {
             EndTestShotWithoutSerial();
             return;

@@ -108,7 +108,7 @@ TEST_F(Gphoto2Run, TheRemoteWindowSetsTakesPicturesAndTellsWhatTheCameraLacks) {
         Script("remote.txt", "wait 3\nfolder " + save +
                                  "\nclick 1014\nwait 2\n"
                                  "pick 1060 \"8\"\npick 1039 \"Cloudy\"\n"
-                                 "click 1000\nwait 4\nclick 1013\nwait 3\nquit\n");
+                                 "click 1000\nwait 4\nclick 1013\nwait 6\nquit\n");
     const Outcome run = Talbex({"--headless", "--language", "en", "--script", remote});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Has(run.out, "[Remote Control] control 1060 text: 5.6")) << run.out;

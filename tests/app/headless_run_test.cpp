@@ -36,8 +36,10 @@ class HeadlessRun : public apptest::TalbexProcessTest {
     /// A run that hangs is ended after a minute (status 124).
     Outcome Talbex(const std::vector<std::string>& args, const std::string& camera = "",
                    const std::string& vendorHost = "") {
-        std::string environment = "timeout 60 env -u TALBEX_CAMERA TALBEX_HOME='" + home_ +
-                                  "' TALBEX_VENDOR_HOST='" + vendorHost + "' LC_ALL=C";
+        std::string environment =
+            "timeout 60 env -u TALBEX_CAMERA -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
+            "TALBEX_HOME='" +
+            home_ + "' TALBEX_VENDOR_HOST='" + vendorHost + "' LC_ALL=C";
         if (!camera.empty())
             environment += " TALBEX_CAMERA='" + camera + "'";
         return RunTalbex(args, environment);

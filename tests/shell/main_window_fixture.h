@@ -136,8 +136,8 @@ class MainWindowTest : public ::testing::Test {
         ASSERT_TRUE(window.Idle());
     }
 
-    /// Waits (bounded) for a whole picture of the camera to land in the test-shot folder
-    /// (one that is not in `except`); answers its path, or empty.
+    /// Waits (bounded) for a picture of the camera to land in the test-shot folder and be
+    /// noted as the test shot (one that is not in `except`); answers its path, or empty.
     std::string PictureArrives(std::chrono::milliseconds limit = 10s,
                                const std::vector<std::string>& except = {}) {
         const auto end = std::chrono::steady_clock::now() + limit;
@@ -147,7 +147,9 @@ class MainWindowTest : public ::testing::Test {
                 const std::string path = entry.path().string();
                 if (entry.path().filename().string().find("IMG_") != std::string::npos &&
                     std::find(except.begin(), except.end(), path) == except.end() &&
-                    EndsLikeAJpeg(path))
+                    Slurp(home_ + "test-shots/.recorded")
+                            .find(' ' + entry.path().filename().string() + '\n') !=
+                        std::string::npos)
                     return path;
             }
             std::this_thread::sleep_for(5ms);
@@ -155,14 +157,9 @@ class MainWindowTest : public ::testing::Test {
         return {};
     }
 
-    static bool EndsLikeAJpeg(const std::string& path) {
-        std::ifstream in(path, std::ios::binary | std::ios::ate);
-        if (!in || in.tellg() < 4)
-            return false;
-        char end[2] = {};
-        in.seekg(-2, std::ios::end);
-        in.read(end, 2);
-        return end[0] == '\xFF' && end[1] == '\xD9';
+    static std::string Slurp(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     /// Sets a 32-bit property of the first camera, as its owner would on the body.

@@ -150,8 +150,9 @@ TEST_F(MainWindowTest, AnUnusableSerialIsReadFromATestShotAndTheSettingsComeBack
         {"1234567A", "0420001234", 6, 0x0012FF0F},  // that one refused too: the next
         {"12345", "0000012345", 15, 0x0112FF0F},    // every one refused: its own stays
     };
-    const std::vector<std::string> mine = {"MyIMGnotes.txt", "IMG_0007.JPG", "sub/IMG_0008.JPG",
-                                           "test-shots/IMG_9999.JPG", "test-shots/notes.txt"};
+    // The camera names its picture IMG_0001.JPG: the user's file of that name stays.
+    const std::vector<std::string> mine = {"MyIMGnotes.txt", "IMG_0001.JPG", "sub/IMG_0008.JPG",
+                                           "test-shots/IMG_0001.JPG", "test-shots/notes.txt"};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.serial + ", refused " + std::to_string(c.qualitiesRefused));
         auto backend = Cameras({WithSerial(c.serial)});
@@ -180,7 +181,7 @@ TEST_F(MainWindowTest, AnUnusableSerialIsReadFromATestShotAndTheSettingsComeBack
             EXPECT_EQ(ShotSettings(*camera),
                       (std::vector<std::optional<uint32_t>>{3, c.qualityInShot, 0, 0x80}));
             EXPECT_EQ(camera->PicturesTaken(), 1u);
-            const std::string shot = PictureArrives(10s, {home_ + "test-shots/IMG_9999.JPG"});
+            const std::string shot = PictureArrives(10s, {home_ + "test-shots/IMG_0001.JPG"});
             ASSERT_FALSE(shot.empty());
             Advance(thread, 1199ms);  // timer 10 looks 1200 ms after the shot
             EXPECT_TRUE(Identified().empty());
@@ -198,7 +199,7 @@ TEST_F(MainWindowTest, AnUnusableSerialIsReadFromATestShotAndTheSettingsComeBack
             EXPECT_FALSE(camera->SessionOpen());
         }
         for (const std::string& name : mine)
-            EXPECT_TRUE(fs::exists(home_ + name)) << name;
+            EXPECT_EQ(Slurp(home_ + name), "mine") << name;
         std::error_code ignored;
         fs::remove(home_ + "log.txt", ignored);
         identified_.clear();

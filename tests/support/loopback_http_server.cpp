@@ -82,8 +82,15 @@ ScriptedReply ScriptedReply::CloseAtOnce() {
     return {Kind::kCloseAtOnce, {}};
 }
 
+LoopbackHttpServer::LoopbackHttpServer(std::function<ScriptedReply(const std::string&)> answer)
+    : LoopbackHttpServer(std::vector<ScriptedReply>{}, std::move(answer)) {}
+
 LoopbackHttpServer::LoopbackHttpServer(std::vector<ScriptedReply> script)
-    : script_(std::move(script)) {
+    : LoopbackHttpServer(std::move(script), nullptr) {}
+
+LoopbackHttpServer::LoopbackHttpServer(std::vector<ScriptedReply> script,
+                                       std::function<ScriptedReply(const std::string&)> answer)
+    : script_(std::move(script)), answer_(std::move(answer)) {
     listenFd_ = ListenOnLoopback(&port_);
     if (listen(listenFd_, 16) != 0) {
         close(listenFd_);
@@ -169,11 +176,12 @@ void LoopbackHttpServer::Serve() {
             requests_.push_back(request);
         }
         received_.notify_all();
-        const ScriptedReply reply = next < script_.size()
-                                        ? script_[next++]
-                                        : ScriptedReply::Raw(
-                                              "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n"
-                                              "Connection: close\r\n\r\n");
+        const ScriptedReply reply = answer_                 ? answer_(request)
+                                    : next < script_.size() ? script_[next++]
+                                                            : ScriptedReply::Raw(
+                                                                  "HTTP/1.1 404 Not Found\r\n"
+                                                                  "Content-Length: 0\r\n"
+                                                                  "Connection: close\r\n\r\n");
         switch (reply.kind) {
             case ScriptedReply::Kind::kAnswer:
                 SendAll(fd, reply.bytes);

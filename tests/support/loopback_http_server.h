@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -34,6 +35,9 @@ class LoopbackHttpServer {
   public:
     /// Listens on a free port of 127.0.0.1. Connections beyond the script get a 404.
     explicit LoopbackHttpServer(std::vector<ScriptedReply> script);
+    /// Answers each request by what `answer` makes of its raw bytes (for clients whose
+    /// requests come in no fixed order). Called on the server's thread.
+    explicit LoopbackHttpServer(std::function<ScriptedReply(const std::string&)> answer);
     ~LoopbackHttpServer();  // stops and closes every connection
 
     LoopbackHttpServer(const LoopbackHttpServer&) = delete;
@@ -51,6 +55,8 @@ class LoopbackHttpServer {
     bool WaitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
 
   private:
+    LoopbackHttpServer(std::vector<ScriptedReply> script,
+                       std::function<ScriptedReply(const std::string&)> answer);
     void Serve();
     std::string ReadRequest(int fd);
 
@@ -59,7 +65,8 @@ class LoopbackHttpServer {
     int wakeWrite_ = -1;
     int port_ = 0;
     const std::vector<ScriptedReply> script_;  // read only by the server thread
-    std::vector<int> heldOpen_;                // server thread only
+    const std::function<ScriptedReply(const std::string&)> answer_;
+    std::vector<int> heldOpen_;  // server thread only
     mutable std::mutex mutex_;
     mutable std::condition_variable received_;
     std::vector<std::string> requests_;  // guarded by mutex_

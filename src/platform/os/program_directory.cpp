@@ -28,6 +28,15 @@ const char* NonEmptyEnv(const char* name) {
 
 }  // namespace
 
+std::string InstalledDataDirectory() {
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    if (error)
+        return {};
+    const fs::path data = program.parent_path().parent_path() / "share" / "talbex";
+    return fs::is_directory(data, error) ? WithSlash(data.string()) : std::string();
+}
+
 std::string ProgramDirectory() {
     std::string dir;
     if (const char* home = NonEmptyEnv("TALBEX_HOME")) {

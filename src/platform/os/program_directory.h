@@ -11,6 +11,11 @@ namespace talbex::os {
 /// call (tests change it).
 std::string ProgramDirectory();
 
+/// Where the package installs the program's shipped files: share/talbex/ beside the
+/// program's own bin/ folder, with a trailing '/'; empty when there is no such folder (a
+/// program run from its build folder).
+std::string InstalledDataDirectory();
+
 /// MakeProgramDirectory(ProgramDirectory()).
 bool EnsureProgramDirectory(std::string* error);
 

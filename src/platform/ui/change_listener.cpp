@@ -40,6 +40,8 @@ const char* ToString(ChangeEvent::What what) {
             return "address";
         case ChangeEvent::What::kSurface:
             return "picture";
+        case ChangeEvent::What::kIcon:
+            return "icon";
     }
     return "?";
 }
@@ -50,7 +52,7 @@ PrintingChangeListener::~PrintingChangeListener() {
 }
 
 void PrintingChangeListener::OnChange(const ChangeEvent& event) {
-    if (event.what == ChangeEvent::What::kSurface)
+    if (event.what == ChangeEvent::What::kSurface || event.what == ChangeEvent::What::kIcon)
         return;
     std::lock_guard lock(mutex_);
     if (event.what == ChangeEvent::What::kEntries) {

@@ -10,6 +10,8 @@
 
 namespace talbex::ui {
 
+class Dialog;
+
 struct ChangeEvent {
     enum class What {
         kDialogOpened,  // value: the caption
@@ -22,12 +24,14 @@ struct ChangeEvent {
         kProgress,      // value: position 0..100
         kAddress,       // a web area was asked for this address
         kSurface,       // a picture frame's pixels were redrawn; value: "WxH"
+        kIcon,          // the dialog's icon; value: "small ID" or "big ID" (resource ids)
     };
     int dialogId = 0;         // template id of the dialog
     std::string dialogTitle;  // its caption when the change happened
     int controlId = 0;        // 0: the dialog itself
     What what = What::kText;
     std::string value;
+    Dialog* dialog = nullptr;  // the dialog the change belongs to (alive while it is told)
 };
 
 /// Called on the thread that made the change (normally the window thread, sometimes a
@@ -47,7 +51,7 @@ const char* ToString(ChangeEvent::What what);
 /// Prints one line per change: `[title] control 1001 text: Halfway`, as a user would
 /// notice them: a list filled row by row is printed once, with all its rows, when
 /// something else changes; a progress bar only when it is empty (0) or full (100);
-/// redrawn pictures (live view, many a second) not at all.
+/// redrawn pictures (live view, many a second) and icons not at all.
 class PrintingChangeListener final : public ChangeListener {
   public:
     explicit PrintingChangeListener(std::ostream& out) : out_(out) {}

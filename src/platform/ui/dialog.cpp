@@ -20,6 +20,7 @@ void Announce(detail::DialogShared& shared, ChangeEvent::What what, std::string 
     if (!listener)
         return;
     ChangeEvent event;
+    event.dialog = shared.owner;
     event.dialogId = shared.dialogId;
     event.what = what;
     event.value = std::move(value);
@@ -34,6 +35,7 @@ void Announce(detail::DialogShared& shared, ChangeEvent::What what, std::string 
 
 Dialog::Dialog(const DialogTemplate& dialogTemplate)
     : template_(dialogTemplate), shared_(std::make_unique<detail::DialogShared>()) {
+    shared_->owner = this;
     shared_->dialogId = template_.id;
     auto own = std::make_unique<detail::WindowState>();
     own->shared = shared_.get();
@@ -62,6 +64,8 @@ void Dialog::ResetStates() {
     std::lock_guard lock(shared_->mutex);
     detail::WindowState& own = *states_[0];
     own.text = template_.chinese;
+    shared_->smallIcon = 0;
+    shared_->bigIcon = 0;
     own.rect = DialogUnitsToPixels(DialogUnitRect{0, 0, template_.width, template_.height});
     for (size_t i = 0; i < template_.controls.size(); ++i) {
         const ControlTemplate& control = template_.controls[i];
@@ -179,6 +183,20 @@ void Dialog::ApplyEnglishCaptions() {
     for (const ControlTemplate& control : template_.controls)
         if (control.english[0] != '\0')
             Item(control.id).SetWindowText(control.english);
+}
+
+void Dialog::SetIcon(int resourceId, bool big) {
+    {
+        std::lock_guard lock(shared_->mutex);
+        (big ? shared_->bigIcon : shared_->smallIcon) = resourceId;
+    }
+    Announce(*shared_, ChangeEvent::What::kIcon,
+             std::string(big ? "big " : "small ") + std::to_string(resourceId));
+}
+
+int Dialog::GetIcon(bool big) const {
+    std::lock_guard lock(shared_->mutex);
+    return big ? shared_->bigIcon : shared_->smallIcon;
 }
 
 void Dialog::NotifyFromControl(int controlId, uint32_t code) {

@@ -47,6 +47,11 @@ class Dialog : public Window {
     /// (where the template has one).
     void ApplyEnglishCaptions();
 
+    /// The window's small (title bar, task switcher) or big icon: a resource id of
+    /// resources/icons.h; 0 for none. Window thread.
+    void SetIcon(int resourceId, bool big);
+    int GetIcon(bool big) const;
+
     /// A control's notification, as user input produces it: offered first to the
     /// control's own object (reflected), then to the dialog as kWmCommand. Window thread.
     void NotifyFromControl(int controlId, uint32_t code);

@@ -34,7 +34,8 @@ WindowHandle gNextHandle = 1;
 
 }  // namespace
 
-MessageQueue::MessageQueue() : owner_(std::this_thread::get_id()) {}
+MessageQueue::MessageQueue()
+    : owner_(std::this_thread::get_id()), ownerSignal_(os::ThisThreadWaitSignal()) {}
 
 MessageQueue::~MessageQueue() {
     // Nobody may stay blocked on a queue that no longer runs.
@@ -70,19 +71,39 @@ void MessageQueue::WakeAll() {
 }
 
 void MessageQueue::Enqueue(Message message) {
-    std::lock_guard lock(mutex_);
-    if (message.reply)
-        sent_.push_back(std::move(message));
-    else
-        posted_.push_back(std::move(message));
-    idle_ = false;
-    work_cv_.notify_all();
+    const bool sent = message.reply != nullptr;
+    std::shared_ptr<QueueWait> wait;
+    {
+        std::lock_guard lock(mutex_);
+        if (sent)
+            sent_.push_back(std::move(message));
+        else
+            posted_.push_back(std::move(message));
+        idle_ = false;
+        work_cv_.notify_all();
+        wait = wait_;
+    }
+    if (sent)
+        ownerSignal_->Notify();
+    if (wait)
+        wait->Wake();
 }
 
 void MessageQueue::Wake() {
+    std::shared_ptr<QueueWait> wait;
+    {
+        std::lock_guard lock(mutex_);
+        idle_ = false;
+        work_cv_.notify_all();
+        wait = wait_;
+    }
+    if (wait)
+        wait->Wake();
+}
+
+void MessageQueue::SetWait(std::shared_ptr<QueueWait> wait) {
     std::lock_guard lock(mutex_);
-    idle_ = false;
-    work_cv_.notify_all();
+    wait_ = std::move(wait);
 }
 
 void MessageQueue::Deliver(Message& message) {
@@ -123,11 +144,19 @@ bool MessageQueue::RunOnce(const std::function<bool()>& stop) {
             } else {
                 idle_ = true;
                 idle_cv_.notify_all();
-                if (next == timers_.end() || CurrentClock().IsManual()) {
-                    work_cv_.wait(lock);
+                QueueWait::Deadline deadline;
+                if (next != timers_.end() && !CurrentClock().IsManual())
+                    deadline = std::chrono::steady_clock::now() + (next->second.due - now);
+                if (wait_) {
+                    // The backend's loop runs meanwhile; handlers may queue work from it.
+                    std::shared_ptr<QueueWait> wait = wait_;
+                    lock.unlock();
+                    wait->Wait(deadline);
+                    lock.lock();
+                } else if (deadline) {
+                    work_cv_.wait_until(lock, *deadline);
                 } else {
-                    work_cv_.wait_until(
-                        lock, std::chrono::steady_clock::now() + (next->second.due - now));
+                    work_cv_.wait(lock);
                 }
                 idle_ = false;
                 continue;
@@ -154,10 +183,13 @@ void MessageQueue::ServeSentMessages() {
 }
 
 void MessageQueue::SetTimer(WindowHandle window, uint32_t id, uint32_t periodMs) {
-    std::lock_guard lock(mutex_);
-    const uint32_t period = std::max<uint32_t>(periodMs, 1);
-    timers_[{window, id}] = Timer{period, CurrentClock().Now() + std::chrono::milliseconds(period)};
-    work_cv_.notify_all();
+    {
+        std::lock_guard lock(mutex_);
+        const uint32_t period = std::max<uint32_t>(periodMs, 1);
+        timers_[{window, id}] =
+            Timer{period, CurrentClock().Now() + std::chrono::milliseconds(period)};
+    }
+    Wake();  // a wait under way takes the new deadline into account
 }
 
 bool MessageQueue::KillTimer(WindowHandle window, uint32_t id) {

@@ -17,7 +17,9 @@
 #include <thread>
 #include <utility>
 
+#include "platform/os/wait_pump.h"
 #include "platform/ui/messages.h"
+#include "platform/ui/queue_wait.h"
 
 namespace talbex::ui {
 
@@ -67,6 +69,8 @@ class MessageQueue {
     bool RunOnce(const std::function<bool()>& stop);
     /// Window thread: handles every sent message waiting now (and only those).
     void ServeSentMessages();
+    /// Window thread: waits with `wait` from now on (nullptr: the queue's own sleep).
+    void SetWait(std::shared_ptr<QueueWait> wait);
 
     void SetTimer(WindowHandle window, uint32_t id, uint32_t periodMs);
     bool KillTimer(WindowHandle window, uint32_t id);
@@ -86,6 +90,9 @@ class MessageQueue {
     static void Deliver(Message& message);
 
     const std::thread::id owner_;
+    // Woken when a message is sent, so an owner waiting for a worker serves it at once.
+    const std::shared_ptr<os::WaitSignal> ownerSignal_;
+    std::shared_ptr<QueueWait> wait_;  // owner thread only
     std::mutex mutex_;
     std::condition_variable work_cv_;
     std::condition_variable idle_cv_;

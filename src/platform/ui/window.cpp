@@ -35,6 +35,7 @@ auto Mutate(WindowState* s, F change) {
         std::lock_guard lock(s->shared->mutex);
         result = change(*s, event);
         if (event) {
+            event->dialog = s->shared->owner;
             event->dialogId = s->shared->dialogId;
             event->dialogTitle = s->shared->dialog ? s->shared->dialog->text : "";
             event->controlId = s->id;

@@ -12,6 +12,10 @@
 #include "platform/ui/dialog_template.h"
 #include "platform/ui/dialog_units.h"
 
+namespace talbex::ui {
+class Dialog;
+}
+
 namespace talbex::ui::detail {
 
 struct ListEntry {
@@ -23,8 +27,11 @@ struct WindowState;
 
 struct DialogShared {
     std::mutex mutex;
+    Dialog* owner = nullptr;
     int dialogId = 0;
     WindowState* dialog = nullptr;  // the dialog's own state; its text is the caption
+    int smallIcon = 0;              // resource ids; 0: none set
+    int bigIcon = 0;
 };
 
 struct WindowState {

@@ -1,0 +1,242 @@
+// The live-view loop in the desktop window against the same loop headless, in one run:
+// simulated camera → download command → "EvfDataChanged" → hand-over to the window
+// thread → draw → (Qt: shown in the picture widget, repainted on Qt's offscreen
+// platform) → next request. Over 10,000 frames each: frames per second, processor time
+// per frame (all threads of the process), and resident memory. Goals: at least 60 frames
+// per second in the window, at most 1.5 times the headless processor time per frame, and
+// memory flat.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <thread>
+
+#include "camera/camera_commander.h"
+#include "camera/camera_model.h"
+#include "camera/sdk/sdk.h"
+#include "camera/sdk/sdk_backend.h"
+#include "camera/sdk/sim/sim_backend.h"
+#include "controls/evf_picture_box.h"
+#include "platform/qt/qt_backend.h"
+#include "platform/qt/surface_view.h"
+#include "platform/ui/change_listener.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/user_input.h"
+#include "resources/dialog_templates.h"
+
+namespace {
+
+using namespace talbex;
+using namespace std::chrono_literals;
+
+constexpr long kFrames = 10000;
+// The first frames still fill the decoder's buffers, the scene's cache and the memory
+// allocator's pools; memory is measured from there on.
+constexpr long kWarmUpFrames = 2000;
+
+long ResidentKilobytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+double ProcessCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+class FrameCounter : public ui::ChangeListener {
+  public:
+    void OnChange(const ui::ChangeEvent& e) override {
+        if (e.what == ui::ChangeEvent::What::kSurface)
+            frames.fetch_add(1, std::memory_order_relaxed);
+    }
+    std::atomic<long> frames{0};
+};
+
+// The remote-control window reduced to its live view: the picture, and a close that ends
+// the camera session while frames may still be on their way.
+class LiveViewWindow : public ui::Dialog, public camera::ActionSource {
+  public:
+    explicit LiveViewWindow(camera::CameraCommander& commander)
+        : ui::Dialog(resources::RemoteControlDialog()), commander_(commander) {
+        AttachControl(1022, picture);
+    }
+    controls::CEVFPictureBox picture;
+
+  protected:
+    bool OnInitDialog() override {
+        addActionListener(&commander_);
+        picture.setActionCommand("downloadEVF");
+        picture.addActionListener(&commander_);
+        return true;
+    }
+    const ui::MessageMap* GetMessageMap() const override {
+        static const ui::MessageMap map =
+            ui::MessageMapBuilder<LiveViewWindow>().OnClose(&LiveViewWindow::OnClose).Build();
+        return &map;
+    }
+
+  private:
+    void OnClose() {
+        fireActionEvent("closing", nullptr);
+        EndDialog(ui::kIdCancel);
+    }
+    camera::CameraCommander& commander_;
+};
+
+struct Result {
+    double framesPerSecond = 0;
+    double cpuMsPerFrame = 0;
+    double paintsPerSecond = 0;  // Qt only
+    long rssStart = 0, rssEnd = 0, rssPeak = 0;
+};
+Result gHeadless, gQt;
+
+// One loop of kFrames frames. `inQt`: the window runs on this (the GUI) thread in a real
+// Qt window; otherwise headless on a window thread of its own.
+Result MeasureLoop(bool inQt) {
+    Result result;
+    auto backend = sim::InstallSimulatedCameras({sim::CameraSettings{}});
+    if (SdkInitialize() != kSdkOk)
+        return result;
+    SdkCameraListRef list = nullptr;
+    SdkCameraRef camera = nullptr;
+    SdkDeviceInfo info{};
+    SdkGetCameraList(&list);
+    SdkGetChildAtIndex(list, 0, &camera);
+    SdkGetDeviceInfo(camera, &info);
+    SdkRelease(list);
+    auto model = camera::createCameraModel(camera, info);
+    auto commander = std::make_unique<camera::CameraCommander>();
+    commander->setModel(model.get());
+    auto window = std::make_unique<LiveViewWindow>(*commander);
+    model->addObserver(&window->picture);
+    commander->registerEventHandlers(camera);
+
+    FrameCounter counter;
+    std::unique_ptr<qt::QtBackend> qtBackend;
+    if (inQt) {
+        qt::QtBackendOptions options;
+        options.alsoTell = &counter;
+        qtBackend = std::make_unique<qt::QtBackend>(options);
+    } else {
+        ui::SetChangeListener(&counter);
+    }
+    qt::SurfaceView* view = nullptr;  // read on the GUI thread only
+
+    auto measure = [&] {
+        while (!window->IsRunning())
+            std::this_thread::sleep_for(1ms);
+        ui::user::WaitUntilIdle(*window, 5s);  // set up: the picture has its listener
+        commander->run();
+        camera::fireActionEvent(commander.get(), "startEVF", nullptr);
+        while (counter.frames < kWarmUpFrames)
+            std::this_thread::sleep_for(1ms);
+        uint64_t paints0 = 0, paints1 = 0;
+        if (inQt)
+            ui::user::RunOnWindowThread(*window, [&] {
+                view = dynamic_cast<qt::SurfaceView*>(
+                    qtBackend->windows().WindowOf(*window)->Control(1022));
+                paints0 = view->framesPainted();
+            });
+        ui::user::WaitUntilIdle(*window, 5s);
+        result.rssStart = result.rssPeak = ResidentKilobytes();
+        const long frames0 = counter.frames;
+        const double cpu0 = ProcessCpuSeconds();
+        const auto t0 = std::chrono::steady_clock::now();
+        for (long next = frames0 + 1000; next <= frames0 + kFrames; next += 1000) {
+            while (counter.frames < next)
+                std::this_thread::sleep_for(1ms);
+            result.rssPeak = std::max(result.rssPeak, ResidentKilobytes());
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        const double cpu = ProcessCpuSeconds() - cpu0;
+        const long frames = counter.frames - frames0;
+        result.rssEnd = ResidentKilobytes();
+        if (inQt) {
+            ui::user::RunOnWindowThread(*window, [&] { paints1 = view->framesPainted(); });
+            ui::user::WaitUntilIdle(*window, 5s);
+        }
+        result.framesPerSecond = static_cast<double>(frames) / seconds;
+        result.cpuMsPerFrame = cpu * 1000.0 / static_cast<double>(frames);
+        result.paintsPerSecond = static_cast<double>(paints1 - paints0) / seconds;
+        ui::user::CloseWindow(*window);
+    };
+
+    if (inQt) {
+        std::thread measurer(measure);
+        window->DoModal();
+        measurer.join();
+    } else {
+        std::thread windowThread([&] { window->DoModal(); });
+        measure();
+        windowThread.join();
+    }
+    qtBackend.reset();
+    ui::SetChangeListener(nullptr);
+    window.reset();
+    SdkRelease(camera);
+    SdkTerminate();
+    SdkUseBackend(nullptr);
+    return result;
+}
+
+void Report(benchmark::State& state, const char* name, const Result& r) {
+    state.counters["frames_per_s"] = r.framesPerSecond;
+    state.counters["cpu_ms_per_frame"] = r.cpuMsPerFrame;
+    state.counters["rss_growth_kB"] = static_cast<double>(r.rssEnd - r.rssStart);
+    std::printf(
+        "%s: %ld frames at %.1f frames/s, %.3f ms processor time per frame; resident memory "
+        "%ld kB -> %ld kB (peak %ld kB, growth %+ld kB)\n",
+        name, kFrames, r.framesPerSecond, r.cpuMsPerFrame, r.rssStart, r.rssEnd, r.rssPeak,
+        r.rssEnd - r.rssStart);
+}
+
+void BM_HeadlessLiveViewLoop(benchmark::State& state) {
+    for (auto _ : state)
+        gHeadless = MeasureLoop(false);
+    Report(state, "headless", gHeadless);
+}
+BENCHMARK(BM_HeadlessLiveViewLoop)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_QtLiveViewLoop(benchmark::State& state) {
+    for (auto _ : state)
+        gQt = MeasureLoop(true);
+    Report(state, "Qt window", gQt);
+    state.counters["paints_per_s"] = gQt.paintsPerSecond;
+    std::printf("Qt window: the picture widget repainted %.1f times/s\n", gQt.paintsPerSecond);
+}
+BENCHMARK(BM_QtLiveViewLoop)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    int qtArgc = 1;
+    char name[] = "bench_qt_live_view_loop";
+    char* qtArgv[] = {name, nullptr};
+    std::unique_ptr<QApplication> application = talbex::qt::MakeApplication(qtArgc, qtArgv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    if (gHeadless.cpuMsPerFrame > 0 && gQt.cpuMsPerFrame > 0)
+        std::printf(
+            "Qt window against headless: %.2f times the processor time per frame (goal <= "
+            "1.5), %.1f frames/s (goal >= 60)\n",
+            gQt.cpuMsPerFrame / gHeadless.cpuMsPerFrame, gQt.framesPerSecond);
+    return 0;
+}

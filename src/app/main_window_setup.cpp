@@ -1,0 +1,21 @@
+#include "app/main_window_setup.h"
+
+#include "info/camera_parameters_runner.h"
+#include "remote/remote_control_runner.h"
+#include "web/vendor_host.h"
+
+namespace talbex::app {
+
+shell::MainWindowSetup ProgramMainWindowSetup(const MainWindowRunOptions& options) {
+    shell::MainWindowSetup setup;
+    if (options.localeId) {
+        const uint32_t id = *options.localeId;
+        setup.localeId = [id] { return id; };
+    }
+    setup.vendorHost = web::VendorHost();
+    setup.runRemoteControl = remote::RemoteControlRunner();
+    setup.runCameraParameters = info::CameraParametersRunner();
+    return setup;
+}
+
+}  // namespace talbex::app

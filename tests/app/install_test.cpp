@@ -1,0 +1,77 @@
+// `cmake --install` of the build into a folder of its own, as the package lays it out:
+// the program runs from there, copies its offline pages from the installed ones, and the
+// desktop entry and AppStream metainfo pass their validators.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/talbex_process.h"
+
+namespace talbex {
+namespace {
+
+namespace fs = std::filesystem;
+
+class InstallTest : public apptest::TalbexProcessTest {
+  protected:
+    /// Runs a shell command; its exit status, its output in `*out`.
+    int Shell(const std::string& command, std::string* out) {
+        const std::string log = dir_ / "shell.log";
+        const int raw = std::system((command + " >'" + log + "' 2>&1").c_str());
+        *out = Slurp(log);
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    static bool Installed(const std::string& program) {
+        return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+    }
+};
+
+TEST_F(InstallTest, TheInstalledProgramRunsWithItsPagesIconDesktopEntryAndMetainfo) {
+    const std::string build = program_.parent_path().parent_path().string();
+    const std::string prefix = dir_ / "usr";
+    std::string out;
+    ASSERT_EQ(
+        Shell("'" TALBEX_CMAKE_COMMAND "' --install '" + build + "' --prefix '" + prefix + "'",
+              &out),
+        0)
+        << out;
+    for (const char* file : {"bin/talbex", "share/talbex/index_cn.htm", "share/talbex/index_en.htm",
+                             "share/icons/hicolor/scalable/apps/org.talbex.Talbex.svg",
+                             "share/applications/org.talbex.Talbex.desktop",
+                             "share/metainfo/org.talbex.Talbex.metainfo.xml"})
+        EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
+
+    EXPECT_EQ(Shell("'" + prefix + "/bin/talbex' --version", &out), 0);
+    EXPECT_EQ(out, "talbex 4.5.0\n");
+    // The offline page comes from the installed one (which an administrator may change).
+    std::ofstream(prefix + "/share/talbex/index_en.htm", std::ios::trunc) << "<p>Our shop</p>\n";
+    const std::string home = dir_ / "home/";
+    ASSERT_EQ(Shell("env -u TALBEX_CAMERA TALBEX_HOME='" + home + "' TALBEX_VENDOR_HOST= '" +
+                        prefix + "/bin/talbex' --headless --seconds 0.3 --language en",
+                    &out),
+              0)
+        << out;
+    EXPECT_EQ(Slurp(home + "index_en.htm"), "<p>Our shop</p>\n");
+    EXPECT_NE(Slurp(home + "index_cn.htm").find("请用 USB 线连接相机"), std::string::npos);
+
+    if (!Installed("desktop-file-validate") || !Installed("appstreamcli"))
+        GTEST_SKIP() << "desktop-file-validate or appstreamcli is missing (Debian packages "
+                        "desktop-file-utils and appstream): the desktop files were not validated";
+    EXPECT_EQ(
+        Shell("desktop-file-validate '" + prefix + "/share/applications/org.talbex.Talbex.desktop'",
+              &out),
+        0)
+        << out;
+    EXPECT_EQ(Shell("appstreamcli validate --no-net '" + prefix +
+                        "/share/metainfo/org.talbex.Talbex.metainfo.xml'",
+                    &out),
+              0)
+        << out;
+}
+
+}  // namespace
+}  // namespace talbex

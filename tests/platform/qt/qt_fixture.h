@@ -1,0 +1,149 @@
+// Dialogs in real Qt windows on the offscreen platform. As in the program, the dialog
+// runs modally on the thread that made the QApplication; the test acts from a thread of
+// its own, like a user: its steps run on the window thread (QTest clicks, key presses,
+// list picks on the real widgets) and it waits until the window thread is idle again.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QListView>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/qt/qt_backend.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/user_input.h"
+
+namespace talbex::qt::testing {
+
+using namespace std::chrono_literals;
+
+/// The one QApplication of the test program, made on first use (on the main thread).
+inline QApplication& App() {
+    static QApplication* app = [] {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        // The offscreen platform says, for every window, what it cannot do on a screen.
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+            if (!text.startsWith("This plugin does not support"))
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+        });
+        static int argc = 1;
+        static char name[] = "talbex-qt-tests";
+        static char* argv[] = {name, nullptr};
+        return MakeApplication(argc, argv).release();  // lives until the program ends
+    }();
+    return *app;
+}
+
+class QtTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        App();
+        backend_ = std::make_unique<QtBackend>(BackendOptions());
+    }
+    void TearDown() override { backend_.reset(); }
+    virtual QtBackendOptions BackendOptions() { return {}; }
+
+    /// Runs `dialog` modally on this thread while `steps` run on a thread of their own;
+    /// answers the modal result. Whatever the steps leave open is closed afterwards, so
+    /// a failed step cannot hang the test.
+    int RunDriven(ui::Dialog& dialog, const std::function<void()>& steps) {
+        std::atomic<bool> started{false};
+        std::thread driver([&] {
+            for (int i = 0; i < 5000 && !(dialog.IsRunning() && dialog.Handle() != 0); ++i)
+                std::this_thread::sleep_for(1ms);
+            started = true;
+            Idle(dialog);
+            steps();
+            if (!dialog.IsRunning())
+                return;
+            ui::user::RunOnWindowThread(dialog, [this] {
+                backend_->prompts().DismissAll();
+                auto stack = ui::ModalStack();
+                for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+                    ui::user::CloseWindow(**it);
+            });
+            for (int i = 0; i < 10000 && dialog.IsRunning(); ++i)
+                std::this_thread::sleep_for(1ms);
+            if (dialog.IsRunning()) {
+                std::fprintf(stderr, "the dialog did not end after the test's steps\n");
+                std::abort();
+            }
+        });
+        const int result = dialog.DoModal();
+        driver.join();
+        EXPECT_TRUE(started);
+        return result;
+    }
+
+    /// Runs `action` on the window thread and waits until all it caused is done.
+    static bool OnGui(ui::Dialog& dialog, std::function<void()> action) {
+        return ui::user::RunOnWindowThread(dialog, std::move(action)) && Idle(dialog);
+    }
+    static bool Idle(ui::Dialog& dialog) { return ui::user::WaitUntilIdle(dialog, 5s); }
+
+    /// Waits (bounded) until `done` holds, checking on the window thread.
+    static bool Eventually(ui::Dialog& dialog, const std::function<bool()>& done,
+                           std::chrono::milliseconds limit = 5s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            bool yes = false;
+            if (!OnGui(dialog, [&] { yes = done(); }))
+                return false;
+            if (yes)
+                return true;
+            std::this_thread::sleep_for(5ms);
+        }
+        return false;
+    }
+
+    /// The Qt widget of a control (window thread).
+    template <class W = QWidget>
+    W* Widget(ui::Dialog& dialog, int controlId) {
+        DialogWindow* window = backend_->windows().WindowOf(dialog);
+        return window != nullptr ? dynamic_cast<W*>(window->Control(controlId)) : nullptr;
+    }
+    DialogWindow* WindowOf(ui::Dialog& dialog) { return backend_->windows().WindowOf(dialog); }
+
+    /// A user's click on a control's widget (window thread).
+    void Click(ui::Dialog& dialog, int controlId) {
+        QWidget* widget = Widget(dialog, controlId);
+        ASSERT_NE(widget, nullptr) << controlId;
+        QTest::mouseClick(widget, Qt::LeftButton);
+    }
+    /// A user's pick of row `row` from a drop-down list's popup (window thread).
+    void PickFromPopup(ui::Dialog& dialog, int controlId, int row) {
+        auto* list = Widget<QComboBox>(dialog, controlId);
+        ASSERT_NE(list, nullptr) << controlId;
+        list->showPopup();
+        QAbstractItemView* view = list->view();
+        const QModelIndex index = view->model()->index(row, 0);
+        view->scrollTo(index);  // long lists show a part at a time
+        const QRect cell = view->visualRect(index);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+
+    /// Saves the dialog's window as build/screenshots/NAME.png (window thread).
+    void Screenshot(ui::Dialog& dialog, const std::string& name) {
+        DialogWindow* window = WindowOf(dialog);
+        ASSERT_NE(window, nullptr);
+        std::filesystem::create_directories(TALBEX_SCREENSHOT_DIR);
+        const std::string path = std::string(TALBEX_SCREENSHOT_DIR) + "/" + name + ".png";
+        EXPECT_TRUE(window->grab().save(QString::fromStdString(path))) << path;
+    }
+
+    std::unique_ptr<QtBackend> backend_;
+};
+
+}  // namespace talbex::qt::testing
