@@ -134,6 +134,8 @@ std::unique_ptr<ServedCamera> ServedCamera::Open(std::string* error) {
     // Pictures come to the host, which keeps them on its card.
     const uint32_t host = kSaveToHost;
     SdkSetPropertyData(served->camera_, kPropSaveTo, 0, sizeof host, &host);
+    // A camera sends pictures to a host only once the host has said it has room for them.
+    SdkSetCapacity(served->camera_, SdkCapacity{0x7FFFFFFF, 0x1000, 1});
 
     served->inbox_ = std::make_shared<Inbox>();
     void* context = served->inbox_.get();

@@ -26,13 +26,28 @@ class DesktopRun : public apptest::TalbexProcessTest {
 };
 
 TEST_F(DesktopRun, WithoutADisplayTheMainWindowRunsHeadlessAndSaysWhy) {
-    const Outcome run = RunTalbex(
-        {"--seconds", "0.5", "--language", "en"},
-        "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u TALBEX_CAMERA TALBEX_HOME='" +
-            dir_ / "home/" + "' TALBEX_VENDOR_HOST=");
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Has(run.err, "talbex: no display")) << run.err;
-    EXPECT_TRUE(Has(run.out, "[Talbex V4.5] opened: Talbex V4.5")) << run.out;
+    struct Case {
+        std::string environment;
+        std::string why;
+    } const cases[] = {
+        {"", "talbex: no display"},
+        {"DISPLAY=:77", "talbex: the X display :77 does not answer"},
+        {"DISPLAY=nowhere.invalid:0", "talbex: the X display nowhere.invalid:0 does not answer"},
+        {"DISPLAY=:x", "talbex: the X display :x does not answer"},
+        {"QT_QPA_PLATFORM=xcb", "talbex: QT_QPA_PLATFORM=xcb names a display that does not"},
+        {"QT_QPA_PLATFORM='wayland;xcb' WAYLAND_DISPLAY=none",
+         "talbex: QT_QPA_PLATFORM=wayland;xcb names a display that does not"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.environment);
+        const Outcome run = RunTalbex(
+            {"--seconds", "0.3", "--language", "en"},
+            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u TALBEX_CAMERA TALBEX_HOME='" +
+                dir_ / "home/" + "' TALBEX_VENDOR_HOST= " + c.environment);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(Has(run.err, c.why)) << run.err;
+        EXPECT_TRUE(Has(run.out, "[Talbex V4.5] opened: Talbex V4.5")) << run.out;
+    }
 }
 
 TEST_F(DesktopRun, OnAnXServerTheMainWindowIsShownAndScaledForHighDpi) {

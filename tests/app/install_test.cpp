@@ -1,6 +1,7 @@
 // `cmake --install` of the build into a folder of its own, as the package lays it out:
 // the program runs from there, copies its offline pages from the installed ones, and the
-// desktop entry and AppStream metainfo pass their validators.
+// desktop entry and AppStream metainfo pass their validators. The Debian package holds
+// the same files and depends on the packages of the libraries the program links.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -71,6 +72,33 @@ TEST_F(InstallTest, TheInstalledProgramRunsWithItsPagesIconDesktopEntryAndMetain
                     &out),
               0)
         << out;
+}
+
+TEST_F(InstallTest, TheDebianPackageDependsOnThePackagesOfTheLibrariesTheProgramLinks) {
+    if (!Installed("dpkg-deb") || !Installed("dpkg-shlibdeps"))
+        GTEST_SKIP() << "dpkg-deb or dpkg-shlibdeps is missing (Debian package dpkg-dev): the "
+                        "package was not built";
+    const std::string build = program_.parent_path().parent_path().string();
+    const std::string out = dir_ / "package";
+    std::string log;
+    ASSERT_EQ(Shell("cd '" + dir_.path() + "' && '" TALBEX_CPACK_COMMAND "' -G DEB --config '" +
+                        build + "/CPackConfig.cmake' -B '" + out + "'",
+                    &log),
+              0)
+        << log;
+    const std::string deb = out + "/talbex_4.5.0_amd64.deb";
+    ASSERT_TRUE(fs::is_regular_file(deb)) << log;
+    ASSERT_EQ(Shell("dpkg-deb --field '" + deb + "' Depends", &log), 0) << log;
+    for (const char* dependency : {"libqt6widgets6", "libqt6gui6", "libqt6core6", "libqt6svg6",
+                                   "libcurl4", "libjpeg62-turbo", "libstdc++6", "libc6"})
+        EXPECT_NE(log.find(dependency), std::string::npos) << dependency << " in " << log;
+    ASSERT_EQ(Shell("dpkg-deb --contents '" + deb + "'", &log), 0) << log;
+    for (const char* file :
+         {"./usr/bin/talbex", "./usr/share/applications/org.talbex.Talbex.desktop",
+          "./usr/share/metainfo/org.talbex.Talbex.metainfo.xml",
+          "./usr/share/icons/hicolor/scalable/apps/org.talbex.Talbex.svg",
+          "./usr/share/talbex/index_cn.htm"})
+        EXPECT_NE(log.find(file), std::string::npos) << file;
 }
 
 }  // namespace

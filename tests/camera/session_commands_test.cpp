@@ -1,5 +1,5 @@
 // Opening a session: newer cameras get the save target, the lock and the capacity; older
-// ones the save target and every displayed value and description at once.
+// ones the save target (under the lock) and every displayed value and description at once.
 #include "camera/session_commands.h"
 #include "command_fixture.h"
 
@@ -46,14 +46,16 @@ TEST_F(SessionCommandsTest, LegacyCameraReadsEverythingEvenWhenTheSessionFails) 
               (Lines{"PropertyChanged 0x436", "DeviceBusy", "error 0x50", "error 0x80"}));
 }
 
-TEST_F(SessionCommandsTest, LegacyCameraSetsSaveTargetWithoutCapacity) {
+TEST_F(SessionCommandsTest, LegacyCameraSetsSaveTargetUnderTheLockWithoutCapacity) {
     UseCamera(true);
     sdk->Answer("GetPropertySize", {0x50});
     sdk->Answer("GetPropertyDesc", {0x50});
     EXPECT_TRUE(OpenSessionCommand(model.get()).execute());
     auto calls = sdk->Calls();
-    ASSERT_GE(calls.size(), 2u);
-    EXPECT_EQ(calls[1], "SetPropertyData 0xB param=0 size=4 value=0x2");
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(Lines(calls.begin() + 1, calls.begin() + 4),
+              (Lines{"SendStatusCommand 0 param=0", "SetPropertyData 0xB param=0 size=4 value=0x2",
+                     "SendStatusCommand 1 param=0"}));
     EXPECT_TRUE(sdk->Calls("SetCapacity").empty());
 }
 

@@ -25,8 +25,10 @@ namespace fs = std::filesystem;
 
 class SimFlowsTest : public ::testing::Test {
   protected:
+    virtual sim::CameraSettings Settings() const { return {}; }
+
     void SetUp() override {
-        backend = sim::InstallSimulatedCameras({sim::CameraSettings{}});
+        backend = sim::InstallSimulatedCameras({Settings()});
         ASSERT_EQ(SdkInitialize(), kSdkOk);
         SdkCameraListRef list = nullptr;
         ASSERT_EQ(SdkGetCameraList(&list), kSdkOk);
@@ -91,7 +93,8 @@ TEST_F(SimFlowsTest, OpensTheSessionAndReadsEveryValueAndDescription) {
     uint32_t all = kPropAllDisplayed;
     fire("get_Property", &all);
     fire("get_PropertyDesc", &all);
-    ASSERT_TRUE(events.WaitFor("PropertyDescChanged 0x100"));
+    // The session's announcement of 0x100 comes too; the reads have ended at the second.
+    ASSERT_TRUE(events.WaitFor("PropertyDescChanged 0x100", 2));
     EXPECT_EQ(model->getAEMode(), sim->PropertyValue(kPropAeMode));
     EXPECT_EQ(model->getAv(), sim->PropertyValue(kPropAv));
     EXPECT_EQ(model->getTv(), sim->PropertyValue(kPropTv));
@@ -102,11 +105,32 @@ TEST_F(SimFlowsTest, OpensTheSessionAndReadsEveryValueAndDescription) {
     EXPECT_TRUE(events.Events("error").empty());
 }
 
+// The windows fill their lists from the model: what the camera announces when the session
+// opens reaches the model without anyone asking, live-view properties included.
+TEST_F(SimFlowsTest, TheSessionsAnnouncementsFillTheModel) {
+    auto sim = backend->Camera(0);
+    ASSERT_TRUE(WaitUntil([&] {
+        return model->getAEMode() == sim->PropertyValue(kPropAeMode) &&
+               model->getAv() == sim->PropertyValue(kPropAv) &&
+               model->getTv() == sim->PropertyValue(kPropTv) &&
+               model->getImageQuality() == sim->PropertyValue(kPropImageQuality) &&
+               model->getPropertyDesc(kPropEvfAfMode).numElements > 0;
+    }));
+    for (SdkPropertyId id : {kPropAeMode, kPropAv, kPropTv, kPropIsoSpeed, kPropMeteringMode,
+                             kPropExposureCompensation, kPropImageQuality, kPropEvfAfMode})
+        EXPECT_GT(model->getPropertyDesc(id).numElements, 0) << std::hex << id;
+    for (const char* line : {"PropertyChanged 0x500", "PropertyChanged 0x501",
+                             "PropertyChanged 0x504", "PropertyChanged 0x50E"})
+        EXPECT_TRUE(events.WaitFor(line)) << line;
+    EXPECT_TRUE(events.Events("error").empty());
+}
+
 TEST_F(SimFlowsTest, ChangedSettingComesBackAsPropertyChanged) {
     uint32_t av = kPropAv;
     fire("get_PropertyDesc", &av);
     fire("get_Property", &av);
-    ASSERT_TRUE(events.WaitFor("PropertyChanged 0x405"));
+    // The session's announcement of 0x405 comes too; the reads have ended at the second.
+    ASSERT_TRUE(events.WaitFor("PropertyChanged 0x405", 2));
     SdkPropertyDesc desc = model->getPropertyDesc(kPropAv);
     ASSERT_GT(desc.numElements, 1);
     uint32_t wanted = static_cast<uint32_t>(desc.propDesc[0]) == model->getAv()
@@ -210,6 +234,29 @@ TEST_F(SimFlowsTest, CameraShutdownReachesTheWindowsAndClosingStillEnds) {
     fire("closing");  // the session close fails on a camera that is gone; nothing hangs
     EXPECT_FALSE(commander->getProcessor().isRunning());
     EXPECT_FALSE(backend->Camera(0)->SessionOpen());
+}
+
+// An older camera takes writes and pictures only under its control lock, and RAW with
+// JPEG makes two files: the session open and the shot must bring both to the computer.
+class OlderCameraFlowsTest : public SimFlowsTest {
+  protected:
+    sim::CameraSettings Settings() const override {
+        sim::CameraSettings settings;
+        settings.legacy = true;
+        settings.imageQuality = 0x00240013;  // RAW and a large fine JPEG
+        return settings;
+    }
+};
+
+TEST_F(OlderCameraFlowsTest, RawAndJpegOfOneShotBothLand) {
+    auto sim = backend->Camera(0);
+    ASSERT_TRUE(WaitUntil([&] { return sim->PropertyValue(kPropSaveTo) == kSaveToHost; }));
+    fire("TakePicture");
+    ASSERT_TRUE(events.WaitFor("DownloadComplete", 2));
+    EXPECT_TRUE(fs::exists(staging / "IMG_0001.RAW"));
+    EXPECT_TRUE(fs::exists(staging / "IMG_0001.JPG"));
+    EXPECT_TRUE(events.Events("error").empty());
+    EXPECT_FALSE(sim->ControlsLocked()) << "unlocked after each command";
 }
 
 }  // namespace

@@ -300,14 +300,19 @@ TEST_F(MainWindowTest, EveryWayOutOfATestShotPutsTheUsersSettingsBack) {
         SCOPED_TRACE(static_cast<int>(c.way));
         sim::CameraSettings settings = WithSerial("12345");
         settings.modeDial = c.way == Way::kClosedAtModeMessage ? 1 : 3;
+        // The window puts the settings back while the picture is still on its way, which a
+        // camera busy with the transfer refuses; this case runs on one that takes writes
+        // meanwhile.
+        settings.busyWhileTransferring = false;
         auto backend = Cameras({settings});
         auto camera = backend->Camera(0);
         SetOnCamera(kPropImageQuality, 0x0112FF0F);
         const auto before = ShotSettings(*camera);
         Main window(Setup(1033));
         boxes_.onShow = [&](const std::string&) { window.RequestStop(); };
+        // Twice: the commander reads the mode once too, when the camera announces it.
         if (c.way == Way::kModeUnreadable)
-            camera->FailNext(sim::Operation::GetPropertyData, 1, kSdkErrInternal,
+            camera->FailNext(sim::Operation::GetPropertyData, 2, kSdkErrInternal,
                              kPropShootingMode);
         if (c.way == Way::kClosedWhilePictureComes) {
             camera->SetPictureBytes(8 << 20);

@@ -26,6 +26,12 @@ inline constexpr SdkError kSdkErrInvalidIndex = 0x00000063;
 inline constexpr SdkError kSdkErrInvalidLength = 0x00000064;
 inline constexpr SdkError kSdkErrNotInitialized = 0x00000065;
 inline constexpr SdkError kSdkErrSessionNotOpen = 0x00000066;
+/// An older-protocol camera takes writes and pictures only while its own controls are
+/// locked (kStatusCommandUiLock).
+inline constexpr SdkError kSdkErrControlsNotLocked = 0x00000067;
+/// Pictures cannot go to the computer before the computer has declared its free capacity
+/// (SdkSetCapacity) in this session.
+inline constexpr SdkError kSdkErrNoHostCapacity = 0x00000068;
 /// The program's own code for "no camera attached" (never produced by the library).
 inline constexpr SdkError kSdkErrDeviceNotFound = 0x00000080;
 /// The camera is busy; the request may succeed when repeated.

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -92,13 +93,32 @@ bool WaylandAnswers(const std::string& socket) {
 
 std::optional<std::string> DesktopPlatform(std::string* why) {
     const std::string chosen = Env("QT_QPA_PLATFORM");
-    if (!chosen.empty())
-        return chosen;
     const std::string wayland = Env("WAYLAND_DISPLAY");
-    if (!wayland.empty() && WaylandAnswers(wayland) && WaylandPluginInstalled())
-        return "wayland";
     const std::string x = Env("DISPLAY");
-    if (!x.empty() && XDisplayAnswers(x))
+    const bool waylandAnswers = !wayland.empty() && WaylandAnswers(wayland);
+    const bool xAnswers = !x.empty() && XDisplayAnswers(x);
+    if (!chosen.empty()) {
+        // Qt ends the process when no platform of the list ("wayland;xcb", each maybe with
+        // ":options") reaches its display; for the two desktop platforms that is known
+        // beforehand. Others are taken as they are.
+        for (size_t start = 0; start <= chosen.size();) {
+            const size_t end = std::min(chosen.find(';', start), chosen.size());
+            const std::string entry = chosen.substr(start, end - start);
+            const std::string name = entry.substr(0, entry.find(':'));
+            const bool reachable = name == "xcb"                   ? xAnswers
+                                   : name.rfind("wayland", 0) == 0 ? waylandAnswers
+                                                                   : !name.empty();
+            if (reachable)
+                return chosen;
+            start = end + 1;
+        }
+        if (why != nullptr)
+            *why = "QT_QPA_PLATFORM=" + chosen + " names a display that does not answer";
+        return std::nullopt;
+    }
+    if (waylandAnswers && WaylandPluginInstalled())
+        return "wayland";
+    if (xAnswers)
         return "xcb";
     if (why != nullptr) {
         if (x.empty() && wayland.empty())

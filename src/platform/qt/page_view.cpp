@@ -15,6 +15,10 @@ bool IsWebAddress(const std::string& address) {
     return address.rfind("http://", 0) == 0 || address.rfind("https://", 0) == 0;
 }
 
+// A page is a few kilobytes; one of megabytes would hold the window up while it is laid
+// out, so it is not shown.
+constexpr size_t kLargestPage = 2u << 20;
+
 // The page's text in the character set it declares (UTF-8 when it declares none).
 QString DecodePage(const std::string& bytes) {
     const QByteArrayView view(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -66,8 +70,8 @@ void PageView::Navigate(const std::string& address) {
 }
 
 void PageView::ShowFetched(uint64_t navigation, const std::string& bytes) {
-    if (navigation != navigation_ || bytes.empty())
-        return;  // a later navigation replaced it, or nothing came
+    if (navigation != navigation_ || bytes.empty() || bytes.size() > kLargestPage)
+        return;  // a later navigation replaced it, nothing came, or too much
     setHtml(DecodePage(bytes));
     document()->setBaseUrl(QUrl(QString::fromStdString(address_)));
     ++shown_;
@@ -78,10 +82,11 @@ void PageView::OpenLink(const QUrl& link) {
                           ? QUrl(QString::fromStdString(address_))
                           : QUrl::fromLocalFile(QString::fromStdString(address_));
     const QUrl target = base.resolved(link);
-    if (services_.openLink && target.isValid())
-        services_.openLink(target.isLocalFile()
-                               ? target.toLocalFile().toStdString()
-                               : target.toString(QUrl::FullyEncoded).toStdString());
+    // Only web pages: a page must not make the desktop open a local file or the handler of
+    // some other scheme when the user clicks.
+    const QString scheme = target.scheme().toLower();
+    if (services_.openLink && target.isValid() && (scheme == "http" || scheme == "https"))
+        services_.openLink(target.toString(QUrl::FullyEncoded).toStdString());
 }
 
 }  // namespace talbex::qt

@@ -1,6 +1,7 @@
-// The page area: a light HTML view (no browser engine) showing a local page file or a
-// page of the vendor's web service. Remote pages are fetched off the GUI thread with the
-// program's HTTP client (handed in as `fetch`); links open in the desktop's browser.
+// The page area: a light HTML view (no browser engine, no scripts, no remote images)
+// showing a local page file or a page of the vendor's web service. Remote pages are
+// fetched off the GUI thread with the program's HTTP client (handed in as `fetch`); links
+// to web pages open in the desktop's browser, links of any other kind do nothing.
 #pragma once
 
 #include <QTextBrowser>

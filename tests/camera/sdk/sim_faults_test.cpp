@@ -23,6 +23,7 @@ int32_t CameraCount() {
 TEST_F(FaultTest, BusyAndFailuresAnswerTheGivenNumberOfTimes) {
     Open();
     ASSERT_EQ(WriteU32(kPropSaveTo, kSaveToHost), kSdkOk);
+    ASSERT_EQ(SdkSetCapacity(camera_, SdkCapacity{0x7FFFFFFF, 0x1000, 1}), kSdkOk);
     sim_->BusyNext(Operation::TakePicture, 2);
     EXPECT_EQ(SdkSendCommand(camera_, kCameraCommandTakePicture, 0), kSdkErrDeviceBusy);
     EXPECT_EQ(SdkSendCommand(camera_, kCameraCommandTakePicture, 0), kSdkErrDeviceBusy);
@@ -66,7 +67,7 @@ TEST_F(FaultTest, FaultsFromTheSettingsAndOnOtherOperations) {
     EXPECT_EQ(SdkDownload(item, info.size, stream), kSdkOk) << "only once";
     SdkRelease(stream);
     SdkRelease(item);
-    ASSERT_EQ(WriteU32(kPropEvfOutputDevice, kEvfOutputDeviceComputer), kSdkOk);
+    StartLiveView();
     ASSERT_EQ(SdkCreateMemoryStream(0, &stream), kSdkOk);
     SdkEvfImageRef image = nullptr;
     ASSERT_EQ(SdkCreateEvfImageRef(stream, &image), kSdkOk);
@@ -147,10 +148,11 @@ TEST_F(FaultTest, ShutdownSendsTheStateEventAndTheCameraIsGone) {
 }
 
 TEST_F(FaultTest, DelayedShutdownAndUnplugHappenWithoutAnyCall) {
+    // Later than the session's announcements take to settle.
     CameraSettings first = SmallCamera();
-    first.shutdownAfterMs = 100;
+    first.shutdownAfterMs = 600;
     CameraSettings second = SmallCamera();
-    second.unplugAfterMs = 50;
+    second.unplugAfterMs = 500;
     Open({first, second});
     EXPECT_EQ(CameraCount(), 2);
     EXPECT_TRUE(events_.WaitFor(kStateEventShutdown, 0)) << "delivered by the event thread";
@@ -201,6 +203,7 @@ TEST_F(FaultTest, SeveralCamerasAreListedInOrderAndStandApart) {
     uint32_t count = 0;
     EXPECT_EQ(SdkGetShutterCount(second, &count), kSdkErrPropertyUnavailable);
     ASSERT_EQ(SdkOpenSession(second), kSdkOk);
+    ASSERT_EQ(SdkSendStatusCommand(second, kStatusCommandUiLock, 0), kSdkOk);
     // The older protocol has the older image-quality codes.
     SdkPropertyDesc desc{};
     ASSERT_EQ(SdkGetPropertyDesc(second, kPropImageQuality, &desc), kSdkOk);
@@ -273,7 +276,8 @@ TEST_F(FaultTest, NoEventsAfterTheLibraryIsClosed) {
 TEST_F(FaultTest, CallsFromSeveralThreadsAtOnce) {
     Open();
     ASSERT_EQ(WriteU32(kPropSaveTo, kSaveToHost), kSdkOk);
-    ASSERT_EQ(WriteU32(kPropEvfOutputDevice, kEvfOutputDeviceComputer), kSdkOk);
+    ASSERT_EQ(SdkSetCapacity(camera_, SdkCapacity{0x7FFFFFFF, 0x1000, 1}), kSdkOk);
+    StartLiveView();
     std::atomic<int> failures{0};
     auto worker = [&](int id) {
         SdkStreamRef stream = nullptr;

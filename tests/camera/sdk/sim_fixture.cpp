@@ -176,8 +176,11 @@ void SimCameraTest::Open(std::vector<CameraSettings> cameras) {
     Install(std::move(cameras));
     camera_ = CameraAt(0);
     ASSERT_NE(camera_, nullptr);
-    ASSERT_EQ(SdkOpenSession(camera_), kSdkOk);
     events_.Register(camera_);
+    ASSERT_EQ(SdkOpenSession(camera_), kSdkOk);
+    // The tests start from what follows the session's announcements.
+    events_.Settle();
+    events_.Clear();
 }
 
 SdkCameraRef SimCameraTest::CameraAt(int index) {
@@ -196,12 +199,19 @@ uint32_t SimCameraTest::ReadU32(SdkPropertyId id) {
     return value;
 }
 
+void SimCameraTest::StartLiveView() {
+    ASSERT_EQ(WriteU32(kPropEvfMode, 1), kSdkOk);
+    ASSERT_EQ(WriteU32(kPropEvfOutputDevice, kEvfOutputDeviceComputer), kSdkOk);
+}
+
 SdkError SimCameraTest::WriteU32(SdkPropertyId id, uint32_t value) {
     return SdkSetPropertyData(camera_, id, 0, sizeof value, &value);
 }
 
 SdkDirectoryItemRef SimCameraTest::TakePicture() {
-    if (WriteU32(kPropSaveTo, kSaveToHost) != kSdkOk)
+    // As the program's session open does: pictures to the computer, which has room.
+    if (WriteU32(kPropSaveTo, kSaveToHost) != kSdkOk ||
+        SdkSetCapacity(camera_, SdkCapacity{0x7FFFFFFF, 0x1000, 1}) != kSdkOk)
         return nullptr;
     events_.Clear();
     if (SdkSendCommand(camera_, kCameraCommandTakePicture, 0) != kSdkOk)

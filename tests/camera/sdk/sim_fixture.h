@@ -72,6 +72,8 @@ class SimCameraTest : public ::testing::Test {
     SdkCameraRef CameraAt(int index);
 
     uint32_t ReadU32(SdkPropertyId id);
+    /// Live view to the computer, in the order the camera needs (mode on, then output).
+    void StartLiveView();
     SdkError WriteU32(SdkPropertyId id, uint32_t value);
     /// Takes a picture with the session sending pictures to the computer; answers the
     /// directory item of its 0x208 event (owned by the caller) or null.

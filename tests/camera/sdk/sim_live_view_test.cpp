@@ -10,11 +10,6 @@ namespace {
 
 class LiveViewTest : public SimCameraTest {
   protected:
-    void StartLiveView() {
-        ASSERT_EQ(WriteU32(kPropEvfMode, 1), kSdkOk);
-        ASSERT_EQ(WriteU32(kPropEvfOutputDevice, kEvfOutputDeviceComputer), kSdkOk);
-    }
-
     struct Frame {
         SdkError result = kSdkErrInternal;
         std::vector<uint8_t> jpeg;
@@ -58,6 +53,12 @@ class LiveViewTest : public SimCameraTest {
         return frame;
     }
 
+    // A new frame, one frame period (30 a second) after the last one asked for.
+    Frame NextFrame() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        return Download();
+    }
+
     SdkFocusInfo Focus() {
         SdkFocusInfo info{};
         EXPECT_EQ(SdkGetPropertyData(camera_, kPropFocusInfo, 0, sizeof info, &info), kSdkOk);
@@ -79,7 +80,7 @@ TEST_F(LiveViewTest, FramesArriveOnlyWhileTheComputerIsTheOutput) {
     EXPECT_EQ(Download().result, kSdkErrObjectNotReady);
     StartLiveView();
     EXPECT_EQ(Download().result, kSdkErrObjectNotReady) << "the first frame takes a moment";
-    const Frame frame = Download();
+    const Frame frame = NextFrame();
     ASSERT_EQ(frame.result, kSdkOk);
     const DecodedJpeg jpeg = DecodeJpeg(frame.jpeg.data(), frame.jpeg.size());
     ASSERT_TRUE(jpeg.ok);
@@ -108,8 +109,7 @@ TEST_F(LiveViewTest, FramesArriveOnlyWhileTheComputerIsTheOutput) {
 TEST_F(LiveViewTest, TheSceneMoves) {
     Open();
     StartLiveView();
-    Download();
-    const Frame first = Download();
+    const Frame first = NextFrame();
     std::this_thread::sleep_for(std::chrono::milliseconds(120));
     const Frame later = Download();
     ASSERT_EQ(first.result, kSdkOk);
@@ -122,8 +122,7 @@ TEST_F(LiveViewTest, ZoomMagnifiesWhereTheZoomPositionIs) {
     settings.liveViewSize = {640, 424};
     Open({settings});
     StartLiveView();
-    Download();
-    const Frame whole = Download();
+    const Frame whole = NextFrame();
     ASSERT_EQ(WriteU32(kPropEvfZoom, 5), kSdkOk);
     const tagSdkPoint far{10000, -5};
     ASSERT_EQ(SdkSetPropertyData(camera_, kPropEvfZoomPosition, 0, sizeof far, &far), kSdkOk);
@@ -132,7 +131,7 @@ TEST_F(LiveViewTest, ZoomMagnifiesWhereTheZoomPositionIs) {
     ASSERT_EQ(SdkGetPropertyData(camera_, kPropEvfZoomPosition, 0, sizeof at, &at), kSdkOk);
     EXPECT_EQ(at.x, 4800) << "kept inside the picture";
     EXPECT_EQ(at.y, 0);
-    const Frame zoomed = Download();
+    const Frame zoomed = NextFrame();
     ASSERT_EQ(zoomed.result, kSdkOk);
     EXPECT_EQ(zoomed.zoom, 5u);
     EXPECT_EQ(zoomed.zoomRect.x, 4800);

@@ -192,18 +192,24 @@ TEST_F(PropertiesTest, EventsComeOnTheBackendThreadNotTheCallers) {
     EXPECT_EQ(sim_->PropertyValue(kPropIsoSpeed), 0x50u);
 }
 
-TEST_F(PropertiesTest, ExposureModeDecidesWhatTvAndAvAllow) {
+TEST_F(PropertiesTest, ExposureModeFollowsTheDialAndDecidesWhatTvAndAvAllow) {
     Open();
-    ASSERT_EQ(WriteU32(kPropAeMode, 2), kSdkOk);  // Av: the camera chooses Tv
+    // The AE mode offers only the dial's position: it never disagrees with the dial.
+    SdkPropertyDesc desc{};
+    ASSERT_EQ(SdkGetPropertyDesc(camera_, kPropAeMode, &desc), kSdkOk);
+    EXPECT_EQ(Codes(desc.propDesc, desc.propDesc + desc.numElements), Codes{3});
+    EXPECT_EQ(WriteU32(kPropAeMode, 2), kSdkErrInvalidValue);
+    EXPECT_EQ(ReadU32(kPropAeMode), 3u);
+
+    sim_->TurnModeDial(2);  // Av: the camera chooses Tv
     EXPECT_TRUE(events_.WaitFor(kPropertyEventPropertyChanged, kPropAeMode));
     EXPECT_TRUE(events_.WaitFor(kPropertyEventPropertyDescChanged, kPropTv));
     EXPECT_TRUE(events_.WaitFor(kPropertyEventPropertyDescChanged, kPropAv));
-    SdkPropertyDesc desc{};
     ASSERT_EQ(SdkGetPropertyDesc(camera_, kPropTv, &desc), kSdkOk);
     EXPECT_EQ(desc.numElements, 0);
     EXPECT_EQ(WriteU32(kPropTv, 0x80), kSdkErrInvalidValue);
     EXPECT_EQ(WriteU32(kPropAv, 0x38), kSdkOk);
-    EXPECT_EQ(ReadU32(kPropShootingMode), 3u) << "writing the AE mode does not turn the dial";
+    EXPECT_EQ(ReadU32(kPropAeMode), 2u);
 
     events_.Clear();
     sim_->TurnModeDial(1);  // Tv on the dial

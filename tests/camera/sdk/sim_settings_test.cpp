@@ -75,6 +75,16 @@ TEST_F(SettingsTest, EveryKeyIsRead) {
         "unplug_after_ms = 5000\n"
         "shutdown_after_ms = 7000\n"
         "transfer_ms = 250   # slow cable\n"
+        "busy_after_shot_ms = 400\n"
+        "busy_while_transferring = 0\n"
+        "live_view_fps = 12\n"
+        "mains_power = 1\n"
+        "battery_drain = 5\n"
+        "text_limit = 31\n"
+        "widest_aperture = 0x28\n"
+        "narrowest_aperture = 0x50\n"
+        "image_quality = 0x00240013\n"
+        "color_space = 2\n"
         "\n"
         "[camera]\n"
         "; all defaults\n";
@@ -115,6 +125,16 @@ TEST_F(SettingsTest, EveryKeyIsRead) {
     EXPECT_EQ(c.unplugAfterMs, 5000);
     EXPECT_EQ(c.shutdownAfterMs, 7000);
     EXPECT_EQ(c.transferMs, 250u);
+    EXPECT_EQ(c.busyAfterShotMs, 400u);
+    EXPECT_FALSE(c.busyWhileTransferring);
+    EXPECT_EQ(c.liveViewFps, 12u);
+    EXPECT_TRUE(c.mainsPower);
+    EXPECT_EQ(c.batteryDrainPerShot, 5u);
+    EXPECT_EQ(c.textLimit, 31u);
+    EXPECT_EQ(c.widestAperture, 0x28u);
+    EXPECT_EQ(c.narrowestAperture, 0x50u);
+    EXPECT_EQ(c.imageQuality, 0x00240013u);
+    EXPECT_EQ(c.colorSpace, 2u);
     // The second camera has the defaults: a usable serial that its pictures carry too.
     EXPECT_EQ(cameras[1].serial, "2718281828");
     EXPECT_EQ(cameras[1].ResolvedMakerNoteSerial(), 2718281828u);
@@ -140,6 +160,7 @@ TEST_F(SettingsTest, ErrorsNameTheFileAndTheLine) {
         "live_view_size = 1024",       "live_view_size = 8x8",  "battery_level = many",
         "busy = take_picture",         "busy = fly:1",          "fail = download:1",
         "fail = download:1:0",         "busy = take_picture:0", "transfer_ms = 9999999",
+        "mains_power = yes",           "text_limit = 100",      "image_quality = high",
         "exif_byte_order = middle",    "picture_bytes = -1"};
     for (const char* line : bad) {
         const std::string error = ErrorOf(std::string("[camera]\n") + line + "\n");
@@ -147,6 +168,13 @@ TEST_F(SettingsTest, ErrorsNameTheFileAndTheLine) {
     }
     EXPECT_EQ(ErrorOf("[camera]\nowner = " + std::string(100, 'x') + "\n"),
               "cams.ini:2: text longer than 99 bytes");
+    // Values that are fine alone but not together name the camera's section.
+    EXPECT_EQ(ErrorOf("[camera]\nimage_quality = 0x00240013\n[camera]\n"),
+              "cams.ini:1: image_quality 0x240013 is not a quality of the current protocol");
+    EXPECT_EQ(ErrorOf("[camera]\n[camera]\nwidest_aperture = 0x50\nnarrowest_aperture = 0x28\n"),
+              "cams.ini:2: widest_aperture is narrower than narrowest_aperture");
+    EXPECT_EQ(ErrorOf("[camera]\ncolor_space = 3\n"),
+              "cams.ini:1: color_space 0x3 is neither 1 (sRGB) nor 2 (Adobe RGB)");
     EXPECT_EQ(ErrorOf(""), "") << "an empty file attaches no camera";
 }
 

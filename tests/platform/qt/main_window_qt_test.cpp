@@ -43,6 +43,9 @@ TEST_F(QtMainWindowTest, ShowsItsTextsIconAndPageInBothLanguagesAndTheSwitchIsCl
             Screenshot(window, "main_window_zh");
         });
         const QImage chineseIcon = WindowOf(window)->windowIcon().pixmap(16).toImage();
+        const QString shots = TALBEX_SCREENSHOT_DIR;
+        WindowOf(window)->windowIcon().pixmap(32).save(shots + "/icon_small_zh.png");
+        WindowOf(window)->windowIcon().pixmap(128).save(shots + "/icon_big.png");
         OnGui(window, [&] { Click(window, Main::kLanguageSwitch); });
         OnGui(window, [&] {
             EXPECT_EQ(Text(window, Main::kConnect), "Please connect your camera");
@@ -50,6 +53,7 @@ TEST_F(QtMainWindowTest, ShowsItsTextsIconAndPageInBothLanguagesAndTheSwitchIsCl
             EXPECT_EQ(Text(window, Main::kRemoteControl), "Remote Control");
             EXPECT_EQ(Text(window, Main::kLanguageSwitch), "切换中文");
             EXPECT_NE(WindowOf(window)->windowIcon().pixmap(16).toImage(), chineseIcon);
+            WindowOf(window)->windowIcon().pixmap(32).save(shots + "/icon_small_en.png");
             auto* page = Widget<QTextBrowser>(window, Main::kBrowser);
             EXPECT_TRUE(page->toPlainText().contains("Connect your camera"));
             Screenshot(window, "main_window_en");
@@ -86,7 +90,9 @@ TEST_F(QtMainWindowTest, TheVendorPageIsFetchedOffTheWindowThreadAndItsLinksOpen
         if (request.rfind("GET /ad/index_en.htm?2026/12/08 ", 0) == 0)
             return test::ScriptedReply::Ok(
                 "<html><head><meta charset=\"utf-8\"></head><body><p>Spring offers</p>"
-                "<p><a href=\"/firmware/news.htm\">news</a></p></body></html>");
+                "<p><a href=\"/firmware/news.htm\">news</a></p>"
+                "<p><a href=\"file:///usr/share/applications/x.desktop\">local</a></p>"
+                "</body></html>");
         return test::ScriptedReply::Ok("4.0.1");  // the published version: nothing newer
     });
     shell::MainWindowSetup setup = Setup(1033);
@@ -99,13 +105,15 @@ TEST_F(QtMainWindowTest, TheVendorPageIsFetchedOffTheWindowThreadAndItsLinksOpen
             page = Widget<QTextBrowser>(window, Main::kBrowser);
             return page->toPlainText().contains("Spring offers");
         })) << server.Requests().size();
-        OnGui(window, [&] {
-            QTextCursor link = page->document()->find("news");
-            ASSERT_FALSE(link.isNull());
-            link.setPosition(link.selectionStart() + 1);
-            QTest::mouseClick(page->viewport(), Qt::LeftButton, {},
-                              page->cursorRect(link).center());
-        });
+        // Both links clicked; only the web page is opened, never a local file.
+        for (const char* text : {"news", "local"})
+            OnGui(window, [&] {
+                QTextCursor link = page->document()->find(text);
+                ASSERT_FALSE(link.isNull());
+                link.setPosition(link.selectionStart() + 1);
+                QTest::mouseClick(page->viewport(), Qt::LeftButton, {},
+                                  page->cursorRect(link).center());
+            });
         std::lock_guard lock(launcher_.mutex_);
         EXPECT_EQ(launcher_.opened, std::vector<std::string>{server.Url("/firmware/news.htm")});
     });

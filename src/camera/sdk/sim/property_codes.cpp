@@ -12,6 +12,14 @@ constexpr uint32_t kAeManual = 3;
 constexpr uint32_t kAeBulb = 4;
 constexpr uint32_t kTvBulb = 0x0C;
 constexpr uint32_t kEvfAfFaceDetection = 2;
+// From full auto on, the codes are automatic and scene modes.
+constexpr uint32_t kAeFullAuto = 9;
+constexpr uint32_t kIsoAuto = 0;
+constexpr uint32_t kMeteringEvaluative = 3;
+// Formats within an image-quality code.
+constexpr uint32_t kFormatJpeg = 1;
+constexpr uint32_t kFormatRawLegacy = 2;
+constexpr uint32_t kFormatRaw = 6;
 
 }  // namespace
 
@@ -32,9 +40,18 @@ const Codes& TvCodes() {
 }
 
 const Codes& AvCodes() {
-    // The lens: f/2.8 to f/32 in third stops.
-    static const Codes codes{0x20, 0x23, 0x25, 0x28, 0x2B, 0x2D, 0x30, 0x33, 0x35, 0x38, 0x3B,
-                             0x3D, 0x40, 0x43, 0x45, 0x48, 0x4B, 0x4D, 0x50, 0x53, 0x55, 0x58};
+    // f/1.0 to f/91 in third stops; a lens offers the part between its limits.
+    static const Codes codes = [] {
+        Codes all;
+        for (uint32_t stop = 0x08; stop <= 0x70; stop += 8) {
+            all.push_back(stop);
+            if (stop < 0x70) {
+                all.push_back(stop + 3);
+                all.push_back(stop + 5);
+            }
+        }
+        return all;
+    }();
     return codes;
 }
 
@@ -122,10 +139,41 @@ Codes TvCodesFor(uint32_t aeMode) {
     return {};
 }
 
-Codes AvCodesFor(uint32_t aeMode) {
-    if (aeMode == kAeAv || aeMode == kAeManual || aeMode == kAeBulb)
-        return AvCodes();
-    return {};
+Codes AvCodesFor(uint32_t aeMode, uint32_t widest, uint32_t narrowest) {
+    if (aeMode != kAeAv && aeMode != kAeManual && aeMode != kAeBulb)
+        return {};
+    Codes codes;
+    for (uint32_t code : AvCodes()) {
+        if (code >= widest && code <= narrowest)
+            codes.push_back(code);
+    }
+    return codes;
+}
+
+bool IsAutomaticMode(uint32_t aeMode) {
+    return aeMode >= kAeFullAuto;
+}
+
+Codes IsoCodesFor(uint32_t aeMode) {
+    return IsAutomaticMode(aeMode) ? Codes{kIsoAuto} : IsoCodes();
+}
+
+Codes MeteringCodesFor(uint32_t aeMode) {
+    return IsAutomaticMode(aeMode) ? Codes{kMeteringEvaluative} : MeteringCodes();
+}
+
+Codes ExposureStepCodesFor(uint32_t aeMode) {
+    return IsAutomaticMode(aeMode) ? Codes{0} : ExposureStepCodes();
+}
+
+PictureFiles FilesOfQuality(uint32_t quality, bool legacy) {
+    const uint32_t primary = (quality >> 20) & 0xF;
+    const uint32_t secondarySize = (quality >> 8) & 0xFF;
+    const uint32_t secondary = (quality >> 4) & 0xF;
+    PictureFiles files;
+    files.raw = primary == (legacy ? kFormatRawLegacy : kFormatRaw);
+    files.jpeg = primary == kFormatJpeg || (secondary == kFormatJpeg && secondarySize != 0xFF);
+    return files;
 }
 
 Codes EvfZoomCodesFor(uint32_t evfAfMode) {

@@ -138,18 +138,37 @@ class Parser {
             const size_t end = text.find('\n');
             std::string_view line = Trim(text.substr(0, end));
             text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
+            const bool section = !line.empty() && line[0] == '[';
+            // A camera is checked as a whole when its section ends.
+            if (section && !CameraComplete()) {
+                *error = name_ + ":" + std::to_string(sectionLine_) + ": " + why_;
+                return false;
+            }
             if (!Line(line)) {
                 *error = name_ + ":" + std::to_string(number) + ": " + why_;
                 return false;
             }
+            if (section)
+                sectionLine_ = number;
             if (text.empty())
                 break;
+        }
+        if (!CameraComplete()) {
+            *error = name_ + ":" + std::to_string(sectionLine_) + ": " + why_;
+            return false;
         }
         *cameras = std::move(cameras_);
         return true;
     }
 
   private:
+    bool CameraComplete() {
+        if (cameras_.empty())
+            return true;
+        const std::string wrong = CheckSettings(cameras_.back());
+        return wrong.empty() || Fail(wrong);
+    }
+
     bool Fail(std::string why) {
         why_ = std::move(why);
         return false;
@@ -356,6 +375,23 @@ class Parser {
             PlainKey<int64_t>("unplug_after_ms", 86400000, &CameraSettings::unplugAfterMs),
             PlainKey<int64_t>("shutdown_after_ms", 86400000, &CameraSettings::shutdownAfterMs),
             PlainKey<uint32_t>("transfer_ms", 600000, &CameraSettings::transferMs),
+            PlainKey<uint32_t>("busy_after_shot_ms", 600000, &CameraSettings::busyAfterShotMs),
+            PlainKey<uint32_t>("live_view_fps", 120, &CameraSettings::liveViewFps),
+            FlagKey("busy_while_transferring", &CameraSettings::busyWhileTransferring),
+            FlagKey("mains_power", &CameraSettings::mainsPower),
+            PlainKey<uint32_t>("battery_drain", 100, &CameraSettings::batteryDrainPerShot),
+            PlainKey<uint32_t>("text_limit", kMaxCameraText, &CameraSettings::textLimit),
+            PlainKey<uint32_t>("widest_aperture", 0xFF, &CameraSettings::widestAperture),
+            PlainKey<uint32_t>("narrowest_aperture", 0xFF, &CameraSettings::narrowestAperture),
+            PlainKey<uint32_t>("color_space", 0xFF, &CameraSettings::colorSpace),
+            {"image_quality", false,
+             [](Parser& p, const Entry& e, CameraSettings& c) {
+                 uint32_t code = 0;
+                 if (!ParseNumber(e.value, &code))
+                     return p.Fail("image_quality: '" + std::string(e.value) + "' is not a number");
+                 c.imageQuality = code;
+                 return true;
+             }},
         };
         return keys;
     }
@@ -375,6 +411,7 @@ class Parser {
     std::vector<CameraSettings> cameras_;
     std::set<std::string> seen_;
     std::string why_;
+    int sectionLine_ = 0;  // where the current camera's section began
 };
 
 }  // namespace

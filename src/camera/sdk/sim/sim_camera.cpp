@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 #include "camera/sdk/sim/event_dispatcher.h"
+#include "camera/sdk/sim/property_codes.h"
 
 namespace talbex::sim {
 
@@ -27,18 +29,23 @@ SimCamera::SimCamera(CameraSettings settings, int index,
     texts_[kPropArtist] = settings_.artist;
     texts_[kPropCopyright] = settings_.copyright;
 
-    values_[kPropBatteryLevel] = settings_.batteryLevel;
+    values_[kPropBatteryLevel] = settings_.mainsPower && settings_.batteryLevel
+                                     ? kBatteryLevelMains
+                                     : settings_.batteryLevel;
     values_[kPropBatteryQuality] = settings_.batteryQuality;
     values_[kPropSaveTo] = 1;  // the card, until the program asks for the computer
-    values_[kPropImageQuality] = settings_.legacy ? 0x00130000u : 0x0013FF0Fu;
+    values_[kPropImageQuality] =
+        settings_.imageQuality.value_or(settings_.legacy ? 0x00130000u : 0x0013FF0Fu);
     values_[kPropWhiteBalance] = 0;
-    values_[kPropColorSpace] = 1;
+    values_[kPropColorSpace] = settings_.colorSpace;
     values_[kPropShootingMode] = settings_.modeDial;
     values_[kPropDriveMode] = 0;
     values_[kPropIsoSpeed] = 0x48;
     values_[kPropMeteringMode] = 3;
     values_[kPropAfMode] = 0;
-    values_[kPropAv] = 0x30;
+    // f/5.6, or the nearest the lens has.
+    values_[kPropAv] =
+        std::clamp<uint32_t>(0x30, settings_.widestAperture, settings_.narrowestAperture);
     values_[kPropTv] = 0x68;
     values_[kPropExposureCompensation] = 0;
     values_[kPropFlashCompensation] = 0;
@@ -52,9 +59,18 @@ SimCamera::SimCamera(CameraSettings settings, int index,
     values_[kPropEvfZoom] = 1;
     values_[kPropEvfAfMode] = 0;
 
+    if (IsAutomaticMode(settings_.modeDial)) {
+        // The dial stands on an automatic mode: the camera has set what it decides.
+        for (SdkPropertyId id : {kPropIsoSpeed, kPropMeteringMode, kPropExposureCompensation})
+            beforeAutomatic_[id] = *values_[id];
+        values_[kPropIsoSpeed] = IsoCodesFor(settings_.modeDial).front();
+        values_[kPropMeteringMode] = MeteringCodesFor(settings_.modeDial).front();
+        values_[kPropExposureCompensation] = ExposureStepCodesFor(settings_.modeDial).front();
+    }
     if (settings_.clock)
         clock_.emplace(*settings_.clock);
     shutterCount_ = settings_.shutterCount;
+    batteryOnCharge_ = settings_.batteryLevel.value_or(0);
     for (const Fault& fault : settings_.faults) {
         if (fault.count > 0)
             faults_.push_back(fault);
@@ -124,6 +140,22 @@ void SimCamera::FailNext(Operation operation, uint32_t times, SdkError code,
 void SimCamera::SetTransferTime(std::chrono::milliseconds total) {
     std::lock_guard lock(mutex_);
     transferMs_ = static_cast<uint32_t>(std::max<int64_t>(0, total.count()));
+}
+
+void SimCamera::SetMainsPower(bool mains) {
+    std::lock_guard lock(mutex_);
+    auto& level = values_[kPropBatteryLevel];
+    if (!level)
+        return;
+    if (mains && *level != kBatteryLevelMains) {
+        batteryOnCharge_ = *level;
+        level = kBatteryLevelMains;
+    } else if (!mains && *level == kBatteryLevelMains) {
+        level = batteryOnCharge_;
+    } else {
+        return;
+    }
+    PostPropertyEventLocked(kPropertyEventPropertyChanged, kPropBatteryLevel);
 }
 
 void SimCamera::SetPictureBytes(uint64_t bytes) {
@@ -275,20 +307,49 @@ void SimCamera::DisconnectLocked() {
     attached_ = false;
     ++generation_;
     sessions_ = 0;
-    locked_ = false;
-    afRunning_ = false;
-    if (auto& device = values_[kPropEvfOutputDevice])
-        *device &= ~kEvfOutputDeviceComputer;
+    SessionEndedLocked();
 }
 
 void SimCamera::OnLibraryClosed() {
     std::lock_guard lock(mutex_);
     sessions_ = 0;
     handlers_ = NoHandlers();
+    SessionEndedLocked();
+}
+
+void SimCamera::SessionEndedLocked() {
+    // Without a session the camera takes live view back to its own screen, frees its
+    // controls and its shutter, and forgets what the host told it.
     locked_ = false;
     afRunning_ = false;
+    shutterHeld_ = false;
+    capacity_ = {};
     if (auto& device = values_[kPropEvfOutputDevice])
         *device &= ~kEvfOutputDeviceComputer;
+    values_[kPropEvfDepthOfFieldPreview] = 0;
+}
+
+bool SimCamera::BusyLocked() const {
+    return (settings_.busyWhileTransferring && transfers_ > 0) || Clock::now() < busyUntil_;
+}
+
+void SimCamera::AnnounceAllLocked() {
+    std::set<SdkPropertyId> kept;
+    for (const auto& [id, text] : texts_) {
+        if (text)
+            kept.insert(id);
+    }
+    for (const auto& [id, value] : values_) {
+        if (value)
+            kept.insert(id);
+    }
+    if (clock_)
+        kept.insert(kPropDateTime);
+    kept.insert(kPropEvfZoomPosition);
+    for (SdkPropertyId id : kept) {
+        PostPropertyEventLocked(kPropertyEventPropertyChanged, id);
+        PostPropertyEventLocked(kPropertyEventPropertyDescChanged, id);
+    }
 }
 
 SdkError SimCamera::EnterLocked(uint64_t generation, Operation operation,
@@ -332,6 +393,10 @@ SdkError SimCamera::OpenSession(const Ref& ref) {
     if (SdkError e = EnterLocked(ref.generation, Operation::OpenSession))
         return e;
     ++sessions_;
+    // A current camera tells a new session everything it keeps; an older one waits to be
+    // asked.
+    if (!settings_.legacy)
+        AnnounceAllLocked();
     return kSdkOk;
 }
 
@@ -341,13 +406,8 @@ SdkError SimCamera::CloseSession(const Ref& ref) {
         return e;
     if (sessions_ == 0)
         return kSdkErrSessionNotOpen;
-    if (--sessions_ == 0) {
-        // Without a session the camera takes live view back to its own screen.
-        locked_ = false;
-        afRunning_ = false;
-        if (auto& device = values_[kPropEvfOutputDevice])
-            *device &= ~kEvfOutputDeviceComputer;
-    }
+    if (--sessions_ == 0)
+        SessionEndedLocked();
     return kSdkOk;
 }
 

@@ -70,6 +70,9 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     }
     /// How long a whole picture transfer takes (0: as fast as the stream takes it).
     void SetTransferTime(std::chrono::milliseconds total);
+    /// The mains adapter is plugged in (the battery level reads kBatteryLevelMains) or
+    /// pulled (the battery's own level again); announced with a property event.
+    void SetMainsPower(bool mains);
     /// Pictures are padded to at least this many bytes (0: their natural size).
     void SetPictureBytes(uint64_t bytes);
 
@@ -89,6 +92,7 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     /// File name and bytes of the newest picture (empty before the first).
     std::string LastPictureName();
     std::vector<uint8_t> LastPicture();
+    /// The capacity the host declared in the current session (all zero before it does).
     SdkCapacity Capacity();
     int32_t LensPosition();
     const CameraSettings& Settings() const { return settings_; }
@@ -108,6 +112,7 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
         uint64_t generation = 0;
         std::string fileName;
         std::shared_ptr<const std::vector<uint8_t>> bytes;
+        uint32_t format = 0;
         uint32_t dateTime = 0;
     };
 
@@ -162,10 +167,15 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     // All Locked members expect mutex_ to be held.
     void ApplyDueFaultsLocked();
     void DisconnectLocked();
+    void SessionEndedLocked();
     /// Reference check, due faults, then a scripted fault for the operation.
     SdkError EnterLocked(uint64_t generation, Operation operation,
                          std::optional<SdkPropertyId> property = std::nullopt);
     SdkError CheckSessionLocked() const;
+    /// After a shot (for the configured time) and while a picture is transferred.
+    bool BusyLocked() const;
+    /// Sends every property the camera keeps, value and description, to a new session.
+    void AnnounceAllLocked();
     /// Whether the camera that made `item` is still there (due faults applied).
     SdkError StillAttached(const Item& item);
     SdkError PropertySizeLocked(SdkPropertyId id, SdkDataType* type, uint32_t* size);
@@ -179,13 +189,20 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     void EvfOutputChangedLocked(uint32_t before, uint32_t now);
     void EvfAfModeChangedLocked(uint32_t mode);
     void SetAeModeLocked(uint32_t code);
+    /// Refuses a live-view write that comes out of the order the camera needs.
+    SdkError EvfOrderLocked(SdkPropertyId id, uint32_t value);
+    void SetValueLocked(SdkPropertyId id, uint32_t value);
     FocusState FocusLocked();
     SdkError TakePicture(std::unique_lock<std::mutex>& lock);
+    /// Why a shot cannot be taken now, or 0.
+    SdkError ShotRefusalLocked() const;
+    void DrainBatteryLocked();
     void PostEventLocked(uint32_t event, Deliver deliver);
     void PostPropertyEventLocked(SdkPropertyEvent event, SdkPropertyId id);
     void PostStateEventLocked(SdkStateEvent event, uint32_t param);
     void PostObjectEventLocked(SdkObjectEvent event, std::shared_ptr<Item> item);
     double EvfPhaseLocked() const;
+    Clock::duration FramePeriod() const;
 
     // Fixed at construction; read by any thread without the lock.
     const CameraSettings settings_;
@@ -210,7 +227,7 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     std::string lastName_;
     std::shared_ptr<const std::vector<uint8_t>> lastPicture_;
     bool locked_ = false;
-    SdkCapacity capacity_{};
+    SdkCapacity capacity_{};  // what the host declared in this session
     std::deque<Fault> faults_;
     uint32_t transferMs_;
     uint64_t pictureBytes_;
@@ -218,7 +235,13 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     std::optional<Clock::time_point> unplugAt_;
     std::optional<Clock::time_point> shutdownAt_;
     Clock::time_point evfStartedAt_{};
-    bool evfFrameReady_ = false;
+    Clock::time_point nextFrameAt_{};  // live view has no new frame before this
+    uint32_t transfers_ = 0;           // transfers in progress
+    Clock::time_point busyUntil_{};    // busy after the last shot until this
+    bool shutterHeld_ = false;         // fully pressed, not yet released
+    uint32_t batteryOnCharge_ = 0;     // the battery's level while on the mains adapter
+    // ISO, metering and exposure compensation the user had before an automatic mode.
+    std::map<SdkPropertyId, uint32_t> beforeAutomatic_;
     int32_t lensPosition_ = 500;
     bool afRunning_ = false;
 };

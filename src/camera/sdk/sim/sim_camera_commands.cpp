@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "camera/sdk/sim/exif_block.h"
+#include "camera/sdk/sim/property_codes.h"
 #include "camera/sdk/sim/scene.h"
 #include "camera/sdk/sim/sim_camera.h"
 
@@ -14,6 +15,28 @@ namespace {
 
 constexpr int kPictureQuality = 88;
 constexpr uint32_t kShutterButtonCompletelyNonAf = 2;
+constexpr uint32_t kColorSpaceAdobeRgb = 2;
+
+std::string PictureName(const char* prefix, uint32_t number, const char* extension) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%s%04u.%s", prefix, number, extension);
+    return name;
+}
+
+// The camera's own raw format: the EXIF block's TIFF structure (so the file opens as a
+// TIFF with the picture's data), then the sensor's pixels as 8-bit RGB, padded with
+// zeros to at least `padTo` bytes.
+std::vector<uint8_t> AssembleRaw(const RgbImage& image, const std::vector<uint8_t>& app1,
+                                 uint64_t padTo) {
+    constexpr size_t kTiffStart = 10;  // marker, length and "Exif\0\0"
+    if (app1.size() <= kTiffStart || image.pixels.empty())
+        return {};
+    std::vector<uint8_t> raw(app1.begin() + kTiffStart, app1.end());
+    raw.insert(raw.end(), image.pixels.begin(), image.pixels.end());
+    if (raw.size() < padTo)
+        raw.resize(padTo, 0);
+    return raw;
+}
 
 uint16_t IsoSpeed(uint32_t code) {
     if (code < 0x48)
@@ -75,17 +98,25 @@ SdkError SimCamera::SendCommand(const Ref& ref, SdkCameraCommand command, int32_
         case kCameraCommandPressShutterButton:
             switch (static_cast<uint32_t>(param)) {
                 case kShutterButtonOff:
+                    shutterHeld_ = false;
                     return kSdkOk;
                 case kShutterButtonHalfway:
                     // Autofocus on the chosen point, as a half press does.
+                    shutterHeld_ = false;
                     lensPosition_ = AutofocusTarget(FocusLocked());
                     PostPropertyEventLocked(kPropertyEventPropertyChanged, kPropFocusInfo);
                     return kSdkOk;
                 case kShutterButtonCompletely:
-                    lensPosition_ = AutofocusTarget(FocusLocked());
-                    return TakePicture(lock);
-                case kShutterButtonCompletelyNonAf:
-                    return TakePicture(lock);
+                case kShutterButtonCompletelyNonAf: {
+                    // One picture per full press: the next needs the button released.
+                    if (SdkError e = ShotRefusalLocked())
+                        return e;
+                    if (param == static_cast<int32_t>(kShutterButtonCompletely))
+                        lensPosition_ = AutofocusTarget(FocusLocked());
+                    const SdkError e = TakePicture(lock);
+                    shutterHeld_ = e == kSdkOk;
+                    return e;
+                }
                 default:
                     return kSdkErrInvalidParameter;
             }
@@ -112,12 +143,30 @@ SdkError SimCamera::SendCommand(const Ref& ref, SdkCameraCommand command, int32_
     }
 }
 
+SdkError SimCamera::ShotRefusalLocked() const {
+    if (shutterHeld_ || BusyLocked())
+        return kSdkErrDeviceBusy;
+    if (settings_.legacy && !locked_)
+        return kSdkErrControlsNotLocked;
+    const bool toHost = (values_.at(kPropSaveTo).value_or(1) & kSaveToHost) != 0;
+    if (!settings_.legacy && toHost && capacity_.bytesPerSector <= 0)
+        return kSdkErrNoHostCapacity;
+    const std::optional<uint32_t> level = values_.at(kPropBatteryLevel);
+    if (settings_.batteryDrainPerShot > 0 && level == 0u)
+        return kSdkErrTakePictureFailed;  // the battery is empty
+    return kSdkOk;
+}
+
 SdkError SimCamera::TakePicture(std::unique_lock<std::mutex>& lock) {
+    if (SdkError e = ShotRefusalLocked())
+        return e;
     // Claim the number and gather what the picture carries, then draw it unlocked.
     const uint32_t number = nextNumber_;
     nextNumber_ = nextNumber_ >= 9999 ? 1 : nextNumber_ + 1;
-    char name[32];
-    std::snprintf(name, sizeof name, "IMG_%04u.JPG", number);
+    // Pictures in Adobe RGB are told apart by their name.
+    const char* prefix = values_[kPropColorSpace] == kColorSpaceAdobeRgb ? "_MG_" : "IMG_";
+    const PictureFiles files =
+        FilesOfQuality(values_[kPropImageQuality].value_or(0), settings_.legacy);
     ExifContent exif;
     exif.bigEndian = settings_.exifBigEndian;
     exif.make = "SimCam";
@@ -138,30 +187,60 @@ SdkError SimCamera::TakePicture(std::unique_lock<std::mutex>& lock) {
     const double phase = std::fmod(number * 0.137, 1.0);
     const RgbImage image =
         RenderScene(settings_.pictureSize.width, settings_.pictureSize.height, phase);
-    const std::vector<uint8_t> jpeg = EncodeJpeg(image, kPictureQuality);
-    auto bytes = std::make_shared<const std::vector<uint8_t>>(
-        AssemblePicture(jpeg, BuildExifSegment(exif), padTo));
+    const std::vector<uint8_t> app1 = BuildExifSegment(exif);
+    struct File {
+        std::string name;
+        std::shared_ptr<const std::vector<uint8_t>> bytes;
+        uint32_t format;
+    };
+    std::vector<File> made;
+    if (files.raw) {
+        made.push_back(
+            {PictureName(prefix, number, "RAW"),
+             std::make_shared<const std::vector<uint8_t>>(AssembleRaw(image, app1, padTo)),
+             kPictureFormatRaw});
+    }
+    if (files.jpeg) {
+        made.push_back({PictureName(prefix, number, "JPG"),
+                        std::make_shared<const std::vector<uint8_t>>(
+                            AssemblePicture(EncodeJpeg(image, kPictureQuality), app1, padTo)),
+                        kPictureFormatJpeg});
+    }
     lock.lock();
 
-    if (bytes->empty())
+    if (made.empty() ||
+        std::any_of(made.begin(), made.end(), [](const File& file) { return file.bytes->empty(); }))
         return kSdkErrTakePictureFailed;
     if (!attached_ || generation != generation_)
         return kSdkErrCommDisconnected;
     ++picturesTaken_;
     if (shutterCount_)
         ++*shutterCount_;
-    lastName_ = name;
-    lastPicture_ = bytes;
+    lastName_ = made.back().name;
+    lastPicture_ = made.back().bytes;
+    busyUntil_ = Clock::now() + std::chrono::milliseconds(settings_.busyAfterShotMs);
+    DrainBatteryLocked();
     if (toHost) {
-        auto item = std::make_shared<Item>();
-        item->camera = weak_from_this();
-        item->generation = generation_;
-        item->fileName = name;
-        item->bytes = bytes;
-        item->dateTime = static_cast<uint32_t>(TimeToMilliseconds(when) / 1000);
-        PostObjectEventLocked(kObjectEventDirItemRequestTransfer, std::move(item));
+        for (const File& file : made) {
+            auto item = std::make_shared<Item>();
+            item->camera = weak_from_this();
+            item->generation = generation_;
+            item->fileName = file.name;
+            item->bytes = file.bytes;
+            item->format = file.format;
+            item->dateTime = static_cast<uint32_t>(TimeToMilliseconds(when) / 1000);
+            PostObjectEventLocked(kObjectEventDirItemRequestTransfer, std::move(item));
+        }
     }
     return kSdkOk;
+}
+
+void SimCamera::DrainBatteryLocked() {
+    auto& level = values_[kPropBatteryLevel];
+    if (settings_.batteryDrainPerShot == 0 || !level || *level == kBatteryLevelMains)
+        return;
+    level = *level > settings_.batteryDrainPerShot ? *level - settings_.batteryDrainPerShot : 0;
+    PostPropertyEventLocked(kPropertyEventPropertyChanged, kPropBatteryLevel);
 }
 
 SdkError SimCamera::SendStatusCommand(const Ref& ref, SdkStatusCommand command, int32_t) {

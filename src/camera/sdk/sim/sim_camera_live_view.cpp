@@ -1,7 +1,14 @@
 // The simulated camera's live-view frames, served through the boundary's image reference.
 #include "camera/sdk/sim/sim_camera.h"
 
+#include <algorithm>
+
 namespace talbex::sim {
+
+SimCamera::Clock::duration SimCamera::FramePeriod() const {
+    return std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) /
+           std::max<uint32_t>(settings_.liveViewFps, 1);
+}
 
 SdkError SimCamera::DownloadEvfImage(const Ref& ref, SdkEvfImage& image) {
     int index;
@@ -15,13 +22,13 @@ SdkError SimCamera::DownloadEvfImage(const Ref& ref, SdkEvfImage& image) {
             return e;
         if ((values_[kPropEvfOutputDevice].value_or(0) & kEvfOutputDeviceComputer) == 0)
             return kSdkErrObjectNotReady;
-        if (!evfFrameReady_) {
-            // The first frame after live view starts takes the camera a moment.
-            evfFrameReady_ = true;
+        // A new frame comes once a frame period: asked sooner, the camera has none.
+        const auto now = Clock::now();
+        if (now < nextFrameAt_)
             return kSdkErrObjectNotReady;
-        }
+        nextFrameAt_ = now + FramePeriod();
         const auto elapsed =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - evfStartedAt_);
+            std::chrono::duration_cast<std::chrono::milliseconds>(now - evfStartedAt_);
         index = static_cast<int>(elapsed.count() * kEvfFramesPerSecond / 1000 % kEvfCycleFrames);
         zoomed = values_[kPropEvfZoom].value_or(1) != 1;
         zoomAt = zoomAt_;

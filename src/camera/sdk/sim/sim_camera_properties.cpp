@@ -14,9 +14,13 @@ bool IsWritableText(SdkPropertyId id) {
     return id == kPropOwnerName || id == kPropArtist || id == kPropCopyright;
 }
 
+bool IsBatteryValue(SdkPropertyId id) {
+    return id == kPropBatteryLevel || id == kPropBatteryQuality;
+}
+
 // 32-bit properties the program may not write.
 bool IsReadOnlyValue(SdkPropertyId id) {
-    return id == kPropBatteryLevel || id == kPropBatteryQuality || id == kPropShootingMode;
+    return IsBatteryValue(id) || id == kPropShootingMode;
 }
 
 template <typename T>
@@ -105,6 +109,9 @@ SdkError SimCamera::GetPropertyData(const Ref& ref, SdkPropertyId id, int32_t /*
     uint32_t needed;
     if (SdkError e = PropertySizeLocked(id, &type, &needed))
         return e;
+    // A busy camera answers for its identity and its battery, not for its settings.
+    if (BusyLocked() && values_.count(id) != 0 && !IsBatteryValue(id))
+        return kSdkErrDeviceBusy;
     if (size < needed)
         return kSdkErrInvalidLength;
     const std::vector<uint8_t> bytes = PropertyBytesLocked(id);
@@ -124,21 +131,24 @@ std::optional<std::vector<uint32_t>> SimCamera::AllowedLocked(SdkPropertyId id) 
         case kPropColorSpace:
             return ColorSpaceCodes();
         case kPropShootingMode:
-        case kPropAeMode:
             return AeModeCodes();
+        case kPropAeMode:
+            // The mode dial decides; the program can only confirm it.
+            return Codes{values_[kPropShootingMode].value_or(0)};
         case kPropDriveMode:
             return DriveModeCodes();
         case kPropIsoSpeed:
-            return IsoCodes();
+            return IsoCodesFor(aeMode);
         case kPropMeteringMode:
-            return MeteringCodes();
+            return MeteringCodesFor(aeMode);
         case kPropAfMode:
             return AfModeCodes();
         case kPropAv:
-            return AvCodesFor(aeMode);
+            return AvCodesFor(aeMode, settings_.widestAperture, settings_.narrowestAperture);
         case kPropTv:
             return TvCodesFor(aeMode);
         case kPropExposureCompensation:
+            return ExposureStepCodesFor(aeMode);
         case kPropFlashCompensation:
             return ExposureStepCodes();
         case kPropNoiseReduction:
@@ -191,6 +201,10 @@ SdkError SimCamera::SetPropertyData(const Ref& ref, SdkPropertyId id, int32_t /*
         return e;
     if (SdkError e = CheckSessionLocked())
         return e;
+    if (settings_.legacy && !locked_)
+        return kSdkErrControlsNotLocked;
+    if (BusyLocked())
+        return kSdkErrDeviceBusy;
     return WriteLocked(id, size, data);
 }
 
@@ -212,7 +226,7 @@ SdkError SimCamera::WriteTextLocked(SdkPropertyId id, uint32_t size, const void*
     if (!IsWritableText(id))
         return kSdkErrNotSupported;
     const auto* bytes = static_cast<const char*>(data);
-    if (size == 0 || size > kMaxCameraText + 1 || bytes[size - 1] != '\0')
+    if (size == 0 || size > settings_.textLimit + 1 || bytes[size - 1] != '\0')
         return kSdkErrInvalidLength;
     texts_[id] = std::string(bytes);  // up to the first zero byte
     PostPropertyEventLocked(kPropertyEventPropertyChanged, id);
@@ -255,13 +269,15 @@ SdkError SimCamera::WriteValueLocked(SdkPropertyId id, uint32_t size, const void
     if (!allowed || !Contains(*allowed, value))
         return kSdkErrInvalidValue;
 
+    if (SdkError e = EvfOrderLocked(id, value))
+        return e;
+
     const uint32_t before = values_[id].value_or(0);
     if (id == kPropAeMode) {
         SetAeModeLocked(value);
         return kSdkOk;
     }
-    values_[id] = value;
-    PostPropertyEventLocked(kPropertyEventPropertyChanged, id);
+    SetValueLocked(id, value);
     if (id == kPropEvfOutputDevice)
         EvfOutputChangedLocked(before, value);
     else if (id == kPropEvfAfMode && value != before)
@@ -269,10 +285,38 @@ SdkError SimCamera::WriteValueLocked(SdkPropertyId id, uint32_t size, const void
     return kSdkOk;
 }
 
+void SimCamera::SetValueLocked(SdkPropertyId id, uint32_t value) {
+    values_[id] = value;
+    PostPropertyEventLocked(kPropertyEventPropertyChanged, id);
+}
+
+SdkError SimCamera::EvfOrderLocked(SdkPropertyId id, uint32_t value) {
+    const bool toComputer =
+        (values_[kPropEvfOutputDevice].value_or(0) & kEvfOutputDeviceComputer) != 0;
+    switch (id) {
+        case kPropEvfOutputDevice:
+            // Live view goes to the computer only with live-view mode on, and ends only
+            // after the depth-of-field preview.
+            if ((value & kEvfOutputDeviceComputer) != 0 && values_[kPropEvfMode] == 0u)
+                return kSdkErrNotSupported;
+            if (toComputer && (value & kEvfOutputDeviceComputer) == 0 &&
+                values_[kPropEvfDepthOfFieldPreview] != 0u)
+                return kSdkErrNotSupported;
+            return kSdkOk;
+        case kPropEvfMode:
+            return value == 0 && toComputer ? kSdkErrNotSupported : kSdkOk;
+        case kPropEvfDepthOfFieldPreview:
+            return value != 0 && !toComputer ? kSdkErrNotSupported : kSdkOk;
+        default:
+            return kSdkOk;
+    }
+}
+
 void SimCamera::EvfOutputChangedLocked(uint32_t before, uint32_t now) {
     if ((now & kEvfOutputDeviceComputer) != 0 && (before & kEvfOutputDeviceComputer) == 0) {
         evfStartedAt_ = Clock::now();
-        evfFrameReady_ = false;
+        // The first frame takes the camera a frame's time.
+        nextFrameAt_ = evfStartedAt_ + FramePeriod();
     } else if ((now & kEvfOutputDeviceComputer) == 0) {
         afRunning_ = false;
     }
@@ -289,11 +333,27 @@ void SimCamera::EvfAfModeChangedLocked(uint32_t mode) {
 }
 
 void SimCamera::SetAeModeLocked(uint32_t code) {
-    values_[kPropAeMode] = code;
-    PostPropertyEventLocked(kPropertyEventPropertyChanged, kPropAeMode);
-    // What the program may choose for Tv and Av depends on the exposure mode.
-    PostPropertyEventLocked(kPropertyEventPropertyDescChanged, kPropTv);
-    PostPropertyEventLocked(kPropertyEventPropertyDescChanged, kPropAv);
+    const bool wasAutomatic = IsAutomaticMode(values_[kPropAeMode].value_or(0));
+    const bool automatic = IsAutomaticMode(code);
+    SetValueLocked(kPropAeMode, code);
+    PostPropertyEventLocked(kPropertyEventPropertyDescChanged, kPropAeMode);
+    // What the program may choose depends on the exposure mode.
+    for (SdkPropertyId id :
+         {kPropTv, kPropAv, kPropIsoSpeed, kPropMeteringMode, kPropExposureCompensation})
+        PostPropertyEventLocked(kPropertyEventPropertyDescChanged, id);
+    const SdkPropertyId decided[] = {kPropIsoSpeed, kPropMeteringMode, kPropExposureCompensation};
+    if (automatic && !wasAutomatic) {
+        // The camera takes over; the user's choices come back with a creative mode.
+        for (SdkPropertyId id : decided) {
+            beforeAutomatic_[id] = values_[id].value_or(0);
+            SetValueLocked(id, AllowedLocked(id)->front());
+        }
+    } else if (!automatic && wasAutomatic) {
+        for (SdkPropertyId id : decided) {
+            if (auto it = beforeAutomatic_.find(id); it != beforeAutomatic_.end())
+                SetValueLocked(id, it->second);
+        }
+    }
 }
 
 }  // namespace talbex::sim

@@ -6,13 +6,13 @@
 #include <optional>
 #include <thread>
 
+#include "camera/sdk/sim/property_codes.h"
 #include "camera/sdk/sim/sim_camera.h"
 
 namespace talbex::sim {
 
 namespace {
 
-constexpr uint32_t kPictureFormatJpeg = 0x3801;
 constexpr std::chrono::milliseconds kPaceStep{20};
 constexpr std::chrono::milliseconds kQuietProgress{50};
 
@@ -47,7 +47,7 @@ SdkError SimCamera::GetDirectoryItemInfo(const Item& item, SdkDirectoryItemInfo*
         return e;
     *out = SdkDirectoryItemInfo{};
     out->size = static_cast<uint32_t>(std::min<uint64_t>(item.bytes->size(), UINT32_MAX));
-    out->format = kPictureFormatJpeg;
+    out->format = item.format;
     out->dateTime = item.dateTime;
     std::snprintf(out->fileName, sizeof out->fileName, "%s", item.fileName.c_str());
     return kSdkOk;
@@ -60,7 +60,16 @@ SdkError SimCamera::Download(const Item& item, uint64_t size, SdkStream& stream)
         if (SdkError e = EnterLocked(item.generation, Operation::Download))
             return e;
         transferMs = transferMs_;
+        ++transfers_;
     }
+    // The camera is busy until the transfer ends, however it ends.
+    struct Busy {
+        SimCamera& camera;
+        ~Busy() {
+            std::lock_guard lock(camera.mutex_);
+            --camera.transfers_;
+        }
+    } busy{*this};
     const std::vector<uint8_t>& bytes = *item.bytes;
     if (size != bytes.size())
         return kSdkErrInvalidLength;

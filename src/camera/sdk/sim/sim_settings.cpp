@@ -6,6 +6,8 @@
 #include <ctime>
 #include <utility>
 
+#include "camera/sdk/sim/property_codes.h"
+
 namespace talbex::sim {
 
 namespace {
@@ -73,6 +75,29 @@ std::optional<std::string> CameraSettings::ResolvedBodySerial() const {
         return std::string(text);
     }
     return serial;
+}
+
+std::string CheckSettings(const CameraSettings& settings) {
+    auto hex = [](uint32_t code) {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%X", code);
+        return std::string(text);
+    };
+    if (settings.imageQuality &&
+        !Contains(ImageQualityCodes(settings.legacy), *settings.imageQuality))
+        return "image_quality " + hex(*settings.imageQuality) + " is not a quality of " +
+               (settings.legacy ? "the older" : "the current") + " protocol";
+    if (!Contains(AvCodes(), settings.widestAperture))
+        return "widest_aperture " + hex(settings.widestAperture) + " is not an aperture code";
+    if (!Contains(AvCodes(), settings.narrowestAperture))
+        return "narrowest_aperture " + hex(settings.narrowestAperture) + " is not an aperture code";
+    if (settings.widestAperture > settings.narrowestAperture)
+        return "widest_aperture is narrower than narrowest_aperture";
+    if (!Contains(ColorSpaceCodes(), settings.colorSpace))
+        return "color_space " + hex(settings.colorSpace) + " is neither 1 (sRGB) nor 2 (Adobe RGB)";
+    if (settings.liveViewFps == 0)
+        return "live_view_fps must be at least 1";
+    return "";
 }
 
 SdkTime CameraSettings::LocalTimeNow() {

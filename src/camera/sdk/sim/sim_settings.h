@@ -61,12 +61,27 @@ struct CameraSettings {
     std::optional<uint32_t> shutterCount = 1520;  // nullopt: the camera keeps no count
     std::optional<uint32_t> batteryLevel = 100;
     std::optional<uint32_t> batteryQuality = 3;
+    /// On the mains adapter the battery level reads kBatteryLevelMains and never drains.
+    bool mainsPower = false;
+    /// Percent of battery level each picture takes; an empty battery takes no picture.
+    uint32_t batteryDrainPerShot = 0;
+    /// Longest owner, artist or copyright text (without its terminating zero) the camera
+    /// takes in a write; longer ones are refused.
+    uint32_t textLimit = 99;
     /// The camera's clock when the camera is made; nullopt makes 0x06 unreadable.
     std::optional<SdkTime> clock = LocalTimeNow();
     /// Device sub-type 0: the older protocol (and the older image-quality codes).
     bool legacy = false;
-    /// The mode dial (0x400), an AE-mode code; 3 is M.
+    /// The mode dial (0x400), an AE-mode code; 3 is M. The AE mode (0x436) follows it.
     uint32_t modeDial = 3;
+    /// The lens's widest and narrowest aperture, as Av codes: the apertures offered.
+    uint32_t widestAperture = 0x20;     // f/2.8
+    uint32_t narrowestAperture = 0x58;  // f/32
+    /// Image quality (0x100) at start; unset: large fine JPEG of the camera's protocol.
+    /// A RAW quality makes a RAW file, RAW and JPEG qualities make both.
+    std::optional<uint32_t> imageQuality;
+    /// Colour space (0x10D) at start: 1 sRGB, 2 Adobe RGB (file names start with "_").
+    uint32_t colorSpace = 1;
 
     // Pictures.
     SdkSize liveViewSize{1024, 680};
@@ -89,6 +104,13 @@ struct CameraSettings {
     int64_t shutdownAfterMs = -1;
     /// Time a whole picture transfer takes (spread over its chunks); 0: as fast as it goes.
     uint32_t transferMs = 0;
+    /// How long the camera stays busy after a shot: writes, reads of settings and another
+    /// shot answer busy.
+    uint32_t busyAfterShotMs = 0;
+    /// Busy in the same way while a picture is transferred, as camera bodies are.
+    bool busyWhileTransferring = true;
+    /// Live-view frames a second: a frame asked for sooner after the last one is not ready.
+    uint32_t liveViewFps = 30;
 
     /// The maker-note serial and body serial text that pictures carry.
     std::optional<uint32_t> ResolvedMakerNoteSerial() const;
@@ -99,5 +121,13 @@ struct CameraSettings {
 
 /// Longest text (without its terminating zero) the camera keeps in a text property.
 inline constexpr size_t kMaxCameraText = 99;
+
+/// Battery level (0x08) of a camera on the mains adapter.
+inline constexpr uint32_t kBatteryLevelMains = 0xFFFFFFFF;
+
+/// What is wrong with a camera's settings as a whole ("" when nothing): values that are
+/// fine alone but not together (an image quality of the other protocol, a lens whose
+/// widest aperture is narrower than its narrowest).
+std::string CheckSettings(const CameraSettings& settings);
 
 }  // namespace talbex::sim
