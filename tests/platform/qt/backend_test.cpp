@@ -164,7 +164,7 @@ TEST_F(QtTest, AQuestionIsARealYesNoBoxAndTheWindowGoesOnMeanwhile) {
             EXPECT_EQ(box->text(), "要升级吗？");
             EXPECT_EQ(box->icon(), QMessageBox::Question);
             EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
-            box->grab().save(QString(TALBEX_SCREENSHOT_DIR) + "/message_box_question.png");
+            Screenshot(*box, "message_box_question");
         });
         // The window's timers go on while the box waits for the user (a nested loop).
         const int before = ticks;

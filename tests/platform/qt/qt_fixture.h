@@ -134,13 +134,16 @@ class QtTest : public ::testing::Test {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
     }
 
-    /// Saves the dialog's window as build/screenshots/NAME.png (window thread).
+    /// Saves the dialog's window (or any window) as build/screenshots/NAME.png (window
+    /// thread).
     void Screenshot(ui::Dialog& dialog, const std::string& name) {
-        DialogWindow* window = WindowOf(dialog);
-        ASSERT_NE(window, nullptr);
+        ASSERT_NE(WindowOf(dialog), nullptr);
+        Screenshot(*WindowOf(dialog), name);
+    }
+    static void Screenshot(QWidget& window, const std::string& name) {
         std::filesystem::create_directories(TALBEX_SCREENSHOT_DIR);
         const std::string path = std::string(TALBEX_SCREENSHOT_DIR) + "/" + name + ".png";
-        EXPECT_TRUE(window->grab().save(QString::fromStdString(path))) << path;
+        EXPECT_TRUE(window.grab().save(QString::fromStdString(path))) << path;
     }
 
     std::unique_ptr<QtBackend> backend_;
