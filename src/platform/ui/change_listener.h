@@ -51,8 +51,9 @@ const char* ToString(ChangeEvent::What what);
 
 /// Prints one line per change: `[title] control 1001 text: Halfway`, as a user would
 /// notice them: a list filled row by row is printed once, with all its rows, when
-/// something else changes; a progress bar only when it is empty (0) or full (100); a
-/// picture (live view) when it first shows in its window and when its size changes, not
+/// another control changes; a text only when it differs from the one printed before in
+/// the same opening of its window; a progress bar only when it is empty (0) or full (100);
+/// a picture (live view) when it first shows in its window and when its size changes, not
 /// each time it is redrawn (many times a second); icons not at all.
 class PrintingChangeListener final : public ChangeListener {
   public:
@@ -70,6 +71,7 @@ class PrintingChangeListener final : public ChangeListener {
     // The size each picture showed last, by dialog and control id.
     std::map<std::pair<int, int>, std::string> shownPictures_;
     size_t rowCount_ = 0;
+    std::map<std::pair<int, int>, std::string> texts_;  // (dialog, control) → text printed
 };
 
 }  // namespace talbex::ui

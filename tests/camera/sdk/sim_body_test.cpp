@@ -15,6 +15,13 @@ using namespace std::chrono_literals;
 
 class BodyTest : public SimCameraTest {
   protected:
+    // Pictures announced at the end of a test are on their way to the log: let them
+    // arrive, so the log gives their references back.
+    void TearDown() override {
+        events_.Settle();
+        SimCameraTest::TearDown();
+    }
+
     Codes Allowed(SdkPropertyId id) {
         SdkPropertyDesc desc{};
         EXPECT_EQ(SdkGetPropertyDesc(camera_, id, &desc), kSdkOk);

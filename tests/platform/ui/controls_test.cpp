@@ -147,6 +147,10 @@ TEST(Controls, EveryVisibleChangeReachesTheListenerOnce) {
             progress.value = value;
             printer.OnChange(progress);
         }
+        // A text put back as it was is not news.
+        ChangeEvent text{900, "测试", 300, ChangeEvent::What::kText, "D:/Photos"};
+        printer.OnChange(text);
+        printer.OnChange(text);
         rows.value = "";
         printer.OnChange(rows);  // emptied, then nothing more: printed at the end
     }
@@ -154,7 +158,7 @@ TEST(Controls, EveryVisibleChangeReachesTheListenerOnce) {
               "[测试] control 100 enabled: 0\n[测试] control 500 picture: 347x221\n"
               "[测试] control 201 rows (2): a | b\n"
               "[测试] control 400 progress: 0\n[测试] control 400 progress: 100\n"
-              "[测试] control 201 rows (0): \n");
+              "[测试] control 300 text: D:/Photos\n[测试] control 201 rows (0): \n");
 }
 
 TEST(RemoteControlTemplate, HoldsTheWindowAndItsControls) {
