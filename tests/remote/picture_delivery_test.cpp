@@ -193,6 +193,19 @@ TEST_F(PictureDeliveryTest, PurgesKeepTheUsersPicturesUntilTheyReachASaveFolder)
     EXPECT_TRUE(Names(incoming()).empty());
 }
 
+TEST_F(PictureDeliveryTest, EachRenameTickNamesTheNewestCameraPictureOnly) {
+    fs::create_directories(incoming());
+    Put(incoming() + "IMG_0001.JPG", "older");
+    fs::last_write_time(incoming() + "IMG_0001.JPG", fs::file_time_type::clock::now() - 1h);
+    Put(incoming() + "IMG_0002.JPG", "newer");
+    Open(3);
+    Advance(2000ms);  // timer 3
+    EXPECT_EQ(Slurp(incoming() + kFixedName), "newer");
+    EXPECT_TRUE(fs::exists(incoming() + "IMG_0001.JPG"));
+    Notify(CVellmoraDlg::kRenameButton);  // the hidden button does the same
+    EXPECT_EQ(Slurp(incoming() + "IMG20261207090503_1.JPG"), "older");
+}
+
 TEST_F(PictureDeliveryTest, AMissingSaveFolderKeepsThePicturesTellsOnceAndRetries) {
     struct Case {
         std::string folder, reason;
@@ -251,23 +264,21 @@ TEST_F(PictureDeliveryTest, AFullSaveFolderKeepsThePicturesAndLeavesNoPartialCop
 }
 
 TEST_F(PictureDeliveryTest, EveryFileTheCameraSendsArrivesWithItsOwnExtension) {
-    fs::create_directories(incoming());
-    // Left by transfers in this order: RAW, the Adobe RGB JPEG, a plain JPEG.
-    const std::pair<const char*, const char*> sent[] = {
-        {"IMG_0002.RAW", "raw"}, {"_MG_0003.JPG", "adobe"}, {"IMG_0004.JPG", "jpeg"}};
-    auto when = fs::file_time_type::clock::now() - std::chrono::hours(1);
-    for (const auto& [name, bytes] : sent) {
-        Put(incoming() + name, bytes);
-        fs::last_write_time(incoming() + name, when += 1s);
-    }
     Remember(saveTo_.path());
-    Open(3);
-    EXPECT_EQ(Names(saveTo_.path()),
-              (std::vector<std::string>{"IMG20261207090503.JPG", "IMG20261207090503.RAW",
-                                        "IMG20261207090503_1.JPG"}));
-    EXPECT_EQ(Slurp(saveTo_ / "IMG20261207090503.RAW"), "raw");
-    EXPECT_EQ(Slurp(saveTo_ / "IMG20261207090503.JPG"), "adobe");
-    EXPECT_EQ(Slurp(saveTo_ / "IMG20261207090503_1.JPG"), "jpeg");
+    sim::CameraSettings settings;
+    settings.imageQuality = 0x00640013;  // RAW + large fine JPEG: two transfers
+    settings.colorSpace = 2;             // Adobe RGB: the camera's names start with "_"
+    Open(3, settings);
+    Shoot();
+    const std::vector<std::string> both{"IMG20261207090503.JPG", "IMG20261207090503.RAW"};
+    ASSERT_TRUE(Eventually([&] { return Names(saveTo_.path()) == both; }));
+    EXPECT_EQ(Slurp(saveTo_ / "IMG20261207090503.JPG").substr(0, 2), "\xFF\xD8");
+    EXPECT_TRUE(Names(incoming()).empty());
+    // A RAW file left behind by an earlier run takes the same road.
+    CloseWindow();
+    Put(incoming() + "_MG_0042.RAW", "raw");
+    OpenAgain(3);
+    EXPECT_EQ(Slurp(saveTo_ / "IMG20261207090503_1.RAW"), "raw");
 }
 
 TEST_F(PictureDeliveryTest, AFolderTooLongToKeepIsRefusedNotCut) {

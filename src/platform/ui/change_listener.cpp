@@ -65,9 +65,21 @@ void PrintingChangeListener::OnChange(const ChangeEvent& event) {
             ++rowCount_;
         return;
     }
-    FlushRowsLocked();
+    // The list's own text does not end its filling: a list rebuilt from the camera's
+    // values puts back the text it showed.
+    const bool sameList = rows_ && rows_->dialogId == event.dialogId &&
+                          rows_->controlId == event.controlId &&
+                          event.what == ChangeEvent::What::kText;
+    if (!sameList)
+        FlushRowsLocked();
     if (event.what == ChangeEvent::What::kProgress && event.value != "0" && event.value != "100")
         return;
+    if (event.what == ChangeEvent::What::kText) {
+        auto [shown, added] = texts_.try_emplace({event.dialogId, event.controlId}, event.value);
+        if (!added && shown->second == event.value)
+            return;  // the same text again: nothing a user would notice
+        shown->second = event.value;
+    }
     PrintLocked(event, ToString(event.what));
 }
 
@@ -75,6 +87,9 @@ void PrintingChangeListener::FlushRowsLocked() {
     if (!rows_)
         return;
     PrintLocked(*rows_, "rows (" + std::to_string(rowCount_) + ")");
+    // Emptying a list empties its text too.
+    if (rows_->value.empty())
+        texts_.erase({rows_->dialogId, rows_->controlId});
     rows_.reset();
 }
 

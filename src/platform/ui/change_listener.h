@@ -3,6 +3,7 @@
 // prints these; a desktop backend updates its widgets from them.
 #pragma once
 
+#include <map>
 #include <mutex>
 #include <optional>
 #include <ostream>
@@ -50,8 +51,9 @@ const char* ToString(ChangeEvent::What what);
 
 /// Prints one line per change: `[title] control 1001 text: Halfway`, as a user would
 /// notice them: a list filled row by row is printed once, with all its rows, when
-/// something else changes; a progress bar only when it is empty (0) or full (100);
-/// redrawn pictures (live view, many a second) and icons not at all.
+/// another control changes; a text only when it differs from the one printed before; a
+/// progress bar only when it is empty (0) or full (100); redrawn pictures (live view,
+/// many a second) and icons not at all.
 class PrintingChangeListener final : public ChangeListener {
   public:
     explicit PrintingChangeListener(std::ostream& out) : out_(out) {}
@@ -66,6 +68,7 @@ class PrintingChangeListener final : public ChangeListener {
     std::ostream& out_;
     std::optional<ChangeEvent> rows_;  // the newest rows of the list being filled
     size_t rowCount_ = 0;
+    std::map<std::pair<int, int>, std::string> texts_;  // (dialog, control) → text printed
 };
 
 }  // namespace talbex::ui

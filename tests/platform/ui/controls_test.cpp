@@ -145,13 +145,17 @@ TEST(Controls, EveryVisibleChangeReachesTheListenerOnce) {
             progress.value = value;
             printer.OnChange(progress);
         }
+        // A text put back as it was is not news.
+        ChangeEvent text{900, "测试", 300, ChangeEvent::What::kText, "D:/Photos"};
+        printer.OnChange(text);
+        printer.OnChange(text);
         rows.value = "";
         printer.OnChange(rows);  // emptied, then nothing more: printed at the end
     }
     EXPECT_EQ(out.str(),
               "[测试] control 100 enabled: 0\n[测试] control 201 rows (2): a | b\n"
               "[测试] control 400 progress: 0\n[测试] control 400 progress: 100\n"
-              "[测试] control 201 rows (0): \n");
+              "[测试] control 300 text: D:/Photos\n[测试] control 201 rows (0): \n");
 }
 
 TEST(RemoteControlTemplate, HoldsTheWindowAndItsControls) {
