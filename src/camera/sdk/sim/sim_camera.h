@@ -58,7 +58,8 @@ class SimCamera : public std::enable_shared_from_this<SimCamera> {
     void UnplugAfter(std::chrono::milliseconds delay);
     void ShutDownAfter(std::chrono::milliseconds delay);
     /// The user turns the mode dial (0x400, an AE-mode code); AE mode follows and the
-    /// allowed Tv and Av values change, each announced with its event.
+    /// allowed Tv, Av, ISO, metering and compensation values change (in an automatic mode
+    /// the camera sets the last three), each announced with its event.
     void TurnModeDial(uint32_t code);
     /// The next `times` calls of `operation` (on `property` only, when given) answer
     /// `code` without doing anything. Faults queue up in the order given.
