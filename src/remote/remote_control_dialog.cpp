@@ -99,6 +99,7 @@ const ui::MessageMap* CVellmoraDlg::GetMessageMap() const {
             .OnMessage(kWmProgress, &CVellmoraDlg::OnProgress)
             .OnMessage(kWmStartUp, &CVellmoraDlg::OnStartUp)
             .OnMessage(kWmLiveViewUnavailable, &CVellmoraDlg::OnLiveViewUnavailable)
+            .OnMessage(kWmPictureLost, &CVellmoraDlg::OnPictureLost)
             .OnClicked(kChooseFolderButton, &CVellmoraDlg::chooseSaveFolder)
             .OnClicked(kRefreshValuesButton, &CVellmoraDlg::refreshCameraValues)
             .OnClicked(kRefreshImageQualityButton, &CVellmoraDlg::refreshImageQuality)
@@ -203,8 +204,14 @@ void CVellmoraDlg::fillLists() {
 void CVellmoraDlg::update(camera::Observable*, camera::ModelEvent* event) {
     if (event == nullptr)
         return;
-    if (event->type == "DownloadComplete") {
+    if (event->type == "DownloadStart") {
+        transferring_ = true;
+    } else if (event->type == "DownloadComplete") {
+        transferring_ = false;
         PostMessage(kWmDownloadComplete);
+    } else if (event->type == "error" && event->arg != nullptr && transferring_.exchange(false)) {
+        // The picture the camera sent never arrived: the user must hear of it.
+        PostMessage(kWmPictureLost, *static_cast<const SdkError*>(event->arg));
     } else if (event->type == "ProgressReport") {
         const uint32_t percent = event->arg ? *static_cast<const uint32_t*>(event->arg) : 0;
         PostMessage(kWmProgress, percent);
@@ -216,6 +223,18 @@ void CVellmoraDlg::update(camera::Observable*, camera::ModelEvent* event) {
         // Cameras reached through standard protocols often deliver no preview frames.
         PostMessage(kWmLiveViewUnavailable);
     }
+}
+
+ui::LResult CVellmoraDlg::OnPictureLost(ui::WParam code, ui::LParam) {
+    Item(kProgressBar).SetPos(0);
+    // A transfer cut short because the window closes is the user's own doing.
+    if (closing_ || code == kSdkErrOperationCancelled || toldPictureLost_)
+        return 0;
+    toldPictureLost_ = true;
+    std::string folder = mover_.incomingFolder();
+    folder.pop_back();  // its trailing '/'
+    ui::ShowMessageBox(PictureLostText(language_, folder, static_cast<SdkError>(code)));
+    return 0;
 }
 
 ui::LResult CVellmoraDlg::OnLiveViewUnavailable(ui::WParam, ui::LParam) {

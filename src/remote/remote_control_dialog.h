@@ -65,6 +65,7 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     static constexpr ui::MessageId kWmProgress = ui::kWmApp + 2;
     static constexpr ui::MessageId kWmStartUp = ui::kWmApp + 3;
     static constexpr ui::MessageId kWmLiveViewUnavailable = ui::kWmApp + 4;
+    static constexpr ui::MessageId kWmPictureLost = ui::kWmApp + 5;
 
     /// (code, English label) pairs in ascending code order: a list's rows.
     using Rows = std::vector<std::pair<uint32_t, std::string>>;
@@ -78,9 +79,9 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
                  std::string programDirectory, int language);
     ~CVellmoraDlg() override;
 
-    /// The model's notifications (worker thread): the transfer's progress and end, the
-    /// camera switched off, and a camera that cannot start live view, each posted to the
-    /// window.
+    /// The model's notifications (worker thread): the transfer's progress and end, a
+    /// transfer that failed, the camera switched off, and a camera that cannot start live
+    /// view, each posted to the window.
     void update(camera::Observable* from, camera::ModelEvent* event) override;
 
     // Operations of the hidden buttons and the timers; public for tests.
@@ -117,6 +118,7 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     ui::LResult OnProgress(ui::WParam percent, ui::LParam);
     ui::LResult OnStartUp(ui::WParam, ui::LParam);
     ui::LResult OnLiveViewUnavailable(ui::WParam, ui::LParam);
+    ui::LResult OnPictureLost(ui::WParam code, ui::LParam);
     void OnDeletePictures();
     void OnSendCommand();
     void CloseSequence();
@@ -136,6 +138,11 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     PictureMover mover_;
     bool toldSaveFolderTrouble_ = false;
     bool closing_ = false;
+    // A transfer has started and not yet ended (worker thread): an "error" now is its
+    // failure, and the picture did not arrive.
+    std::atomic<bool> transferring_{false};
+    // A lost picture was told and none has arrived since: the next loss is no news.
+    bool toldPictureLost_ = false;
 
     // The tables of the window's own lists, in ascending code order.
     Rows driveModes_, afModes_, exposureSteps_, whiteBalances_, offOn_, colourSpaces_,

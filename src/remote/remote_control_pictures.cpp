@@ -13,6 +13,7 @@ namespace talbex::remote {
 
 ui::LResult CVellmoraDlg::OnDownloadComplete(ui::WParam, ui::LParam) {
     Item(kProgressBar).SetPos(0);
+    toldPictureLost_ = false;  // pictures arrive again: a later loss is news
     handOnPictures();
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "remote/remote_control_texts.h"
 
+#include <cstdio>
+
 #include "platform/ui/language.h"
 #include "remote/save_folder.h"
 
@@ -29,6 +31,21 @@ std::string FolderTooLongText(int language) {
         return "The path of this folder is too long (more than " + limit +
                " bytes). Please choose another folder.";
     return "该文件夹的路径太长（超过 " + limit + " 字节），请选择其他文件夹。";
+}
+
+std::string PictureLostText(int language, const std::string& folder, SdkError code) {
+    const bool english = ui::IsEnglish(language);
+    if (code == kSdkErrFileIo) {
+        if (english)
+            return "A picture from the camera could not be stored in " + folder +
+                   ": the folder is full or cannot be written.";
+        return "相机的照片无法保存到 " + folder + "：文件夹已满或无法写入。";
+    }
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%X", code);
+    if (english)
+        return std::string("A picture from the camera could not be received (error ") + hex + ").";
+    return std::string("无法接收相机的照片（错误 ") + hex + "）。";
 }
 
 std::string LiveViewUnavailableText(int language) {

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "camera/sdk/sdk_types.h"
+
 namespace talbex::remote {
 
 /// Shown when the hidden send-command button reached the camera (both languages).
@@ -18,6 +20,9 @@ std::string SaveFolderTroubleText(int language, const std::string& folder,
                                   const std::string& reason);
 /// A chosen folder whose path is longer than the save folder may be.
 std::string FolderTooLongText(int language);
+/// A picture the camera sent did not arrive: it could not be written into `folder` (the
+/// incoming folder; `code` is the file error), or the transfer failed with `code`.
+std::string PictureLostText(int language, const std::string& folder, SdkError code);
 /// Live view was asked for and the camera cannot deliver its pictures.
 std::string LiveViewUnavailableText(int language);
 

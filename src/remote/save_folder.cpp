@@ -9,12 +9,17 @@ std::optional<std::string> ReadSaveFolder(const std::string& programDirectory) {
     auto bytes = os::ReadFileStart(programDirectory + kSaveFolderFileName, kMaxSaveFolderBytes + 1);
     if (!bytes)
         return std::nullopt;
-    const size_t end = bytes->find_first_of(std::string("\xFF\0", 2));
-    if (end != std::string::npos)
-        bytes->erase(end);
-    if (bytes->size() > kMaxSaveFolderBytes)
+    return SaveFolderFromBytes(*bytes);
+}
+
+std::string SaveFolderFromBytes(std::string_view bytes) {
+    bytes = bytes.substr(0, kMaxSaveFolderBytes + 1);
+    const size_t end = bytes.find_first_of(std::string_view("\xFF\0", 2));
+    if (end != std::string_view::npos)
+        bytes = bytes.substr(0, end);
+    if (bytes.size() > kMaxSaveFolderBytes)
         return std::string();
-    return bytes;
+    return std::string(bytes);
 }
 
 bool WriteSaveFolder(const std::string& programDirectory, const std::string& folder) {

@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace talbex::remote {
 
@@ -18,6 +19,10 @@ inline constexpr char kSaveFolderChooserTitle[] = "照片保存路径:   ";
 /// read. Empty when the path runs past kMaxSaveFolderBytes: cut short it would name
 /// another folder.
 std::optional<std::string> ReadSaveFolder(const std::string& programDirectory);
+
+/// The folder that the bytes read from "saveto.txt" name (at most kMaxSaveFolderBytes + 1
+/// of them are looked at), by the rules of ReadSaveFolder.
+std::string SaveFolderFromBytes(std::string_view bytes);
 
 /// Writes `folder` byte for byte, replacing the file through a temporary one so a crash
 /// never leaves half a path; an empty folder is never written. False when it could not

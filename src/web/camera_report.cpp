@@ -1,6 +1,7 @@
 // The once-a-day camera report and the firmware notice it may bring.
 #include "platform/os/diagnostics.h"
 #include "web/http_client.h"
+#include "web/service_answers.h"
 #include "web/text_encoding.h"
 #include "web/vendor_service.h"
 
@@ -13,16 +14,6 @@ constexpr char kFirmwarePagePath[] = "/firmware/list.php?model=";
 constexpr char kFirmwareParameter[] = "&firmware=";
 constexpr char kFirmwareOldEnglish[] = "The current camera firmware is old, the latest firmware";
 constexpr char kFirmwareOldChinese[] = "当前相机固件比较旧，最新固件";
-
-// The two characters after the first "=" of the answer (fewer at its end); false when the
-// answer holds no "=".
-bool Verdict(const std::string& answer, std::string* verdict) {
-    const std::size_t equals = answer.find('=');
-    if (equals == std::string::npos)
-        return false;
-    *verdict = answer.substr(equals + 1, 2);
-    return true;
-}
 
 }  // namespace
 
@@ -60,10 +51,10 @@ CameraReport VendorService::ReportCamera(CameraIdentity& identity, int language)
     if (!WriteDayKey(programDirectory_, today, &problem))
         os::Diagnostic("cannot write the day key: %s\n", problem.c_str());
 
-    std::string verdict;
-    if (!Verdict(result.answer, &verdict))
+    const std::optional<std::string> verdict = ReportVerdict(result.answer);
+    if (!verdict)
         return result;
-    result.firmwareOld = verdict == "no";
+    result.firmwareOld = *verdict == "no";
     if (!result.firmwareOld)
         return result;
 

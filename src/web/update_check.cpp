@@ -1,6 +1,7 @@
 // The update check the main window runs at start.
 #include "platform/os/diagnostics.h"
 #include "web/http_client.h"
+#include "web/service_answers.h"
 #include "web/vendor_service.h"
 #include "web/versions.h"
 
@@ -18,10 +19,7 @@ constexpr char kOfferChinese[] = "检测到有新版本！是否现在进行升�
 UpdateCheck VendorService::CheckForUpdate(const std::string& localVersion, int language) {
     UpdateCheck result;
     const std::string answer = CHttpClient(http_).Get(Address(kVersionPath));
-    result.remoteVersion = answer.substr(0, 10);
-    const std::size_t backslash = result.remoteVersion.find('\\');
-    if (backslash != std::string::npos)
-        result.remoteVersion.resize(backslash);
+    result.remoteVersion = PublishedVersion(answer);
 
     if (!CompareVersions(result.remoteVersion, localVersion))
         return result;

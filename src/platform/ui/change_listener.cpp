@@ -1,6 +1,7 @@
 #include "platform/ui/change_listener.h"
 
 #include <atomic>
+#include <map>
 
 #include "platform/ui/printable_text.h"
 
@@ -52,9 +53,23 @@ PrintingChangeListener::~PrintingChangeListener() {
 }
 
 void PrintingChangeListener::OnChange(const ChangeEvent& event) {
-    if (event.what == ChangeEvent::What::kSurface || event.what == ChangeEvent::What::kIcon)
+    if (event.what == ChangeEvent::What::kIcon)
         return;
     std::lock_guard lock(mutex_);
+    if (event.what == ChangeEvent::What::kDialogOpened) {
+        // A window opened anew shows its texts and pictures anew.
+        const auto ofThisWindow = [&](const auto& shown) {
+            return shown.first.first == event.dialogId;
+        };
+        std::erase_if(shownPictures_, ofThisWindow);
+        std::erase_if(texts_, ofThisWindow);
+    }
+    if (event.what == ChangeEvent::What::kSurface) {
+        std::string& shown = shownPictures_[{event.dialogId, event.controlId}];
+        if (shown == event.value)
+            return;  // redrawn, as live view does many times a second
+        shown = event.value;
+    }
     if (event.what == ChangeEvent::What::kEntries) {
         if (rows_ && (rows_->dialogId != event.dialogId || rows_->controlId != event.controlId))
             FlushRowsLocked();

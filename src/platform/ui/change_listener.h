@@ -51,9 +51,10 @@ const char* ToString(ChangeEvent::What what);
 
 /// Prints one line per change: `[title] control 1001 text: Halfway`, as a user would
 /// notice them: a list filled row by row is printed once, with all its rows, when
-/// another control changes; a text only when it differs from the one printed before; a
-/// progress bar only when it is empty (0) or full (100); redrawn pictures (live view,
-/// many a second) and icons not at all.
+/// another control changes; a text only when it differs from the one printed before in
+/// the same opening of its window; a progress bar only when it is empty (0) or full (100);
+/// a picture (live view) when it first shows in its window and when its size changes, not
+/// each time it is redrawn (many times a second); icons not at all.
 class PrintingChangeListener final : public ChangeListener {
   public:
     explicit PrintingChangeListener(std::ostream& out) : out_(out) {}
@@ -67,6 +68,8 @@ class PrintingChangeListener final : public ChangeListener {
     std::mutex mutex_;
     std::ostream& out_;
     std::optional<ChangeEvent> rows_;  // the newest rows of the list being filled
+    // The size each picture showed last, by dialog and control id.
+    std::map<std::pair<int, int>, std::string> shownPictures_;
     size_t rowCount_ = 0;
     std::map<std::pair<int, int>, std::string> texts_;  // (dialog, control) → text printed
 };

@@ -134,7 +134,9 @@ TEST(Controls, EveryVisibleChangeReachesTheListenerOnce) {
     {
         PrintingChangeListener printer(out);
         printer.OnChange(recorder.events[1]);
-        printer.OnChange(recorder.events[5]);  // redrawn pictures are not printed
+        // A picture when it first shows, not when it is redrawn at the same size.
+        printer.OnChange(recorder.events[5]);
+        printer.OnChange(recorder.events[5]);
         // A list filled row by row is printed once; progress only empty and full.
         ChangeEvent rows{900, "测试", 201, ChangeEvent::What::kEntries, "a"};
         printer.OnChange(rows);
@@ -151,11 +153,18 @@ TEST(Controls, EveryVisibleChangeReachesTheListenerOnce) {
         printer.OnChange(text);
         rows.value = "";
         printer.OnChange(rows);  // emptied, then nothing more: printed at the end
+        // The window opened again shows its text and picture again.
+        printer.OnChange(recorder.events[0]);
+        printer.OnChange(text);
+        printer.OnChange(recorder.events[5]);
     }
     EXPECT_EQ(out.str(),
-              "[测试] control 100 enabled: 0\n[测试] control 201 rows (2): a | b\n"
+              "[测试] control 100 enabled: 0\n[测试] control 500 picture: 347x221\n"
+              "[测试] control 201 rows (2): a | b\n"
               "[测试] control 400 progress: 0\n[测试] control 400 progress: 100\n"
-              "[测试] control 300 text: D:/Photos\n[测试] control 201 rows (0): \n");
+              "[测试] control 300 text: D:/Photos\n[测试] control 201 rows (0): \n"
+              "[测试] opened: 测试\n[测试] control 300 text: D:/Photos\n"
+              "[测试] control 500 picture: 347x221\n");
 }
 
 TEST(RemoteControlTemplate, HoldsTheWindowAndItsControls) {
