@@ -137,6 +137,21 @@ TEST_F(LiveViewFlowTest, FramesKeepComingAndACloseDuringLiveViewEndsWithinASecon
     EXPECT_EQ(counter.frames, frames);
 }
 
+TEST_F(LiveViewFlowTest, FramesComeAtTheCamerasPaceNotAtTheBusyPause) {
+    // The camera has a new frame 30 times a second; the display asks for the next one as
+    // soon as it has drawn one, so most requests come too soon and are answered "not ready".
+    WindowThread thread(*window);
+    commander->run();
+    camera::fireActionEvent(commander.get(), "startEVF", nullptr);
+    ASSERT_TRUE(WaitForFrames(1));
+    const int first = counter.frames;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitForFrames(first + 15));
+    // About half a second at the camera's pace; a request that waited out the busy pause
+    // after every "not ready" would need seven.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+}
+
 TEST_F(LiveViewFlowTest, EndingLiveViewStopsTheLoopAndStartingAgainRestartsIt) {
     WindowThread thread(*window);
     commander->run();
