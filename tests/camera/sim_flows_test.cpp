@@ -1,7 +1,6 @@
 // Whole conversations with the built-in simulated camera, connected as a window does:
 // the session opens, values arrive, settings change, pictures land in the staging
 // folder, live view streams and ends, and the camera shuts down.
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -17,6 +16,7 @@
 #include "camera/sdk/sdk.h"
 #include "camera/sdk/sim/sim_backend.h"
 #include "support/recording_observer.h"
+#include "support/temp_folder.h"
 
 namespace talbex::camera {
 namespace {
@@ -41,11 +41,7 @@ class SimFlowsTest : public ::testing::Test {
         commander = std::make_unique<CameraCommander>();
         commander->setModel(model.get());
         ASSERT_EQ(commander->registerEventHandlers(camera), kSdkOk);
-        staging = fs::temp_directory_path() /
-                  ("talbex_flow_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(staging);
-        fs::create_directories(staging);
+        staging = folder.path();
         commander->setStagingFolder(staging.string());
         commander->run();
         ASSERT_TRUE(events.WaitFor("PropertyChanged 0x2"));
@@ -58,7 +54,6 @@ class SimFlowsTest : public ::testing::Test {
         SdkUseBackend(nullptr);
         commander.reset();
         model.reset();
-        fs::remove_all(staging);
     }
 
     void fire(const std::string& action, void* arg = nullptr) {
@@ -82,6 +77,7 @@ class SimFlowsTest : public ::testing::Test {
     std::unique_ptr<CameraModel> model;
     std::unique_ptr<CameraCommander> commander;
     testing::RecordingObserver events;
+    talbex::testing::TempFolder folder{"talbex-flow"};
     fs::path staging;
 };
 
