@@ -137,18 +137,18 @@ TEST_F(LiveViewFlowTest, FramesKeepComingAndACloseDuringLiveViewEndsWithinASecon
     EXPECT_EQ(counter.frames, frames);
 }
 
-TEST_F(LiveViewFlowTest, FramesComeAtTheCamerasPaceNotAtTheBusyPause) {
-    // The camera has a new frame 30 times a second; the display asks for the next one as
-    // soon as it has drawn one, so most requests come too soon and are answered "not ready".
+TEST_F(LiveViewFlowTest, AFrameNotReadyIsAskedForAgainSoonNotAfterTheBusyPause) {
+    // The display asks for the next frame as soon as it has drawn one, mostly before the
+    // camera has it: here the camera answers "not ready" twenty times in a row.
     WindowThread thread(*window);
     commander->run();
     camera::fireActionEvent(commander.get(), "startEVF", nullptr);
     ASSERT_TRUE(WaitForFrames(1));
-    const int first = counter.frames;
+    backend->Camera(0)->FailNext(sim::Operation::DownloadEvfImage, 20, kSdkErrObjectNotReady);
+    const int before = counter.frames;
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(WaitForFrames(first + 15));
-    // About half a second at the camera's pace; a request that waited out the busy pause
-    // after every "not ready" would need seven.
+    ASSERT_TRUE(WaitForFrames(before + 2, 15s));
+    // About a frame's time per answer; the busy pause would take ten seconds.
     EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
 }
 
