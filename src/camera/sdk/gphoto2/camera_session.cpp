@@ -321,20 +321,20 @@ void CameraSession::Dispatch(const Event& event) {
             if (goneAnnounced_)
                 return;
             goneAnnounced_ = true;
-            const auto handler = stateHandler_;
-            void* context = stateContext_;
+            const auto handler = state_.handler;
+            void* context = state_.context;
             const bool wanted =
-                stateFilter_ == kStateEventAll || stateFilter_ == kStateEventShutdown;
+                state_.filter == kStateEventAll || state_.filter == kStateEventShutdown;
             lock.unlock();
             if (handler != nullptr && wanted)
                 handler(kStateEventShutdown, 0, context);
             return;
         }
         case Event::Kind::kPicture: {
-            const auto handler = objectHandler_;
-            void* context = objectContext_;
-            const bool wanted = objectFilter_ == kObjectEventAll ||
-                                objectFilter_ == kObjectEventDirItemRequestTransfer;
+            const auto handler = object_.handler;
+            void* context = object_.context;
+            const bool wanted = object_.filter == kObjectEventAll ||
+                                object_.filter == kObjectEventDirItemRequestTransfer;
             lock.unlock();
             // Only pictures meant for the computer are offered for transfer.
             uint32_t saveTo;
@@ -354,9 +354,9 @@ void CameraSession::Dispatch(const Event& event) {
         }
         case Event::Kind::kEntryChanged:
         case Event::Kind::kPropertyChanged: {
-            const auto handler = propertyHandler_;
-            void* context = propertyContext_;
-            const uint32_t filter = propertyFilter_;
+            const auto handler = property_.handler;
+            void* context = property_.context;
+            const uint32_t filter = property_.filter;
             lock.unlock();
             if (handler == nullptr)
                 return;
@@ -378,43 +378,31 @@ void CameraSession::Dispatch(const Event& event) {
     }
 }
 
-SdkError CameraSession::SetPropertyHandler(SdkPropertyEvent event, SdkPropertyEventHandler handler,
-                                           void* context) {
-    if ((event & 0xFFFFFF00u) != kPropertyEventAll)
+template <typename Handler>
+SdkError CameraSession::Subscribe(Subscription<Handler>& to, uint32_t all, uint32_t event,
+                                  Handler handler, void* context) {
+    if ((event & 0xFFFFFF00u) != all)
         return kSdkErrInvalidParameter;
     std::lock_guard lock(stateMutex_);
     if (gone_)
         return kSdkErrCommDisconnected;
-    propertyFilter_ = event;
-    propertyHandler_ = handler;
-    propertyContext_ = context;
+    to = {event, handler, context};
     return kSdkOk;
+}
+
+SdkError CameraSession::SetPropertyHandler(SdkPropertyEvent event, SdkPropertyEventHandler handler,
+                                           void* context) {
+    return Subscribe(property_, kPropertyEventAll, event, handler, context);
 }
 
 SdkError CameraSession::SetObjectHandler(SdkObjectEvent event, SdkObjectEventHandler handler,
                                          void* context) {
-    if ((event & 0xFFFFFF00u) != kObjectEventAll)
-        return kSdkErrInvalidParameter;
-    std::lock_guard lock(stateMutex_);
-    if (gone_)
-        return kSdkErrCommDisconnected;
-    objectFilter_ = event;
-    objectHandler_ = handler;
-    objectContext_ = context;
-    return kSdkOk;
+    return Subscribe(object_, kObjectEventAll, event, handler, context);
 }
 
 SdkError CameraSession::SetStateHandler(SdkStateEvent event, SdkStateEventHandler handler,
                                         void* context) {
-    if ((event & 0xFFFFFF00u) != kStateEventAll)
-        return kSdkErrInvalidParameter;
-    std::lock_guard lock(stateMutex_);
-    if (gone_)
-        return kSdkErrCommDisconnected;
-    stateFilter_ = event;
-    stateHandler_ = handler;
-    stateContext_ = context;
-    return kSdkOk;
+    return Subscribe(state_, kStateEventAll, event, handler, context);
 }
 
 // ---- Configuration entries --------------------------------------------------------------

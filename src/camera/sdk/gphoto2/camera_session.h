@@ -124,15 +124,19 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     bool goneAnnounced_ = false;
     bool stop_ = false;
     std::deque<Event> pending_;
-    uint32_t propertyFilter_ = kPropertyEventAll;
-    SdkPropertyEventHandler propertyHandler_ = nullptr;
-    void* propertyContext_ = nullptr;
-    uint32_t objectFilter_ = kObjectEventAll;
-    SdkObjectEventHandler objectHandler_ = nullptr;
-    void* objectContext_ = nullptr;
-    uint32_t stateFilter_ = kStateEventAll;
-    SdkStateEventHandler stateHandler_ = nullptr;
-    void* stateContext_ = nullptr;
+    // Who is told of one kind of event, and of which of them; under stateMutex_.
+    template <typename Handler>
+    struct Subscription {
+        uint32_t filter;
+        Handler handler = nullptr;
+        void* context = nullptr;
+    };
+    template <typename Handler>
+    SdkError Subscribe(Subscription<Handler>& to, uint32_t all, uint32_t event, Handler handler,
+                       void* context);
+    Subscription<SdkPropertyEventHandler> property_{kPropertyEventAll};
+    Subscription<SdkObjectEventHandler> object_{kObjectEventAll};
+    Subscription<SdkStateEventHandler> state_{kStateEventAll};
     std::thread events_;
 };
 
