@@ -39,7 +39,6 @@ fuzz() {
   scripts/setup.sh fuzz
   local seconds="${TALBEX_FUZZ_SECONDS:-10}" scratch
   scratch="$(mktemp -d)"
-  trap 'rm -rf "$scratch"' RETURN
   for target in build/fuzz/fuzz/*_fuzz; do
     local name
     name="$(basename "$target" _fuzz)"
@@ -49,12 +48,13 @@ fuzz() {
       -artifact_prefix="$scratch/" "$scratch/$name" "fuzz/corpus/$name" \
       >"$scratch/$name.log" 2>&1 || {
       cat "$scratch/$name.log"
-      echo "fuzz target $name found a fault" >&2
+      echo "fuzz target $name found a fault; its input is kept in $scratch" >&2
       return 1
     }
     echo "$name: $(grep -m1 '^stat::number_of_executed_units' "$scratch/$name.log" |
       awk '{print $2}') runs, no fault"
   done
+  rm -rf "$scratch"
 }
 
 started=$SECONDS

@@ -1,6 +1,5 @@
 // The commander: every action name becomes the right command, camera events become
 // actions, and "closing" ends the worker cleanly whatever is going on.
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +21,7 @@
 #include "platform/os/wait_pump.h"
 #include "support/recording_observer.h"
 #include "support/scripted_sdk.h"
+#include "support/temp_folder.h"
 
 namespace talbex::camera {
 namespace {
@@ -40,12 +40,7 @@ class CameraCommanderTest : public ::testing::Test {
         commander = std::make_unique<CameraCommander>(options);
         commander->setModel(model.get());
         ASSERT_EQ(commander->registerEventHandlers(sdk->Camera()), kSdkOk);
-        folder = fs::temp_directory_path() /
-                 ("talbex_commander_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        commander->setStagingFolder(folder.string() + "/");
+        commander->setStagingFolder(temp.path());
         sdk->ClearCalls();
     }
     void TearDown() override {
@@ -53,7 +48,6 @@ class CameraCommanderTest : public ::testing::Test {
         testing::ScriptedSdk::Uninstall();  // no more events before the commander goes
         commander.reset();
         model.reset();
-        fs::remove_all(folder);
     }
 
     void fire(const std::string& action, void* arg = nullptr) {
@@ -74,7 +68,8 @@ class CameraCommanderTest : public ::testing::Test {
     std::unique_ptr<CameraModel> model;
     std::unique_ptr<CameraCommander> commander;
     testing::RecordingObserver events;
-    fs::path folder;
+    const talbex::testing::TempFolder temp{"talbex-commander"};
+    const fs::path folder{temp.path()};
 };
 
 TEST_F(CameraCommanderTest, EveryActionQueuesItsCommand) {

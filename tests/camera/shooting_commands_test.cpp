@@ -1,7 +1,6 @@
 // Shutter commands report busy once and are never retried; transfers land whole in the
 // staging folder, never replace or write through anything, and always give back the item
 // and the stream.
-#include <unistd.h>
 
 #include <gmock/gmock.h>
 
@@ -13,6 +12,7 @@
 #include "camera/download_command.h"
 #include "camera/shooting_commands.h"
 #include "command_fixture.h"
+#include "support/temp_folder.h"
 
 namespace talbex::camera {
 namespace {
@@ -23,18 +23,9 @@ class ShootingCommandsTest : public CommandTest {
   protected:
     void SetUp() override {
         CommandTest::SetUp();
-        folder = fs::temp_directory_path() /
-                 ("talbex_core_" + std::to_string(::getpid()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(folder);
         fs::create_directories(folder / "staging");
         staging = (folder / "staging").string() + "/";
     }
-    void TearDown() override {
-        CommandTest::TearDown();
-        fs::remove_all(folder);
-    }
-
     static std::string Read(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
@@ -56,7 +47,8 @@ class ShootingCommandsTest : public CommandTest {
         return names;
     }
 
-    fs::path folder;
+    const talbex::testing::TempFolder temp{"talbex-core"};
+    const fs::path folder{temp.path()};
     std::string staging;
 };
 

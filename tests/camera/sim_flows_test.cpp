@@ -1,7 +1,6 @@
 // Whole conversations with the built-in simulated camera, connected as a window does:
 // the session opens, values arrive, settings change, pictures land in the staging
 // folder, live view streams and ends, and the camera shuts down.
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -18,6 +17,7 @@
 #include "camera/sdk/sim/sim_backend.h"
 #include "platform/os/quit_request.h"
 #include "support/recording_observer.h"
+#include "support/temp_folder.h"
 
 namespace talbex::camera {
 namespace {
@@ -43,11 +43,7 @@ class SimFlowsTest : public ::testing::Test {
         commander = std::make_unique<CameraCommander>();
         commander->setModel(model.get());
         ASSERT_EQ(commander->registerEventHandlers(camera), kSdkOk);
-        staging = fs::temp_directory_path() /
-                  ("talbex_flow_" + std::to_string(::getpid()) + "_" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(staging);
-        fs::create_directories(staging);
+        staging = folder.path();
         commander->setStagingFolder(staging.string());
         commander->run();
         ASSERT_TRUE(events.WaitFor("PropertyChanged 0x2"));
@@ -60,7 +56,6 @@ class SimFlowsTest : public ::testing::Test {
         SdkUseBackend(nullptr);
         commander.reset();
         model.reset();
-        fs::remove_all(staging);
         os::ClearQuitRequest();
         events.Clear();
     }
@@ -86,6 +81,7 @@ class SimFlowsTest : public ::testing::Test {
     std::unique_ptr<CameraModel> model;
     std::unique_ptr<CameraCommander> commander;
     testing::RecordingObserver events;
+    talbex::testing::TempFolder folder{"talbex-flow"};
     fs::path staging;
 };
 
@@ -195,8 +191,10 @@ TEST_F(SimFlowsTest, ClosingLetsATransferFinishWithinItsGraceUnlessTheProgramQui
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.transfer.count()) + " ms, quit " + std::to_string(c.quit));
-        if (&c != &cases[0]) {  // a fresh camera and connection for each
+        if (&c != &cases[0]) {  // a fresh camera, connection and staging folder for each
             TearDown();
+            for (const auto& entry : fs::directory_iterator(staging))
+                fs::remove_all(entry.path());
             SetUp();
         }
         backend->Camera(0)->SetTransferTime(c.transfer);
