@@ -93,6 +93,8 @@ TEST_F(PictureDeliveryTest, TheCloseBoxDuringATransferLetsThePictureArrive) {
         Open(3);
         camera_->SetTransferTime(1500ms);
         const std::string bytes = Shoot();
+        // Closed once the picture is on the cable (written under its hidden name).
+        ASSERT_TRUE(Eventually([&] { return Names(incoming()) != Landed(incoming()); }));
         ui::user::CloseWindow(window());
         EXPECT_EQ(thread().Result(5s), ui::kIdCancel);
         thread_.reset();
