@@ -1,7 +1,10 @@
 // A unit of camera work, run on the processor's worker thread.
 #pragma once
 
+#include <chrono>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "camera/camera_model.h"
 #include "camera/sdk/sdk_types.h"
@@ -19,6 +22,11 @@ class Command {
     virtual bool execute() = 0;
 
     CameraModel* getModel() const { return model_; }
+    /// The pause the last `execute` asked for before the command runs again, when it
+    /// wants its own rather than the processor's; answered once, then forgotten.
+    std::optional<std::chrono::milliseconds> takeRetryPause() {
+        return std::exchange(retryPause_, std::nullopt);
+    }
 
   protected:
     SdkCameraRef camera() const { return model_->getCamera(); }
@@ -33,6 +41,12 @@ class Command {
             notify("DeviceBusy");
         else if (result != kSdkOk)
             notifyError(result);
+    }
+
+    /// Asks to be run again after `pause` rather than the processor's own; answers false.
+    bool runAgainAfter(std::chrono::milliseconds pause) {
+        retryPause_ = pause;
+        return false;
     }
 
     /// The ending of the commands that retry a busy camera: success finishes, `busy`
@@ -50,6 +64,7 @@ class Command {
 
   private:
     CameraModel* model_;  // not owned
+    std::optional<std::chrono::milliseconds> retryPause_;
 };
 
 /// Sends one model event with a null argument ("shutDown" when the camera shuts down).

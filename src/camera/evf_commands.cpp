@@ -14,6 +14,10 @@ namespace {
 
 constexpr uint64_t kEvfStreamSize = 0x200000;
 constexpr auto kDepthOfFieldSettle = std::chrono::milliseconds(500);
+// A frame that is not ready yet is asked for again after about one frame of a fast live
+// view (120 frames a second), not after the busy pause: the display keeps the camera's
+// pace, and at most one such frame's time is lost per frame.
+constexpr auto kFrameNotReadyPause = std::chrono::milliseconds(8);
 
 SdkError writeUInt32(SdkCameraRef camera, SdkPropertyId id, uint32_t value) {
     return SdkSetPropertyData(camera, id, 0, sizeof value, &value);
@@ -92,7 +96,7 @@ bool DownloadEvfCommand::execute() {
     if (image != nullptr)
         SdkRelease(image);
     if (result == kSdkErrObjectNotReady)
-        return false;
+        return runAgainAfter(kFrameNotReadyPause);
     return finishRetryingBusy(result, isBusyExactly(result));
 }
 

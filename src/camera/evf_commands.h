@@ -20,7 +20,8 @@ class EndEvfCommand : public Command {
 };
 
 /// Fetches one frame and hands it to the observers with "EvfDataChanged"; a frame that is
-/// not ready yet is asked for again after the retry pause.
+/// not ready yet is asked for again after about a frame's time, a busy camera after the
+/// processor's retry pause.
 class DownloadEvfCommand : public Command {
   public:
     using Command::Command;

@@ -1,5 +1,6 @@
 #include "camera/processor.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace talbex::camera {
@@ -50,7 +51,10 @@ void Processor::run() {
             continue;
         if (command->execute())
             continue;
-        pause(options_.retryPause);
+        // A command may ask for a shorter pause (a live-view frame not ready yet), never a
+        // longer one.
+        pause(
+            std::min(options_.retryPause, command->takeRetryPause().value_or(options_.retryPause)));
         enqueue(std::move(command));
     }
     clear();

@@ -24,7 +24,8 @@ class Processor : public Thread {
 
     struct Options {
         PickUp pickUp = PickUp::kSignal;
-        /// Pause before a command that asked to run again is queued again.
+        /// Pause before a command that asked to run again is queued again; a command may
+        /// ask for a shorter one.
         std::chrono::milliseconds retryPause{500};
     };
 

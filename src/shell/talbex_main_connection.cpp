@@ -205,9 +205,19 @@ void CTALBEXMAIN::RestoreSettings() {
                   {kPropImageQuality, s.imageQuality},
                   {kPropIsoSpeed, s.iso},
                   {kPropTv, s.shutterSpeed}};
-    for (const auto& write : writes)
-        if (camera != nullptr && write.value &&
-            WriteSetting(connection_.model(), camera, write.id, *write.value) != kSdkOk)
+    // The window may close while the test shot's picture is still coming, and the camera
+    // refuses writes until it is through: a busy answer is tried again for a while.
+    const auto giveUpAt = std::chrono::steady_clock::now() + kRestoreBusyLimit;
+    auto write = [&](SdkPropertyId id, uint32_t value) {
+        for (;;) {
+            const SdkError result = WriteSetting(connection_.model(), camera, id, value);
+            if (result != kSdkErrDeviceBusy || std::chrono::steady_clock::now() >= giveUpAt)
+                return result;
+            WaitUpTo(kRestoreBusyPause, [] { return false; });
+        }
+    };
+    for (const auto& w : writes)
+        if (camera != nullptr && w.value && write(w.id, *w.value) != kSdkOk)
             restored = false;
     if (restored)
         setup_.unrestoredSettings->Forget(testShotCamera_);

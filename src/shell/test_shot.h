@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -20,6 +21,10 @@ inline constexpr std::array<uint32_t, 14> kImageQualityFallbacks = {
 inline constexpr uint32_t kTestShotIso = 0;  // automatic
 inline constexpr uint32_t kTestShotShutterSpeed = 0x80;
 inline constexpr uint32_t kManualMode = 3;  // the mode dial on M
+/// How long putting the user's settings back keeps trying a camera that answers busy: a
+/// body refuses writes while it transfers a picture, and the test shot's is small.
+inline constexpr std::chrono::milliseconds kRestoreBusyLimit{5000};
+inline constexpr std::chrono::milliseconds kRestoreBusyPause{100};
 
 /// A serial the camera told is usable when it has at least 8 characters, all digits.
 bool IsValidSerial(const std::string& serial);

@@ -9,6 +9,7 @@ namespace talbex::camera {
 namespace {
 
 using EvfCommandsTest = CommandTest;
+using namespace std::chrono_literals;
 
 TEST_F(EvfCommandsTest, StartWritesTheModeOnlyWhenOffThenAddsTheComputer) {
     model->setPropertyUInt32(kPropEvfOutputDevice, 1);
@@ -123,9 +124,13 @@ TEST_F(EvfCommandsTest, FrameNotReadyIsSilentBusyIsToldOtherFailuresFinish) {
     model->setPropertyUInt32(kPropEvfOutputDevice, 2);
     sdk->Answer("DownloadEvfImage", {kSdkErrObjectNotReady, kSdkErrDeviceBusy, 0x10081});
     size_t before = SdkLiveReferenceCount();
-    EXPECT_FALSE(DownloadEvfCommand(model.get()).execute());
-    EXPECT_FALSE(DownloadEvfCommand(model.get()).execute());
-    EXPECT_TRUE(DownloadEvfCommand(model.get()).execute());
+    DownloadEvfCommand command(model.get());
+    // Not ready: asked again after about a frame's time; busy: after the processor's pause.
+    EXPECT_FALSE(command.execute());
+    EXPECT_LE(command.takeRetryPause().value_or(std::chrono::seconds(1)), 10ms);
+    EXPECT_FALSE(command.execute());
+    EXPECT_EQ(command.takeRetryPause(), std::nullopt);
+    EXPECT_TRUE(command.execute());
     EXPECT_EQ(events.Events(), (Lines{"DeviceBusy", "error 0x10081"}));
     EXPECT_EQ(sdk->Calls("Release").size(), 6u);
     EXPECT_EQ(SdkLiveReferenceCount(), before);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -146,22 +147,60 @@ TEST(ProcessorTest, NullCommandChangesNothing) {
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"A", "~A"}));
 }
 
-// Records when it runs; answers busy `busyRuns` times.
+// Records when it runs; asks to run again `busyRuns` times, after `ownPause` if given.
 class TimedCommand : public Command {
   public:
-    TimedCommand(std::vector<Clock::time_point>* times, std::mutex* mutex, int busyRuns)
-        : Command(nullptr), times_(times), mutex_(mutex), busyRuns_(busyRuns) {}
+    TimedCommand(std::vector<Clock::time_point>* times, std::mutex* mutex, int busyRuns,
+                 std::optional<std::chrono::milliseconds> ownPause = std::nullopt)
+        : Command(nullptr),
+          times_(times),
+          mutex_(mutex),
+          busyRuns_(busyRuns),
+          ownPause_(ownPause) {}
     bool execute() override {
         std::lock_guard lock(*mutex_);
         times_->push_back(Clock::now());
-        return busyRuns_-- <= 0;
+        if (busyRuns_-- <= 0)
+            return true;
+        return ownPause_ ? runAgainAfter(*ownPause_) : false;
     }
 
   private:
     std::vector<Clock::time_point>* times_;
     std::mutex* mutex_;
     int busyRuns_;
+    std::optional<std::chrono::milliseconds> ownPause_;
 };
+
+TEST(ProcessorTest, ACommandMayAskForAShorterPauseButNotALongerOne) {
+    using std::chrono::milliseconds;
+    const struct {
+        milliseconds own, atLeast, below;
+    } cases[] = {{milliseconds(20), milliseconds(19), milliseconds(300)},
+                 {milliseconds(5000), milliseconds(495), milliseconds(2000)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.own.count());
+        std::mutex mutex;
+        std::vector<Clock::time_point> times;
+        Processor processor;  // the real 500 ms pause
+        processor.start();
+        processor.enqueue(new TimedCommand(&times, &mutex, 1, c.own));
+        auto deadline = Clock::now() + std::chrono::seconds(5);
+        for (;;) {
+            {
+                std::lock_guard lock(mutex);
+                if (times.size() >= 2 || Clock::now() >= deadline)
+                    break;
+            }
+            std::this_thread::sleep_for(milliseconds(1));
+        }
+        processor.stop();
+        processor.join();
+        ASSERT_EQ(times.size(), 2u);
+        EXPECT_GE(times[1] - times[0], c.atLeast);
+        EXPECT_LT(times[1] - times[0], c.below);
+    }
+}
 
 TEST(ProcessorTest, RetryWaitsHalfASecondButStopCutsItShort) {
     std::mutex mutex;

@@ -137,6 +137,21 @@ TEST_F(LiveViewFlowTest, FramesKeepComingAndACloseDuringLiveViewEndsWithinASecon
     EXPECT_EQ(counter.frames, frames);
 }
 
+TEST_F(LiveViewFlowTest, AFrameNotReadyIsAskedForAgainSoonNotAfterTheBusyPause) {
+    // The display asks for the next frame as soon as it has drawn one, mostly before the
+    // camera has it: here the camera answers "not ready" twenty times in a row.
+    WindowThread thread(*window);
+    commander->run();
+    camera::fireActionEvent(commander.get(), "startEVF", nullptr);
+    ASSERT_TRUE(WaitForFrames(1));
+    backend->Camera(0)->FailNext(sim::Operation::DownloadEvfImage, 20, kSdkErrObjectNotReady);
+    const int before = counter.frames;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitForFrames(before + 2, 15s));
+    // About a frame's time per answer; the busy pause would take ten seconds.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
+}
+
 TEST_F(LiveViewFlowTest, EndingLiveViewStopsTheLoopAndStartingAgainRestartsIt) {
     WindowThread thread(*window);
     commander->run();

@@ -235,6 +235,22 @@ TEST_F(PictureDeliveryTest, EachRenameTickNamesTheNewestCameraPictureOnly) {
     EXPECT_EQ(Slurp(incoming() + "IMG20261207090503_1.JPG"), "older");
 }
 
+// The hidden buttons do at once what their timers do later.
+TEST_F(PictureDeliveryTest, TheHiddenAskAndMoveButtonsActBeforeTheirTimers) {
+    fs::create_directories(incoming());
+    Put(incoming() + kFixedName, "named, not moved yet");
+    Open(3);
+    Notify(CVellmoraDlg::kAskForFolderButton);
+    EXPECT_EQ(prompts_.FolderTitles(), std::vector<std::string>{"照片保存路径:   "});
+    CloseWindow();
+    Remember(saveTo_.path());
+    Open(3);  // takes the waiting picture along at once
+    EXPECT_EQ(Slurp(saveTo_ / kFixedName), "named, not moved yet");
+    Put(incoming() + kFixedName, "named later");
+    Notify(CVellmoraDlg::kMoveButton);
+    EXPECT_EQ(Slurp(saveTo_ / "IMG20261207090503_1.JPG"), "named later");
+}
+
 TEST_F(PictureDeliveryTest, AMissingSaveFolderKeepsThePicturesTellsOnceAndRetries) {
     struct Case {
         std::string folder, reason;

@@ -117,6 +117,15 @@ TEST_F(RemoteControlTest, TheCurrentValuesAppearOneSecondAfterOpeningNotBefore) 
         // The hidden button reads again.
         Notify(CVellmoraDlg::kRefreshValuesButton);
         EXPECT_EQ(Item(1040).GetWindowText(), language == 3 ? "Off" : "关");
+        // And the image-quality button reads only that list again.
+        ASSERT_EQ(shell::WriteUInt32Property(connection_->camera(), kPropImageQuality, 0x0012FF0F),
+                  kSdkOk);
+        ASSERT_EQ(shell::WriteUInt32Property(connection_->camera(), kPropNoiseReduction, 1),
+                  kSdkOk);
+        Notify(CVellmoraDlg::kRefreshImageQualityButton);
+        EXPECT_EQ(Item(1064).GetWindowText(),
+                  language == 3 ? "Large Normal Jpeg" : "大 普通 照片 ");
+        EXPECT_EQ(Item(1040).GetWindowText(), language == 3 ? "Off" : "关");
         CloseWindow();
     }
 }

@@ -311,7 +311,8 @@ TEST_F(MainWindowTest, TheModeMessageRepeatsUntilTheDialIsOnM) {
 
 // However the test shot ends while the camera can still be reached, the camera is left
 // with the user's settings: closed during the mode message, a mode that cannot be read
-// (the window is rebuilt), closed while the picture is on its way.
+// (the window is rebuilt), closed while the picture is on its way (the camera refuses
+// writes as busy until the transfer is through).
 TEST_F(MainWindowTest, EveryWayOutOfATestShotPutsTheUsersSettingsBack) {
     enum class Way { kClosedAtModeMessage, kModeUnreadable, kClosedWhilePictureComes };
     const struct {
@@ -324,10 +325,6 @@ TEST_F(MainWindowTest, EveryWayOutOfATestShotPutsTheUsersSettingsBack) {
         SCOPED_TRACE(static_cast<int>(c.way));
         sim::CameraSettings settings = WithSerial("12345");
         settings.modeDial = c.way == Way::kClosedAtModeMessage ? 1 : 3;
-        // The window puts the settings back while the picture is still on its way, which a
-        // camera busy with the transfer refuses; this case runs on one that takes writes
-        // meanwhile.
-        settings.busyWhileTransferring = false;
         auto backend = Cameras({settings});
         auto camera = backend->Camera(0);
         SetOnCamera(kPropImageQuality, 0x0112FF0F);
