@@ -12,6 +12,7 @@
 #include "camera/session_commands.h"
 #include "camera/shooting_commands.h"
 #include "platform/os/program_directory.h"
+#include "platform/os/quit_request.h"
 
 namespace talbex::camera {
 
@@ -143,11 +144,20 @@ void CameraCommander::run() {
 }
 
 void CameraCommander::close() {
+    closingSince_ = Clock::now();
     stopping_ = true;
     if (model_ != nullptr)
         processor_.setCloseCommand(new CloseSessionCommand(model_));
     processor_.stop();
     processor_.join();
+}
+
+bool CameraCommander::transferMustEnd() const {
+    if (!stopping_)
+        return false;
+    // A program asked to quit does not wait for the cable; a closing window lets the
+    // picture in hand arrive, but not for ever.
+    return os::QuitRequested() || Clock::now() - closingSince_.load() >= closingGrace_.load();
 }
 
 void CameraCommander::moveFocus(int32_t dx, int32_t dy) {
@@ -184,7 +194,7 @@ void CameraCommander::actionPerformed(const ActionEvent& event) {
             return;
         }
         DownloadCommand::Hooks hooks;
-        hooks.cancelled = [this] { return stopping_.load(); };
+        hooks.cancelled = [this] { return transferMustEnd(); };
         hooks.landed = [this](const std::string& path) { pictureLanded(path); };
         processor_.enqueue(new DownloadCommand(model_, item, getStagingFolder(), std::move(hooks)));
         return;

@@ -3,11 +3,14 @@
 //
 // Who touches what: `actionPerformed` runs on any thread (window thread, worker, the SDK's
 // event thread) and only enqueues, except "closing", which blocks its caller until the
-// worker has ended; a transfer in progress is then cancelled, not waited for. The model
+// worker has ended. A picture still arriving then may finish within a grace period, so
+// closing a window does not lose it; past the grace, or once the program has been asked
+// to quit (os::QuitRequested), the transfer is cancelled instead of waited for. The model
 // and the staging folder are set by the window that opens the connection, before `run`.
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -41,6 +44,10 @@ class CameraCommander : public ActionListener {
     using PictureLanded = std::function<void(const std::string& path)>;
     void setPictureLanded(PictureLanded landed);
 
+    /// How long "closing" lets a transfer in progress go on before cancelling it.
+    static constexpr std::chrono::milliseconds kDefaultClosingGrace{10000};
+    void setClosingGrace(std::chrono::milliseconds grace) { closingGrace_ = grace; }
+
     /// Starts the worker and queues the session open and the product-name read. Once.
     void run();
 
@@ -57,9 +64,15 @@ class CameraCommander : public ActionListener {
     void close();
     void moveFocus(int32_t dx, int32_t dy);
     void pictureLanded(const std::string& path);
+    /// Asked by a transfer in progress (worker thread): true when it must end now.
+    bool transferMustEnd() const;
+
+    using Clock = std::chrono::steady_clock;
 
     CameraModel* model_ = nullptr;  // not owned
-    // Set by "closing": a transfer in progress is cancelled rather than waited for.
+    std::atomic<std::chrono::milliseconds> closingGrace_{kDefaultClosingGrace};
+    // When "closing" began; then `stopping_` is set, after it.
+    std::atomic<Clock::time_point> closingSince_{};
     std::atomic<bool> stopping_{false};
     mutable std::mutex settingsMutex_;
     std::string stagingFolder_;  // guarded by settingsMutex_; empty: the program's folder

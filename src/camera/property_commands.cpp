@@ -11,22 +11,6 @@ namespace talbex::camera {
 
 namespace {
 
-// Runs `body` inside the control lock of an older-protocol camera; a failed lock is the
-// result and `body` is not run.
-template <typename Body>
-SdkError withControlLock(CameraModel& model, Body body) {
-    bool locked = false;
-    if (model.isLegacy()) {
-        if (SdkError e = lockCameraControls(model.getCamera()))
-            return e;
-        locked = true;
-    }
-    SdkError result = body();
-    if (locked)
-        unlockCameraControls(model.getCamera());
-    return result;
-}
-
 uint32_t limitTo(uint32_t reported, size_t buffer) {
     return reported < buffer ? reported : static_cast<uint32_t>(buffer);
 }
@@ -77,7 +61,7 @@ SdkError GetPropertyCommand::readProperty(SdkPropertyId id) {
 }
 
 bool GetPropertyCommand::execute() {
-    SdkError result = withControlLock(*getModel(), [this] { return readProperty(id_); });
+    SdkError result = withControlLock(getModel(), [this] { return readProperty(id_); });
     return finishRetryingBusy(result, isBusyLow16(result));
 }
 
@@ -95,7 +79,7 @@ SdkError GetPropertyDescCommand::readDesc(SdkPropertyId id) {
 }
 
 bool GetPropertyDescCommand::execute() {
-    SdkError result = withControlLock(*getModel(), [this] { return readDesc(id_); });
+    SdkError result = withControlLock(getModel(), [this] { return readDesc(id_); });
     return finishRetryingBusy(result, isBusyLow16(result));
 }
 
@@ -114,7 +98,7 @@ template <typename T>
 bool SetPropertyCommand<T>::execute() {
     auto wire = toWire(value_);
     SdkError result = withControlLock(
-        *getModel(), [&] { return SdkSetPropertyData(camera(), id_, 0, sizeof wire, &wire); });
+        getModel(), [&] { return SdkSetPropertyData(camera(), id_, 0, sizeof wire, &wire); });
     return finishRetryingBusy(result, isBusyExactly(result));
 }
 

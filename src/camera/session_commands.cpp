@@ -19,13 +19,9 @@ bool OpenSessionCommand::execute() {
     SdkError result = SdkOpenSession(camera());
     if (getModel()->isLegacy()) {
         // An older camera takes no write while its own controls are free.
-        if (result == kSdkOk) {
-            result = lockCameraControls(camera());
-            if (result == kSdkOk) {
-                result = sendPicturesToComputer(camera());
-                unlockCameraControls(camera());
-            }
-        }
+        if (result == kSdkOk)
+            result =
+                withControlLock(getModel(), [this] { return sendPicturesToComputer(camera()); });
         // Run here, not queued: each sends its own events and a busy answer is not retried.
         GetPropertyCommand(getModel(), kPropAllDisplayed).execute();
         GetPropertyDescCommand(getModel(), kPropAllDisplayed).execute();

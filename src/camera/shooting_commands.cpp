@@ -6,13 +6,12 @@
 namespace talbex::camera {
 
 bool TakePictureCommand::execute() {
-    bool locked = false;
-    if (getModel()->isLegacy())
-        locked = lockCameraControls(camera()) == kSdkOk;
-    // Sent whether or not the lock held.
-    SdkError result = SdkSendCommand(camera(), kCameraCommandTakePicture, 0);
-    if (locked)
-        unlockCameraControls(camera());
+    SdkError result;
+    {
+        // Sent whether or not the lock held; unlocked before anything is reported.
+        ControlLock lock(getModel());
+        result = SdkSendCommand(camera(), kCameraCommandTakePicture, 0);
+    }
     report(result);
     return true;
 }

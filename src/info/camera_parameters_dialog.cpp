@@ -1,5 +1,6 @@
 #include "info/camera_parameters_dialog.h"
 
+#include "camera/control_lock.h"
 #include "camera/sdk/sdk.h"
 #include "info/camera_texts.h"
 #include "info/camera_time.h"
@@ -156,7 +157,11 @@ void CMSG::OnSave() {
     // All three are written even when one is refused.
     bool saved = true;
     for (size_t i = 0; i < std::size(kSavedTexts); ++i)
-        saved = WriteCameraText(camera, kSavedTexts[i].property, values[i]) == kSdkOk && saved;
+        saved = camera::withControlLock(
+                    connection_.model(),
+                    [&] { return WriteCameraText(camera, kSavedTexts[i].property, values[i]); }) ==
+                    kSdkOk &&
+                saved;
     if (saved)
         Tell(kSavedEnglish, kSavedChinese);
     else
@@ -175,7 +180,8 @@ void CMSG::OnSynchTime() {
         return;
     // The moment OK was pressed, not the time the window showed last.
     const SdkTime now = ToCameraTime(os::Now());
-    if (WriteCameraTime(camera, now) != kSdkOk) {
+    if (camera::withControlLock(connection_.model(),
+                                [&] { return WriteCameraTime(camera, now); }) != kSdkOk) {
         Tell(kSyncFailedEnglish, kSyncFailedChinese);
         return;
     }

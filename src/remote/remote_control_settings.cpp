@@ -1,6 +1,7 @@
 // The remote-control window's own setting lists: a pick writes the row's code into the
 // camera property at once, on the window thread, and tells the user whether the camera
 // took it; the current values are read one second after the window opens.
+#include "camera/control_lock.h"
 #include "camera/sdk/sdk.h"
 #include "platform/ui/language.h"
 #include "platform/ui/prompts.h"
@@ -65,7 +66,9 @@ void CVellmoraDlg::OnSettingPicked(int listId) {
         code = imageQualityIndex_[static_cast<size_t>(index)].first;
     }
     // A size that is not a 32-bit value's counts as a refused write.
-    const bool taken = shell::WriteUInt32Property(camera_, setting->property, code) == kSdkOk;
+    const bool taken = camera::withControlLock(commander_->getModel(), [&] {
+                           return shell::WriteUInt32Property(camera_, setting->property, code);
+                       }) == kSdkOk;
     const SettingMessages& m = setting->messages;
     if (taken) {
         ui::ShowMessageBox(ui::ByLanguage(language_, m.successEnglish, m.successChinese));

@@ -12,6 +12,7 @@
 #include "platform/os/locale_id.h"
 #include "platform/os/network.h"
 #include "platform/os/program_directory.h"
+#include "platform/os/quit_request.h"
 #include "platform/ui/prompts.h"
 #include "resources/dialog_templates.h"
 #include "resources/icons.h"
@@ -62,6 +63,8 @@ CTALBEXMAIN::~CTALBEXMAIN() {
 }
 
 void CTALBEXMAIN::RequestStop() {
+    // Heard by the camera core too: a picture still arriving is not waited for.
+    os::RequestQuit();
     stopRequested_ = true;
     PostMessage(ui::kWmClose);
 }

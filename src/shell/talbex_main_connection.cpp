@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "camera/control_lock.h"
 #include "camera/sdk/sdk.h"
 #include "controls/exif/exif_reader.h"
 #include "platform/os/diagnostics.h"
@@ -23,6 +24,12 @@ void WaitUpTo(std::chrono::milliseconds limit, const std::function<bool()>& done
     const auto deadline = std::chrono::steady_clock::now() + limit;
     os::WaitWhilePumping([&] { return done() || std::chrono::steady_clock::now() >= deadline; },
                          std::chrono::microseconds(2000));
+}
+
+// One setting written by the window itself, under the lock an older camera needs for it.
+SdkError WriteSetting(const camera::CameraModel* model, SdkCameraRef camera, SdkPropertyId id,
+                      uint32_t value) {
+    return camera::withControlLock(model, [&] { return WriteUInt32Property(camera, id, value); });
 }
 
 }  // namespace
@@ -131,7 +138,9 @@ void CTALBEXMAIN::IdentifyCamera() {
     }
     // Even when the camera refuses the picture the evaluation runs: it notices a camera
     // that is gone, where otherwise no timer would be left to notice anything.
-    SdkSendCommand(connection_.camera(), kCameraCommandTakePicture, 0);
+    camera::withControlLock(connection_.model(), [&] {
+        return SdkSendCommand(connection_.camera(), kCameraCommandTakePicture, 0);
+    });
     SetTimer(kTestShotTimer, kTestShotPeriodMs);
 }
 
@@ -154,14 +163,15 @@ void CTALBEXMAIN::PrepareTestShot() {
     // Kept before anything is written: whichever way the shot ends, they are known.
     setup_.unrestoredSettings->Keep(testShotCamera_, s);
 
-    WriteUInt32Property(camera, kPropAfMode, kTestShotAfMode);
-    if (WriteUInt32Property(camera, kPropImageQuality, kTestShotImageQuality) != kSdkOk) {
+    const camera::CameraModel* model = connection_.model();
+    WriteSetting(model, camera, kPropAfMode, kTestShotAfMode);
+    if (WriteSetting(model, camera, kPropImageQuality, kTestShotImageQuality) != kSdkOk) {
         for (uint32_t quality : kImageQualityFallbacks)
-            if (WriteUInt32Property(camera, kPropImageQuality, quality) == kSdkOk)
+            if (WriteSetting(model, camera, kPropImageQuality, quality) == kSdkOk)
                 break;
     }
-    WriteUInt32Property(camera, kPropIsoSpeed, kTestShotIso);
-    WriteUInt32Property(camera, kPropTv, kTestShotShutterSpeed);
+    WriteSetting(model, camera, kPropIsoSpeed, kTestShotIso);
+    WriteSetting(model, camera, kPropTv, kTestShotShutterSpeed);
 }
 
 bool CTALBEXMAIN::CheckModeDial() {
@@ -200,7 +210,7 @@ void CTALBEXMAIN::RestoreSettings() {
     const auto giveUpAt = std::chrono::steady_clock::now() + kRestoreBusyLimit;
     auto write = [&](SdkPropertyId id, uint32_t value) {
         for (;;) {
-            const SdkError result = WriteUInt32Property(camera, id, value);
+            const SdkError result = WriteSetting(connection_.model(), camera, id, value);
             if (result != kSdkErrDeviceBusy || std::chrono::steady_clock::now() >= giveUpAt)
                 return result;
             WaitUpTo(kRestoreBusyPause, [] { return false; });

@@ -2,6 +2,7 @@
 
 #include "platform/os/diagnostics.h"
 #include "platform/os/program_directory.h"
+#include "platform/os/quit_request.h"
 #include "platform/os/single_instance.h"
 #include "platform/ui/prompts.h"
 #include "shell/main_window_texts.h"
@@ -52,6 +53,7 @@ int CVellmoraApp::Run() {
 }
 
 void CVellmoraApp::RequestStop() {
+    os::RequestQuit();
     stop_ = true;
     std::lock_guard guard(mutex_);
     if (window_ != nullptr)

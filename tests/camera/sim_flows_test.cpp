@@ -15,6 +15,7 @@
 #include "camera/evf_data_set.h"
 #include "camera/sdk/sdk.h"
 #include "camera/sdk/sim/sim_backend.h"
+#include "platform/os/quit_request.h"
 #include "support/recording_observer.h"
 #include "support/temp_folder.h"
 
@@ -28,6 +29,7 @@ class SimFlowsTest : public ::testing::Test {
     virtual sim::CameraSettings Settings() const { return {}; }
 
     void SetUp() override {
+        os::ClearQuitRequest();
         backend = sim::InstallSimulatedCameras({Settings()});
         ASSERT_EQ(SdkInitialize(), kSdkOk);
         SdkCameraListRef list = nullptr;
@@ -54,6 +56,8 @@ class SimFlowsTest : public ::testing::Test {
         SdkUseBackend(nullptr);
         commander.reset();
         model.reset();
+        os::ClearQuitRequest();
+        events.Clear();
     }
 
     void fire(const std::string& action, void* arg = nullptr) {
@@ -167,20 +171,54 @@ TEST_F(SimFlowsTest, PictureIsTransferredIntoTheStagingFolder) {
     EXPECT_EQ(landed, std::vector<std::string>{file.string()});
 }
 
-// Closing while a ten-minute transfer runs cancels it: the window does not wait for the
-// cable, and no half picture stays behind.
-TEST_F(SimFlowsTest, ClosingCancelsATransferInProgressAndRemovesThePartialFile) {
-    backend->Camera(0)->SetTransferTime(std::chrono::minutes(10));
-    fire("TakePicture");
-    ASSERT_TRUE(events.WaitFor("ProgressReport"));
-    const auto started = std::chrono::steady_clock::now();
-    fire("closing");
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
-    EXPECT_FALSE(commander->getProcessor().isRunning());
-    EXPECT_TRUE(events.Events("DownloadComplete").empty());
-    EXPECT_EQ(events.Events("error"), std::vector<std::string>{"error 0x5"});
-    EXPECT_TRUE(fs::is_empty(staging));
-    EXPECT_FALSE(backend->Camera(0)->SessionOpen()) << "the session close still ran";
+// Closing while a picture is on the cable lets it arrive; a ten-minute one is cancelled
+// once the grace is over, or at once when the program has been asked to quit, and no
+// half picture stays behind.
+TEST_F(SimFlowsTest, ClosingLetsATransferFinishWithinItsGraceUnlessTheProgramQuits) {
+    struct Case {
+        std::chrono::milliseconds transfer, grace;
+        bool quit, arrives;
+        std::chrono::milliseconds atLeast, below;  // how long "closing" takes
+    };
+    using std::chrono::milliseconds;
+    const Case cases[] = {
+        {milliseconds(1500), CameraCommander::kDefaultClosingGrace, false, true, milliseconds(500),
+         milliseconds(5000)},
+        {milliseconds(600000), milliseconds(300), false, false, milliseconds(300),
+         milliseconds(2000)},
+        {milliseconds(600000), CameraCommander::kDefaultClosingGrace, true, false, milliseconds(0),
+         milliseconds(2000)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.transfer.count()) + " ms, quit " + std::to_string(c.quit));
+        if (&c != &cases[0]) {  // a fresh camera, connection and staging folder for each
+            TearDown();
+            for (const auto& entry : fs::directory_iterator(staging))
+                fs::remove_all(entry.path());
+            SetUp();
+        }
+        backend->Camera(0)->SetTransferTime(c.transfer);
+        commander->setClosingGrace(c.grace);
+        fire("TakePicture");
+        ASSERT_TRUE(events.WaitFor("ProgressReport"));
+        if (c.quit)
+            os::RequestQuit();
+        const auto started = std::chrono::steady_clock::now();
+        fire("closing");
+        const auto took = std::chrono::steady_clock::now() - started;
+        EXPECT_GE(took, c.atLeast);
+        EXPECT_LT(took, c.below);
+        EXPECT_FALSE(commander->getProcessor().isRunning());
+        EXPECT_FALSE(backend->Camera(0)->SessionOpen()) << "the session close still ran";
+        if (c.arrives) {
+            EXPECT_EQ(events.Events("DownloadComplete").size(), 1u);
+            EXPECT_TRUE(fs::exists(staging / backend->Camera(0)->LastPictureName()));
+        } else {
+            EXPECT_TRUE(events.Events("DownloadComplete").empty());
+            EXPECT_EQ(events.Events("error"), std::vector<std::string>{"error 0x5"});
+            EXPECT_TRUE(fs::is_empty(staging));
+        }
+    }
 }
 
 TEST_F(SimFlowsTest, LiveViewStreamsFramesAndEndsWithDepthOfFieldPreviewOn) {
@@ -253,6 +291,17 @@ TEST_F(OlderCameraFlowsTest, RawAndJpegOfOneShotBothLand) {
     EXPECT_TRUE(fs::exists(staging / "IMG_0001.JPG"));
     EXPECT_TRUE(events.Events("error").empty());
     EXPECT_FALSE(sim->ControlsLocked()) << "unlocked after each command";
+}
+
+// The shutter button takes no lock, and the camera needs none for it.
+TEST_F(OlderCameraFlowsTest, AFullPressTakesAPictureThatLands) {
+    ASSERT_TRUE(
+        WaitUntil([&] { return backend->Camera(0)->PropertyValue(kPropSaveTo) == kSaveToHost; }));
+    fire("pressingCompletely");
+    fire("pressingOff");
+    ASSERT_TRUE(events.WaitFor("DownloadComplete", 2));
+    EXPECT_TRUE(fs::exists(staging / "IMG_0001.JPG"));
+    EXPECT_TRUE(events.Events("error").empty());
 }
 
 }  // namespace

@@ -51,6 +51,33 @@ TEST_F(CameraFaultRun, UnpluggedDuringATransferThePictureFromBeforeArrivesAndNoH
         << run.out;
 }
 
+// Asked to quit while a picture needs ten minutes on the cable (the script's "quit" or a
+// signal), the program ends at once: the transfer is cancelled, not waited for, and
+// nothing half stays behind.
+TEST_F(CameraFaultRun, AskedToQuitDuringALongTransferItEndsAtOnceLeavingNoHalfPicture) {
+    Camera("[camera]\npicture_bytes = 4000000\ntransfer_ms = 600000\n");
+    for (bool bySignal : {false, true}) {
+        SCOPED_TRACE(bySignal ? "signal" : "quit");
+        Start(kOpenRemote + std::string("click 1000\nwait ") + (bySignal ? "30" : "1") +
+              "\nquit\n");
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                for (const std::string& name : Names(incoming_))
+                    if (name.front() == '.')
+                        return true;
+                return false;
+            },
+            20s));
+        const auto onTheCable = std::chrono::steady_clock::now();
+        if (bySignal)
+            ::kill(pid_, SIGTERM);
+        const Outcome run = Finish(40s);
+        ExpectClean(run);
+        EXPECT_LT(std::chrono::steady_clock::now() - onTheCable, 5s) << run.out;
+        EXPECT_TRUE(Names(incoming_).empty());
+    }
+}
+
 TEST_F(CameraFaultRun, UnpluggedDuringTheTestShotTheWindowStartsAfreshWithNoHalfPicture) {
     Camera(
         "[camera]\nserial = 12AB5\npicture_bytes = 4000000\ntransfer_ms = 8000\n"

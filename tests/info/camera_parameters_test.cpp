@@ -2,6 +2,7 @@
 // wait before the fields are read, the running clock, saving the three texts, the purge.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 #include "info/camera_info_fixture.h"
@@ -130,6 +131,30 @@ TEST_F(CameraInfoTest, SaveWritesTheThreeTextsAndSaysHowItWent) {
         // What the user typed stays, whatever the result.
         EXPECT_EQ(open->Text(CMSG::kCopyright), "© 2026 新");
     }
+}
+
+// An older camera takes the texts and the clock only while its controls are locked, which
+// the window does around each write.
+TEST_F(CameraInfoTest, AnOlderCameraTakesTheTextsAndTheClock) {
+    sim::CameraSettings settings = CameraWithClock({2020, 1, 1, 8, 0, 0, 0});
+    settings.legacy = true;
+    settings.artist = "old artist";
+    settings.copyright = "old copyright";
+    auto camera = Cameras({settings})->Camera(0);
+    auto open = Open(3);
+    open->Type(CMSG::kOwner, "new owner");
+    open->Click(CMSG::kSave);
+    open->Click(CMSG::kSynchTime);
+    Tick(*open);
+    open->AnswerClockWindow(ui::kIdOk);
+    EXPECT_EQ(NewBoxes(), (std::vector<std::string>{kSavedEnglish, kSyncDoneEnglish}));
+    EXPECT_EQ(camera->PropertyText(kPropOwnerName), "new owner");
+    SdkTime clock{};  // the computer's time now, not 2020's
+    const auto bytes = camera->PropertyBytes(kPropDateTime);
+    ASSERT_TRUE(bytes && bytes->size() == sizeof clock);
+    std::memcpy(&clock, bytes->data(), sizeof clock);
+    EXPECT_GT(clock.year, 2020u);
+    EXPECT_FALSE(camera->ControlsLocked());
 }
 
 TEST_F(CameraInfoTest, ATextOverTheLimitIsCutOnAWholeCharacterAfterTheUserIsTold) {

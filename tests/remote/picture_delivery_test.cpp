@@ -81,6 +81,35 @@ TEST_F(PictureDeliveryTest, AShotArrivesAtOnceWhileTheProgressBarRunsUpAndBackTo
     EXPECT_EQ(Item(CVellmoraDlg::kProgressBar).GetPos(), 0);
 }
 
+// The close box while a picture is on the cable: the picture still arrives, and goes on
+// to the save folder when there is one.
+TEST_F(PictureDeliveryTest, TheCloseBoxDuringATransferLetsThePictureArrive) {
+    for (bool saveFolder : {true, false}) {
+        SCOPED_TRACE(saveFolder ? "save folder" : "none");
+        if (saveFolder)
+            Remember(saveTo_.path());
+        else
+            fs::remove(home() + "saveto.txt");
+        Open(3);
+        camera_->SetTransferTime(1500ms);
+        const std::string bytes = Shoot();
+        // Closed once the picture is on the cable (written under its hidden name).
+        ASSERT_TRUE(Eventually([&] { return Names(incoming()) != Landed(incoming()); }));
+        ui::user::CloseWindow(window());
+        EXPECT_EQ(thread().Result(5s), ui::kIdCancel);
+        thread_.reset();
+        const std::string folder = saveFolder ? saveTo_.path() : incoming();
+        const std::vector<std::string> names = Names(folder);
+        ASSERT_EQ(names.size(), 1u);
+        EXPECT_EQ(Slurp(folder + names[0]), bytes);
+        if (saveFolder) {
+            EXPECT_TRUE(Names(incoming()).empty());
+        }
+        CloseWindow();
+        fs::remove(folder + names[0]);
+    }
+}
+
 TEST_F(PictureDeliveryTest, WithoutASaveFolderTheChooserIsOfferedOnceAndTheChoiceTakesThemAll) {
     Open(3);
     const std::string first = Shoot();

@@ -178,6 +178,21 @@ TEST_F(RemoteControlTest, PickingARowWritesItsCodeAndTellsTheResult) {
     }
 }
 
+// An older camera takes a list's setting only under its control lock, which the window
+// takes around the write; the shutter button needs none.
+TEST_F(RemoteControlTest, AnOlderCameraTakesTheListsSettingsAndTheShutterButton) {
+    sim::CameraSettings settings;
+    settings.legacy = true;
+    Open(3, settings);
+    Do([&] { ASSERT_TRUE(ui::user::PickRow(window(), 1058, "-1/3")); });
+    EXPECT_EQ(Boxes().back(), "ExposureComp Set successfully!");
+    EXPECT_EQ(camera_->PropertyValue(kPropExposureCompensation), 0xFDu);
+    Do([&] { ui::user::Click(window(), 1030); });  // fully pressed
+    Do([&] { ui::user::Click(window(), 1031); });  // released
+    EXPECT_TRUE(Eventually([&] { return camera_->PicturesTaken() == 1; }));
+    EXPECT_FALSE(camera_->ControlsLocked());
+}
+
 TEST_F(RemoteControlTest, TheCloseBoxAndTheCameraSwitchedOffCloseTheSameWay) {
     for (bool switchedOff : {false, true}) {
         std::ofstream(home() + "saveto.txt", std::ios::binary | std::ios::trunc) << "/old/folder";

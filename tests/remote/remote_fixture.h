@@ -134,8 +134,13 @@ class RemoteControlTest : public ::testing::Test {
         ASSERT_NE(dialog_, nullptr);
         ASSERT_EQ(connection_->RegisterEventHandlers(), kSdkOk);
         thread_ = std::make_unique<ui::testing::WindowThread>(*dialog_);
-        // Set up as the session open leaves it: the host's capacity is its last step.
-        ASSERT_TRUE(Eventually([&] { return camera_->Capacity().bytesPerSector > 0; }));
+        // Set up as the session open leaves it: the host's capacity is its last step (an
+        // older camera's is sending its pictures to the computer).
+        const bool older = connection_->model()->isLegacy();
+        ASSERT_TRUE(Eventually([&] {
+            return older ? camera_->PropertyValue(kPropSaveTo) == kSaveToHost
+                         : camera_->Capacity().bytesPerSector > 0;
+        }));
     }
     /// Closes the window with its close box and the connection after it.
     void CloseWindow() {

@@ -206,6 +206,30 @@ TEST_F(MainWindowTest, AnUnusableSerialIsReadFromATestShotAndTheSettingsComeBack
     }
 }
 
+// An older camera takes the test shot's settings, its picture and the restore only while
+// its controls are locked, which the window does around each.
+TEST_F(MainWindowTest, AnOlderCameraGivesItsSerialThroughTheTestShotToo) {
+    sim::CameraSettings settings = WithSerial("12AB5");
+    settings.legacy = true;
+    auto camera = Cameras({settings})->Camera(0);
+    const auto before = ShotSettings(*camera);
+    Main window(Setup(1033));
+    WindowThread thread(window);
+    Advance(thread, 2000ms);
+    ASSERT_TRUE(window.testShotPending());
+    const auto during = ShotSettings(*camera);
+    EXPECT_EQ(during[0], 3u);
+    EXPECT_EQ(during[2], 0u);
+    EXPECT_EQ(during[3], 0x80u);
+    ASSERT_FALSE(PictureArrives().empty());
+    Advance(thread, 1200ms);
+    ASSERT_EQ(Identified().size(), 1u);
+    EXPECT_EQ(Identified()[0].serialNumber, "0420001234");
+    EXPECT_FALSE(window.testShotPending());
+    EXPECT_EQ(ShotSettings(*camera), before);
+    EXPECT_FALSE(camera->ControlsLocked());
+}
+
 TEST_F(MainWindowTest, ASecondIdentificationTheSameDayPostsNothing) {
     Cameras();
     test::LoopbackHttpServer server(

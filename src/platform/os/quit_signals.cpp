@@ -5,6 +5,8 @@
 #include <ctime>
 #include <utility>
 
+#include "platform/os/quit_request.h"
+
 namespace talbex::os {
 
 QuitSignals::QuitSignals(std::function<void(int)> onQuit) : onQuit_(std::move(onQuit)) {
@@ -31,6 +33,7 @@ void QuitSignals::Watch() {
             continue;  // time to look again, or interrupted
         if (!asked) {
             asked = true;
+            RequestQuit();
             onQuit_(signal);
             continue;
         }

@@ -94,6 +94,12 @@ SdkError SimCamera::SendCommand(const Ref& ref, SdkCameraCommand command, int32_
 
     switch (command) {
         case kCameraCommandTakePicture:
+            // An older camera takes the picture command only under its control lock; the
+            // shutter button, like the one on the body, needs none.
+            if (SdkError e = ShotRefusalLocked())
+                return e;
+            if (settings_.legacy && !locked_)
+                return kSdkErrControlsNotLocked;
             return TakePicture(lock);
         case kCameraCommandPressShutterButton:
             switch (static_cast<uint32_t>(param)) {
@@ -146,8 +152,6 @@ SdkError SimCamera::SendCommand(const Ref& ref, SdkCameraCommand command, int32_
 SdkError SimCamera::ShotRefusalLocked() const {
     if (shutterHeld_ || BusyLocked())
         return kSdkErrDeviceBusy;
-    if (settings_.legacy && !locked_)
-        return kSdkErrControlsNotLocked;
     const bool toHost = (values_.at(kPropSaveTo).value_or(1) & kSaveToHost) != 0;
     if (!settings_.legacy && toHost && capacity_.bytesPerSector <= 0)
         return kSdkErrNoHostCapacity;
