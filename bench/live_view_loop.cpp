@@ -17,6 +17,7 @@
 #include "camera/sdk/sdk.h"
 #include "camera/sdk/sim/sim_backend.h"
 #include "controls/evf_picture_box.h"
+#include "live_view_rig.h"
 #include "platform/ui/change_listener.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/user_input.h"
@@ -27,82 +28,18 @@ namespace {
 using namespace talbex;
 using namespace std::chrono_literals;
 
-// A camera that offers more frames than the goal (120 a second), so what is measured is
-// the program's own loop, not the camera's pace.
-sim::CameraSettings FastLiveViewCamera() {
-    sim::CameraSettings settings;
-    settings.liveViewFps = 120;
-    return settings;
-}
-
-long ResidentKilobytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
-class FrameCounter : public ui::ChangeListener {
-  public:
-    void OnChange(const ui::ChangeEvent& e) override {
-        if (e.what == ui::ChangeEvent::What::kSurface)
-            ++frames;
-    }
-    std::atomic<long> frames{0};
-};
-
-// The remote-control window reduced to its live view: the picture, and a close that ends
-// the camera session while frames may still be on their way.
-class LiveViewWindow : public ui::Dialog, public camera::ActionSource {
-  public:
-    explicit LiveViewWindow(camera::CameraCommander& commander)
-        : ui::Dialog(resources::RemoteControlDialog()), commander_(commander) {
-        AttachControl(1022, picture);
-    }
-    controls::CEVFPictureBox picture;
-
-  protected:
-    bool OnInitDialog() override {
-        addActionListener(&commander_);
-        picture.setActionCommand("downloadEVF");
-        picture.addActionListener(&commander_);
-        return true;
-    }
-    const ui::MessageMap* GetMessageMap() const override {
-        static const ui::MessageMap map =
-            ui::MessageMapBuilder<LiveViewWindow>().OnClose(&LiveViewWindow::OnClose).Build();
-        return &map;
-    }
-
-  private:
-    void OnClose() {
-        fireActionEvent("closing", nullptr);
-        EndDialog(ui::kIdCancel);
-    }
-    camera::CameraCommander& commander_;
-};
+using bench::FrameCounter;
+using bench::ResidentKilobytes;
 
 void BM_LiveViewLoop(benchmark::State& state) {
     for (auto _ : state) {
-        auto backend = sim::InstallSimulatedCameras({FastLiveViewCamera()});
-        if (SdkInitialize() != kSdkOk) {
+        bench::LiveViewRig rig;
+        if (!rig.ok()) {
             state.SkipWithError("the simulated camera did not start");
             return;
         }
-        SdkCameraListRef list = nullptr;
-        SdkCameraRef camera = nullptr;
-        SdkDeviceInfo info{};
-        SdkGetCameraList(&list);
-        SdkGetChildAtIndex(list, 0, &camera);
-        SdkGetDeviceInfo(camera, &info);
-        SdkRelease(list);
-        auto model = camera::createCameraModel(camera, info);
-        auto commander = std::make_unique<camera::CameraCommander>();
-        commander->setModel(model.get());
-        auto window = std::make_unique<LiveViewWindow>(*commander);
-        model->addObserver(&window->picture);
-        commander->registerEventHandlers(camera);
+        auto& window = rig.window;
+        auto& commander = rig.commander;
         FrameCounter counter;
         ui::SetChangeListener(&counter);
 
@@ -132,10 +69,6 @@ void BM_LiveViewLoop(benchmark::State& state) {
         ui::user::CloseWindow(*window);
         windowThread.join();
         ui::SetChangeListener(nullptr);
-        window.reset();
-        SdkRelease(camera);
-        SdkTerminate();
-        SdkUseBackend(nullptr);
 
         const double fps = frames / seconds;
         state.counters["frames_per_s"] = fps;

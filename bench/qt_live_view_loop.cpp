@@ -26,6 +26,7 @@
 #include "camera/sdk/sdk_backend.h"
 #include "camera/sdk/sim/sim_backend.h"
 #include "controls/evf_picture_box.h"
+#include "live_view_rig.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/surface_view.h"
 #include "platform/ui/change_listener.h"
@@ -38,26 +39,10 @@ namespace {
 using namespace talbex;
 using namespace std::chrono_literals;
 
-// A camera that offers more frames than the goal (120 a second), so what is measured is
-// the program's own loop, not the camera's pace.
-sim::CameraSettings FastLiveViewCamera() {
-    sim::CameraSettings settings;
-    settings.liveViewFps = 120;
-    return settings;
-}
-
 constexpr long kFrames = 10000;
 // The first frames still fill the decoder's buffers, the scene's cache and the memory
 // allocator's pools; memory is measured from there on.
 constexpr long kWarmUpFrames = 2000;
-
-long ResidentKilobytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
 
 double ProcessCpuSeconds() {
     timespec t{};
@@ -65,45 +50,8 @@ double ProcessCpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-class FrameCounter : public ui::ChangeListener {
-  public:
-    void OnChange(const ui::ChangeEvent& e) override {
-        if (e.what == ui::ChangeEvent::What::kSurface)
-            frames.fetch_add(1, std::memory_order_relaxed);
-    }
-    std::atomic<long> frames{0};
-};
-
-// The remote-control window reduced to its live view: the picture, and a close that ends
-// the camera session while frames may still be on their way.
-class LiveViewWindow : public ui::Dialog, public camera::ActionSource {
-  public:
-    explicit LiveViewWindow(camera::CameraCommander& commander)
-        : ui::Dialog(resources::RemoteControlDialog()), commander_(commander) {
-        AttachControl(1022, picture);
-    }
-    controls::CEVFPictureBox picture;
-
-  protected:
-    bool OnInitDialog() override {
-        addActionListener(&commander_);
-        picture.setActionCommand("downloadEVF");
-        picture.addActionListener(&commander_);
-        return true;
-    }
-    const ui::MessageMap* GetMessageMap() const override {
-        static const ui::MessageMap map =
-            ui::MessageMapBuilder<LiveViewWindow>().OnClose(&LiveViewWindow::OnClose).Build();
-        return &map;
-    }
-
-  private:
-    void OnClose() {
-        fireActionEvent("closing", nullptr);
-        EndDialog(ui::kIdCancel);
-    }
-    camera::CameraCommander& commander_;
-};
+using bench::FrameCounter;
+using bench::ResidentKilobytes;
 
 struct Result {
     double framesPerSecond = 0;
@@ -117,22 +65,11 @@ Result gHeadless, gQt;
 // Qt window; otherwise headless on a window thread of its own.
 Result MeasureLoop(bool inQt) {
     Result result;
-    auto backend = sim::InstallSimulatedCameras({FastLiveViewCamera()});
-    if (SdkInitialize() != kSdkOk)
+    bench::LiveViewRig rig;
+    if (!rig.ok())
         return result;
-    SdkCameraListRef list = nullptr;
-    SdkCameraRef camera = nullptr;
-    SdkDeviceInfo info{};
-    SdkGetCameraList(&list);
-    SdkGetChildAtIndex(list, 0, &camera);
-    SdkGetDeviceInfo(camera, &info);
-    SdkRelease(list);
-    auto model = camera::createCameraModel(camera, info);
-    auto commander = std::make_unique<camera::CameraCommander>();
-    commander->setModel(model.get());
-    auto window = std::make_unique<LiveViewWindow>(*commander);
-    model->addObserver(&window->picture);
-    commander->registerEventHandlers(camera);
+    auto& window = rig.window;
+    auto& commander = rig.commander;
 
     FrameCounter counter;
     std::unique_ptr<qt::QtBackend> qtBackend;
@@ -196,10 +133,6 @@ Result MeasureLoop(bool inQt) {
     }
     qtBackend.reset();
     ui::SetChangeListener(nullptr);
-    window.reset();
-    SdkRelease(camera);
-    SdkTerminate();
-    SdkUseBackend(nullptr);
     return result;
 }
 

@@ -1,0 +1,118 @@
+// What the live-view benchmarks share: a simulated camera fast enough not to set the
+// pace, the remote-control window reduced to its live-view picture, a frame counter and
+// the process's resident memory.
+#pragma once
+
+#include <unistd.h>
+
+#include <atomic>
+#include <fstream>
+#include <memory>
+
+#include "camera/camera_commander.h"
+#include "camera/camera_model.h"
+#include "camera/sdk/sdk.h"
+#include "camera/sdk/sim/sim_backend.h"
+#include "controls/evf_picture_box.h"
+#include "platform/ui/change_listener.h"
+#include "platform/ui/dialog.h"
+#include "resources/dialog_templates.h"
+
+namespace talbex::bench {
+
+inline long ResidentKilobytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0;
+    long resident = 0;
+    statm >> pages >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+class FrameCounter : public ui::ChangeListener {
+  public:
+    void OnChange(const ui::ChangeEvent& e) override {
+        if (e.what == ui::ChangeEvent::What::kSurface)
+            frames.fetch_add(1, std::memory_order_relaxed);
+    }
+    std::atomic<long> frames{0};
+};
+
+// The remote-control window reduced to its live view: the picture, and a close that ends
+// the camera session while frames may still be on their way.
+class LiveViewWindow : public ui::Dialog, public camera::ActionSource {
+  public:
+    explicit LiveViewWindow(camera::CameraCommander& commander)
+        : ui::Dialog(resources::RemoteControlDialog()), commander_(commander) {
+        AttachControl(1022, picture);
+    }
+    controls::CEVFPictureBox picture;
+
+  protected:
+    bool OnInitDialog() override {
+        addActionListener(&commander_);
+        picture.setActionCommand("downloadEVF");
+        picture.addActionListener(&commander_);
+        return true;
+    }
+    const ui::MessageMap* GetMessageMap() const override {
+        static const ui::MessageMap map =
+            ui::MessageMapBuilder<LiveViewWindow>().OnClose(&LiveViewWindow::OnClose).Build();
+        return &map;
+    }
+
+  private:
+    void OnClose() {
+        fireActionEvent("closing", nullptr);
+        EndDialog(ui::kIdCancel);
+    }
+    camera::CameraCommander& commander_;
+};
+
+// One simulated camera offering more frames than the goal (120 a second), so what is
+// measured is the program's own loop, not the camera's pace; its model, commander and
+// live-view window, wired as the remote-control window wires them. ok() is false when
+// the camera did not start.
+class LiveViewRig {
+    std::shared_ptr<sim::SimBackend> backend_;  // first made, last gone
+
+  public:
+    LiveViewRig() {
+        sim::CameraSettings settings;
+        settings.liveViewFps = 120;
+        backend_ = sim::InstallSimulatedCameras({settings});
+        if (SdkInitialize() != kSdkOk)
+            return;
+        SdkCameraListRef list = nullptr;
+        SdkDeviceInfo info{};
+        SdkGetCameraList(&list);
+        SdkGetChildAtIndex(list, 0, &camera_);
+        SdkGetDeviceInfo(camera_, &info);
+        SdkRelease(list);
+        model = camera::createCameraModel(camera_, info);
+        commander = std::make_unique<camera::CameraCommander>();
+        commander->setModel(model.get());
+        window = std::make_unique<LiveViewWindow>(*commander);
+        model->addObserver(&window->picture);
+        commander->registerEventHandlers(camera_);
+    }
+    ~LiveViewRig() {
+        window.reset();
+        if (camera_ != nullptr)
+            SdkRelease(camera_);
+        SdkTerminate();
+        SdkUseBackend(nullptr);
+    }
+    LiveViewRig(const LiveViewRig&) = delete;
+    LiveViewRig& operator=(const LiveViewRig&) = delete;
+
+    bool ok() const { return window != nullptr; }
+
+    std::unique_ptr<camera::CameraModel> model;
+    std::unique_ptr<camera::CameraCommander> commander;
+    std::unique_ptr<LiveViewWindow> window;
+
+  private:
+    SdkCameraRef camera_ = nullptr;
+};
+
+}  // namespace talbex::bench
