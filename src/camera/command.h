@@ -21,6 +21,11 @@ class Command {
     /// True when finished; false to be run again after the retry pause.
     virtual bool execute() = 0;
 
+    /// True for a command that brings a picture to the computer: it is still run once
+    /// when the worker ends with it queued, so a picture the camera has announced is not
+    /// dropped (its own cancel hook decides how long it may take).
+    virtual bool bringsPicture() const { return false; }
+
     CameraModel* getModel() const { return model_; }
     /// The pause the last `execute` asked for before the command runs again, when it
     /// wants its own rather than the processor's; answered once, then forgotten.

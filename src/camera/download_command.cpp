@@ -105,6 +105,10 @@ SdkError DownloadCommand::place(const std::string& temporary, const std::string&
 }
 
 bool DownloadCommand::execute() {
+    // A transfer whose owner has stopped waiting for pictures before it began is not
+    // begun; the item goes back to the camera when the command goes.
+    if (hooks_.cancelled && hooks_.cancelled())
+        return true;
     SdkDirectoryItemInfo info{};
     SdkError result = SdkGetDirectoryItemInfo(item_, &info);
     SdkStreamRef stream = nullptr;

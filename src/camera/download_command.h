@@ -31,6 +31,7 @@ class DownloadCommand : public Command {
                     Hooks hooks = {});
     ~DownloadCommand() override;
     bool execute() override;
+    bool bringsPicture() const override { return true; }
 
     /// The last path component of the camera's name, or empty when none is usable
     /// ("", ".", ".."). `name` holds at most `capacity` bytes and need not end in zero.

@@ -57,7 +57,7 @@ void Processor::run() {
             std::min(options_.retryPause, command->takeRetryPause().value_or(options_.retryPause)));
         enqueue(std::move(command));
     }
-    clear();
+    bringInQueuedPictures();
     sync_.lock();
     std::unique_ptr<Command> last = std::move(closeCommand_);
     sync_.unlock();
@@ -106,6 +106,18 @@ void Processor::setCloseCommand(Command* command) {
     sync_.lock();
     closeCommand_.reset(command);
     sync_.unlock();
+}
+
+void Processor::bringInQueuedPictures() {
+    std::deque<Command*> queued;
+    sync_.lock();
+    queued.swap(queue_);
+    sync_.unlock();
+    for (Command* command : queued) {
+        std::unique_ptr<Command> owned(command);
+        if (owned->bringsPicture())
+            owned->execute();
+    }
 }
 
 void Processor::clear() {

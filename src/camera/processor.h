@@ -43,7 +43,8 @@ class Processor : public Thread {
     void enqueue(std::unique_ptr<Command> command) { enqueue(command.release()); }
     /// The first queued command, or null when stopped (waits while the queue is empty).
     std::unique_ptr<Command> take();
-    /// Ends the worker after the command in hand; queued commands are then dropped.
+    /// Ends the worker after the command in hand; queued commands are then dropped, except
+    /// those that bring a picture, which run once more.
     void stop();
     /// The command run once after the worker loop ends (the session close); owned.
     void setCloseCommand(Command* command);
@@ -54,6 +55,8 @@ class Processor : public Thread {
 
   private:
     void pause(std::chrono::milliseconds duration);
+    /// After the loop: runs each queued picture command once and drops the rest.
+    void bringInQueuedPictures();
 
     Options options_;
     Synchronized sync_;

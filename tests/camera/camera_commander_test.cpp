@@ -253,6 +253,7 @@ TEST_F(CameraCommanderTest, ClosingMidCommandWhileEventsArriveRunsNothingAfterTh
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     });
+    commander->setClosingGrace(std::chrono::milliseconds(0));  // no picture waited for
     std::thread window([&] { fire("closing"); });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     release.set_value();
@@ -261,7 +262,8 @@ TEST_F(CameraCommanderTest, ClosingMidCommandWhileEventsArriveRunsNothingAfterTh
     stopEvents.store(true);
     camera.join();
 
-    // Nothing queued behind the command in hand ran; the close came last.
+    // Nothing queued behind the command in hand ran, not even a transfer (no grace was
+    // left for one); the close came last.
     EXPECT_EQ(calls.front(), "SendCommand 0x0 param=0x0");
     auto close = std::find(calls.begin(), calls.end(), "CloseSession");
     ASSERT_NE(close, calls.end());

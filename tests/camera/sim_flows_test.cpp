@@ -293,6 +293,19 @@ TEST_F(OlderCameraFlowsTest, RawAndJpegOfOneShotBothLand) {
     EXPECT_FALSE(sim->ControlsLocked()) << "unlocked after each command";
 }
 
+// Closing while the RAW file comes lets the JPEG announced with it come too.
+TEST_F(OlderCameraFlowsTest, ClosingBringsInEveryFileOfTheShotAlreadyAnnounced) {
+    auto sim = backend->Camera(0);
+    ASSERT_TRUE(WaitUntil([&] { return sim->PropertyValue(kPropSaveTo) == kSaveToHost; }));
+    sim->SetTransferTime(std::chrono::milliseconds(800));
+    fire("TakePicture");
+    ASSERT_TRUE(events.WaitFor("ProgressReport"));
+    fire("closing");
+    EXPECT_EQ(events.Events("DownloadComplete").size(), 2u);
+    EXPECT_TRUE(fs::exists(staging / "IMG_0001.RAW"));
+    EXPECT_TRUE(fs::exists(staging / "IMG_0001.JPG"));
+}
+
 // The shutter button takes no lock, and the camera needs none for it.
 TEST_F(OlderCameraFlowsTest, AFullPressTakesAPictureThatLands) {
     ASSERT_TRUE(
