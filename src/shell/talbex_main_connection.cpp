@@ -246,8 +246,7 @@ bool CTALBEXMAIN::IsLandedTestShot(const std::string& path) const {
 std::string CTALBEXMAIN::OpenLandedTestShot(exif::ExifReader& reader) {
     CStatDir search;
     std::string folder = TestShotFolder(programDirectory_);
-    if (!search.FindNewestPicture(folder) ||
-        !IsLandedTestShot(search.newestPath))
+    if (!search.FindNewestPicture(folder) || !IsLandedTestShot(search.newestPath))
         return {};
     if (reader.Open(search.newestPath))
         return search.newestPath;
