@@ -19,6 +19,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/os/launcher.h"
 #include "platform/ui/dialog.h"
@@ -26,6 +27,10 @@
 #include "shell/staging_area.h"
 #include "shell/test_shot.h"
 #include "web/vendor_service.h"
+
+namespace talbex::exif {
+class ExifReader;
+}
 
 namespace talbex::shell {
 
@@ -94,6 +99,10 @@ class CTALBEXMAIN : public ui::Dialog {
     void ConnectCamera();
     void IdentifyCamera();
     void EvaluateTestShot();
+    /// The test shot's picture that holds its identity, open in `reader`: the newest
+    /// picture when it is a landed test shot, or, when that one is not a JPEG (the RAW
+    /// of a RAW and JPEG shot), the shot's other file. Empty while none has landed.
+    std::string OpenLandedTestShot(exif::ExifReader& reader);
     /// True when the camera is gone.
     bool ProbeCamera();
     void OnCameraLost();
@@ -165,7 +174,9 @@ class CTALBEXMAIN : public ui::Dialog {
     struct LandedShot {
         std::mutex mutex;
         bool expected = false;  // the picture command has gone out, nothing landed yet
+        std::string shotName;   // the first file's name without its extension
         std::set<FileStamp> pictures;
+        std::vector<std::string> paths;  // where they landed, first first
     };
     std::shared_ptr<LandedShot> landedShot_ = std::make_shared<LandedShot>();
     web::CameraIdentity identity_;

@@ -19,6 +19,13 @@ namespace talbex::shell {
 
 namespace {
 
+// "IMG_0001" of ".../IMG_0001.JPG": the files of one shot share it.
+std::string NameWithoutExtension(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return name.substr(0, name.rfind('.'));
+}
+
 // Waits (serving messages sent to this thread) until `done` or `limit` has passed.
 void WaitUpTo(std::chrono::milliseconds limit, const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -69,17 +76,23 @@ void CTALBEXMAIN::ConnectCamera() {
     if (!EnsureStagingFolder(shots, &problem))
         os::Diagnostic("no folder for test shots: %s\n", problem.c_str());
     connection_.RegisterCommander(shots);
-    // The first picture after the picture command is the test shot: noted as the
-    // program's own the moment it lands, so only it is ever purged. Any other picture
-    // arriving here (the shutter pressed on the camera meanwhile) is the user's and stays.
+    // The first picture after the picture command is the test shot, with the files of the
+    // same name the same shot makes (RAW and JPEG): noted as the program's own the moment
+    // they land, so only they are ever purged. Any other picture arriving here (the
+    // shutter pressed on the camera meanwhile) is the user's and stays.
     connection_.commander()->setPictureLanded(
         [programDirectory = programDirectory_, landed = landedShot_](const std::string& path) {
             std::lock_guard lock(landed->mutex);
-            if (!landed->expected)
+            const std::string shotName = NameWithoutExtension(path);
+            if (landed->expected) {
+                landed->expected = false;
+                landed->shotName = shotName;
+            } else if (landed->shotName.empty() || shotName != landed->shotName) {
                 return;
-            landed->expected = false;
+            }
             if (auto stamp = StampOf(path))
                 landed->pictures.insert(*stamp);
+            landed->paths.push_back(path);
             std::string problem;
             if (!RecordTestShot(programDirectory, path, &problem))
                 os::Diagnostic("the test shot stays: %s\n", problem.c_str());
@@ -135,6 +148,7 @@ void CTALBEXMAIN::IdentifyCamera() {
     {
         std::lock_guard lock(landedShot_->mutex);
         landedShot_->expected = true;
+        landedShot_->shotName.clear();
     }
     // Even when the camera refuses the picture the evaluation runs: it notices a camera
     // that is gone, where otherwise no timer would be left to notice anything.
@@ -229,12 +243,27 @@ bool CTALBEXMAIN::IsLandedTestShot(const std::string& path) const {
     return stamp && landedShot_->pictures.contains(*stamp);
 }
 
-void CTALBEXMAIN::EvaluateTestShot() {
+std::string CTALBEXMAIN::OpenLandedTestShot(exif::ExifReader& reader) {
     CStatDir search;
-    std::string dir = TestShotFolder(programDirectory_);
+    std::string folder = TestShotFolder(programDirectory_);
+    if (!search.FindNewestPicture(folder) || !IsLandedTestShot(search.newestPath))
+        return {};
+    if (reader.Open(search.newestPath))
+        return search.newestPath;
+    std::vector<std::string> paths;
+    {
+        std::lock_guard lock(landedShot_->mutex);
+        paths = landedShot_->paths;
+    }
+    for (const std::string& path : paths)
+        if (path != search.newestPath && IsLandedTestShot(path) && reader.Open(path))
+            return path;
+    return {};
+}
+
+void CTALBEXMAIN::EvaluateTestShot() {
     exif::ExifReader reader;
-    if (search.FindNewestPicture(dir) && IsLandedTestShot(search.newestPath) &&
-        reader.Open(search.newestPath)) {
+    if (!OpenLandedTestShot(reader).empty()) {
         KillTimer(kTestShotTimer);
         if (!reader.HasUsableSerial()) {
             EndTestShotWithoutSerial();

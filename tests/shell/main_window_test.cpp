@@ -208,26 +208,39 @@ TEST_F(MainWindowTest, AnUnusableSerialIsReadFromATestShotAndTheSettingsComeBack
 
 // An older camera takes the test shot's settings, its picture and the restore only while
 // its controls are locked, which the window does around each.
+// Also when the camera keeps its RAW and JPEG quality (it knows none of the test shot's
+// qualities): the shot's two files are both the program's, and the serial is read from
+// the one that holds it.
 TEST_F(MainWindowTest, AnOlderCameraGivesItsSerialThroughTheTestShotToo) {
-    sim::CameraSettings settings = WithSerial("12AB5");
-    settings.legacy = true;
-    auto camera = Cameras({settings})->Camera(0);
-    const auto before = ShotSettings(*camera);
-    Main window(Setup(1033));
-    WindowThread thread(window);
-    Advance(thread, 2000ms);
-    ASSERT_TRUE(window.testShotPending());
-    const auto during = ShotSettings(*camera);
-    EXPECT_EQ(during[0], 3u);
-    EXPECT_EQ(during[2], 0u);
-    EXPECT_EQ(during[3], 0x80u);
-    ASSERT_FALSE(PictureArrives().empty());
-    Advance(thread, 1200ms);
-    ASSERT_EQ(Identified().size(), 1u);
-    EXPECT_EQ(Identified()[0].serialNumber, "0420001234");
-    EXPECT_FALSE(window.testShotPending());
-    EXPECT_EQ(ShotSettings(*camera), before);
-    EXPECT_FALSE(camera->ControlsLocked());
+    size_t identified = 0;
+    for (const std::optional<uint32_t> quality : {std::optional<uint32_t>{}, {0x00240013u}}) {
+        SCOPED_TRACE(quality ? "RAW and JPEG" : "JPEG");
+        sim::CameraSettings settings = WithSerial("12AB5");
+        settings.legacy = true;
+        settings.imageQuality = quality;
+        auto camera = Cameras({settings})->Camera(0);
+        const auto before = ShotSettings(*camera);
+        Main window(Setup(1033));
+        WindowThread thread(window);
+        Advance(thread, 2000ms);
+        ASSERT_TRUE(window.testShotPending());
+        const auto during = ShotSettings(*camera);
+        EXPECT_EQ(during[0], 3u);
+        EXPECT_EQ(during[2], 0u);
+        EXPECT_EQ(during[3], 0x80u);
+        const std::string first = PictureArrives();
+        ASSERT_FALSE(first.empty());
+        if (quality) {
+            ASSERT_FALSE(PictureArrives(10s, {first}).empty());
+        }
+        Advance(thread, 1200ms);
+        ASSERT_EQ(Identified().size(), ++identified);
+        EXPECT_EQ(Identified().back().serialNumber, "0420001234");
+        EXPECT_FALSE(window.testShotPending());
+        EXPECT_EQ(ShotSettings(*camera), before);
+        EXPECT_FALSE(camera->ControlsLocked());
+        EXPECT_FALSE(fs::exists(first));
+    }
 }
 
 TEST_F(MainWindowTest, ASecondIdentificationTheSameDayPostsNothing) {
