@@ -179,6 +179,7 @@ class CTALBEXMAIN : public ui::Dialog {
         std::vector<std::string> paths;  // where they landed, first first
     };
     std::shared_ptr<LandedShot> landedShot_ = std::make_shared<LandedShot>();
+    int unreadableShotTicks_ = 0;  // test-shot ticks with files landed but none readable
     web::CameraIdentity identity_;
     std::string englishCaption_;
     std::string chineseCaption_;

@@ -149,6 +149,8 @@ void CTALBEXMAIN::IdentifyCamera() {
         std::lock_guard lock(landedShot_->mutex);
         landedShot_->expected = true;
         landedShot_->shotName.clear();
+        landedShot_->paths.clear();
+        unreadableShotTicks_ = 0;
     }
     // Even when the camera refuses the picture the evaluation runs: it notices a camera
     // that is gone, where otherwise no timer would be left to notice anything.
@@ -277,6 +279,19 @@ void CTALBEXMAIN::EvaluateTestShot() {
         connected_ = true;
         EnableDialogButtons(true);
         SetTimer(kProbeTimer, kPollPeriodMs);
+        return;
+    }
+    // Files landed, none of them a JPEG (a camera that shoots RAW only and refused every
+    // JPEG quality): once the shot's other file has had time to come, it is a shot
+    // without serial rather than a wait for ever.
+    bool landed = false;
+    {
+        std::lock_guard lock(landedShot_->mutex);
+        landed = !landedShot_->paths.empty();
+    }
+    if (landed && ++unreadableShotTicks_ >= kUnreadableShotTicks) {
+        KillTimer(kTestShotTimer);
+        EndTestShotWithoutSerial();
         return;
     }
     // No picture yet: keep looking, unless the camera the picture would come from is gone.

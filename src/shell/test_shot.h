@@ -21,6 +21,9 @@ inline constexpr std::array<uint32_t, 14> kImageQualityFallbacks = {
 inline constexpr uint32_t kTestShotIso = 0;  // automatic
 inline constexpr uint32_t kTestShotShutterSpeed = 0x80;
 inline constexpr uint32_t kManualMode = 3;  // the mode dial on M
+/// Ticks of the test-shot timer a landed shot may stay without a readable JPEG (the
+/// shot's other file may still be coming) before it counts as a shot without serial.
+inline constexpr int kUnreadableShotTicks = 5;
 /// How long putting the user's settings back keeps trying a camera that answers busy: a
 /// body refuses writes while it transfers a picture, and the test shot's is small.
 inline constexpr std::chrono::milliseconds kRestoreBusyLimit{5000};

@@ -422,6 +422,30 @@ TEST_F(MainWindowTest, UnpluggedDuringTheTestShotTheWindowEndsWithOk) {
 // A picture without a serial ends the test shot: nothing to report, the settings back,
 // no more looks at the folder (a picture with a serial put there later is not taken for
 // the shot), and the camera is watched like an identified one.
+// An older camera on RAW takes none of the test shot's JPEG qualities: its RAW file holds
+// nothing readable, and after a few more ticks the shot ends as one without serial.
+TEST_F(MainWindowTest, ARawOnlyTestShotEndsInsteadOfWaitingForEver) {
+    sim::CameraSettings settings = WithSerial("12AB5");
+    settings.legacy = true;
+    settings.imageQuality = 0x00240000;  // RAW
+    auto camera = Cameras({settings})->Camera(0);
+    const auto before = ShotSettings(*camera);
+    Main window(Setup(1033));
+    WindowThread thread(window);
+    Advance(thread, 2000ms);
+    const std::string shot = PictureArrives();
+    ASSERT_NE(shot.find(".RAW"), std::string::npos) << shot;
+    for (int tick = 1; tick < kUnreadableShotTicks; ++tick)
+        Advance(thread, 1200ms);
+    EXPECT_TRUE(window.testShotPending());
+    Advance(thread, 1200ms);
+    EXPECT_FALSE(window.testShotPending());
+    EXPECT_TRUE(Identified().empty());
+    EXPECT_EQ(ShotSettings(*camera), before);
+    EXPECT_FALSE(fs::exists(shot));
+    EXPECT_TRUE(window.Item(Main::kRemoteControl).IsWindowEnabled());
+}
+
 TEST_F(MainWindowTest, APictureWithoutSerialEndsTheTestShot) {
     const std::vector<uint8_t> withSerial = talbex::testing::TakeSimulatedPicture();
     ASSERT_FALSE(withSerial.empty());
