@@ -25,14 +25,7 @@ TEST_F(CameraFaultRun, UnpluggedDuringATransferThePictureFromBeforeArrivesAndNoH
     Camera("[camera]\npicture_bytes = 4000000\ntransfer_ms = 8000\nunplug_after_ms = 5000\n");
     Start(kOpenRemote + ChoosePhotos() + "click 1000\nwait 5\nclose\nwait 3\nquit\n");
     // The transfer is on its way (under a hidden name) when the camera goes.
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            for (const std::string& name : Names(incoming_))
-                if (name.front() == '.')
-                    return true;
-            return false;
-        },
-        20s));
+    EXPECT_TRUE(TransferUnderWay(incoming_));
     const Outcome run = Finish(40s);
     ExpectClean(run);
     ExpectNothingHalfIn(incoming_);
@@ -60,14 +53,7 @@ TEST_F(CameraFaultRun, AskedToQuitDuringALongTransferItEndsAtOnceLeavingNoHalfPi
         SCOPED_TRACE(bySignal ? "signal" : "quit");
         Start(kOpenRemote + std::string("click 1000\nwait ") + (bySignal ? "30" : "1") +
               "\nquit\n");
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                for (const std::string& name : Names(incoming_))
-                    if (name.front() == '.')
-                        return true;
-                return false;
-            },
-            20s));
+        ASSERT_TRUE(TransferUnderWay(incoming_));
         const auto onTheCable = std::chrono::steady_clock::now();
         if (bySignal)
             ::kill(pid_, SIGTERM);
@@ -84,14 +70,7 @@ TEST_F(CameraFaultRun, UnpluggedDuringTheTestShotTheWindowStartsAfreshWithNoHalf
         "unplug_after_ms = 3000\n");
     Start("wait 8\nquit\n");
     const std::string shots = home_ + "test-shots/";
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            for (const std::string& name : Names(shots))
-                if (name.front() == '.')
-                    return true;
-            return false;
-        },
-        20s));
+    EXPECT_TRUE(TransferUnderWay(shots));
     const Outcome run = Finish(40s);
     ExpectClean(run);
     EXPECT_TRUE(Has(run.out, "message box: Cannot detect camera.")) << run.out;

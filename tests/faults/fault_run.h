@@ -132,6 +132,19 @@ class FaultRun : public ::testing::Test {
         return true;
     }
 
+    /// Waits (up to 20 s) until a transfer is on its way into `folder`: a file under a
+    /// hidden name there.
+    static bool TransferUnderWay(const std::string& folder) {
+        return WaitUntil(
+            [&] {
+                for (const std::string& name : Names(folder))
+                    if (name.front() == '.')
+                        return true;
+                return false;
+            },
+            std::chrono::seconds(20));
+    }
+
     /// Waits for the program to end within `bound` of its start; kills it after that.
     Outcome Finish(std::chrono::milliseconds bound) {
         Outcome run;
