@@ -7,7 +7,7 @@ preset="${1:-default}"
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libjpeg62-turbo-dev libcurl4-openssl-dev python3 ccache mold
-          libgphoto2-dev gphoto2
+          libgphoto2-dev gphoto2 strace
           # the desktop windows, their Chinese font, and the tests on a real X server
           qt6-base-dev qt6-svg-dev fonts-wqy-microhei xvfb xauth x11-utils
           # the package and its desktop files: cpack's dependencies, the validators

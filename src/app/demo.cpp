@@ -10,6 +10,7 @@
 
 #include "camera/sdk/sdk.h"
 #include "camera/sdk/sdk_backend.h"
+#include "platform/os/file_io.h"
 #include "platform/os/program_directory.h"
 
 namespace talbex::app {
@@ -238,8 +239,6 @@ class Demo {
             e = SdkSetProgressCallback(stream, OnProgress, kProgressPeriodically, &progress);
         if (e == kSdkOk)
             e = SdkDownload(item, info.size, stream);
-        if (e == kSdkOk)
-            e = SdkDownloadComplete(item);
         SdkRelease(stream);
         if (e != kSdkOk) {
             if (created)
@@ -248,6 +247,13 @@ class Demo {
                 std::fprintf(out_, "\n");
             return Fail("Transferring the picture", e);
         }
+        // The camera is told the picture arrived only once it is on disk: a camera that
+        // sends to the computer alone lets it go when told.
+        if (!os::FlushToDisk(path))
+            return Fail("Writing " + path + " to disk failed; the camera keeps the picture");
+        if ((e = SdkDownloadComplete(item)) != kSdkOk)
+            std::fprintf(err_, "talbex: the camera was not told the picture arrived (error 0x%X)\n",
+                         e);
         std::fprintf(out_, "Picture saved: %s\n", path.c_str());
         return 0;
     }

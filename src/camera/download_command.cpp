@@ -9,6 +9,8 @@
 #include <random>
 
 #include "camera/sdk/sdk.h"
+#include "platform/os/diagnostics.h"
+#include "platform/os/file_io.h"
 #include "platform/os/file_move.h"
 #include "platform/os/program_directory.h"
 
@@ -17,6 +19,12 @@ namespace talbex::camera {
 namespace {
 
 constexpr int kTemporaryAttempts = 8;
+// About ten seconds of busy answers at the worker's pace.
+constexpr int kMaxBusyAnswers = 20;
+
+constexpr std::string_view kTemporaryPrefix = ".transfer-";
+constexpr std::string_view kTemporarySuffix = ".part";
+constexpr size_t kTemporaryDigits = 16;
 
 // Hidden, and without "IMG", so no walk over the staging folder takes it for a picture.
 std::string temporaryName() {
@@ -25,15 +33,6 @@ std::string temporaryName() {
     std::snprintf(name, sizeof name, ".transfer-%016llx.part",
                   static_cast<unsigned long long>(random()));
     return name;
-}
-
-// Puts the file's bytes on disk; the file is reopened without following a link.
-bool flushToDisk(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool flushed = ::fsync(fd) == 0;
-    return ::close(fd) == 0 && flushed;
 }
 
 }  // namespace
@@ -54,6 +53,14 @@ void DownloadCommand::releaseItem() {
         SdkRelease(item_);
         item_ = nullptr;
     }
+}
+
+bool DownloadCommand::isTemporaryName(std::string_view name) {
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryDigits + kTemporarySuffix.size() ||
+        !name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix))
+        return false;
+    const std::string_view digits = name.substr(kTemporaryPrefix.size(), kTemporaryDigits);
+    return digits.find_first_not_of("0123456789abcdef") == std::string_view::npos;
 }
 
 std::string DownloadCommand::safeFileName(const char* name, size_t capacity) {
@@ -95,7 +102,7 @@ SdkError DownloadCommand::createTemporary(SdkStreamRef* stream, std::string* pat
 
 SdkError DownloadCommand::place(const std::string& temporary, const std::string& name,
                                 std::string* path) {
-    if (!flushToDisk(temporary))
+    if (!os::FlushToDisk(temporary))
         return kSdkErrFileIo;
     const os::MoveResult moved = os::MoveWithoutReplacing(temporary, folder_, name);
     if (!moved.moved)
@@ -126,22 +133,38 @@ bool DownloadCommand::execute() {
                                             kProgressPeriodically, this);
         if (result == kSdkOk)
             result = SdkDownload(item_, info.size, stream);
-        if (result == kSdkOk)
-            result = SdkDownloadComplete(item_);
     }
-    releaseItem();
     // Closes the file before it is flushed and named.
     if (stream != nullptr)
         SdkRelease(stream);
+    const bool whole = result == kSdkOk;
+    // A camera busy right after its shot has sent nothing yet: asked again, as the worker
+    // asks a busy camera again, for a while.
+    if (result == kSdkErrDeviceBusy && ++busyAnswers_ <= kMaxBusyAnswers) {
+        if (!temporary.empty())
+            ::unlink(temporary.c_str());
+        notify("DeviceBusy");
+        return false;
+    }
     std::string path;
     if (result == kSdkOk)
         result = place(temporary, name, &path);
     if (result != kSdkOk) {
-        if (!temporary.empty())
+        releaseItem();
+        // Half a picture is nobody's. A whole one that could not be placed stays under its
+        // temporary name: the camera was not told it arrived, so it keeps its own, and the
+        // next start clears the copy away.
+        if (!temporary.empty() && !whole)
             ::unlink(temporary.c_str());
         notifyError(result);
         return true;
     }
+    // Only now is the camera told the picture arrived (a camera sending to the computer
+    // alone then lets it go); refused, the picture is safe here all the same.
+    if (SdkError confirmed = SdkDownloadComplete(item_))
+        os::Diagnostic("the camera was not told that %s arrived (error 0x%X); it keeps its copy\n",
+                       name.c_str(), confirmed);
+    releaseItem();
     if (hooks_.landed)
         hooks_.landed(path);
     SdkError done = kSdkOk;

@@ -5,12 +5,16 @@
 // exclusively, never through a link. Only when its last byte is on disk does it take the
 // camera's file name, reduced to its last path component so a name from the camera can
 // never place a file elsewhere; an existing file of that name is never replaced (the
-// picture takes the first free "NAME_1.JPG", "NAME_2.JPG", ...). A transfer that fails
-// or is cancelled leaves nothing behind.
+// picture takes the first free "NAME_1.JPG", "NAME_2.JPG", ...). Only then is the camera
+// told the picture arrived, since a camera that sends to the computer alone lets it go
+// when told. A transfer that fails or is cancelled part-way leaves nothing behind; a whole
+// picture that cannot be flushed or named stays under its temporary name, untold. A busy
+// camera is asked again, as the worker asks again for other commands.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "camera/command.h"
 
@@ -36,6 +40,8 @@ class DownloadCommand : public Command {
     /// The last path component of the camera's name, or empty when none is usable
     /// ("", ".", ".."). `name` holds at most `capacity` bytes and need not end in zero.
     static std::string safeFileName(const char* name, size_t capacity);
+    /// True for the name a transfer writes under until its picture is placed.
+    static bool isTemporaryName(std::string_view name);
 
   private:
     static SdkError progress(uint32_t percent, void* context, bool* outCancel);
@@ -49,6 +55,7 @@ class DownloadCommand : public Command {
     std::string folder_;
     Hooks hooks_;
     uint32_t lastPercent_ = UINT32_MAX;  // the last "ProgressReport" sent
+    int busyAnswers_ = 0;
 };
 
 }  // namespace talbex::camera

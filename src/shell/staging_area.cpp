@@ -1,5 +1,6 @@
 #include "shell/staging_area.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <sstream>
 #include <vector>
 
+#include "camera/download_command.h"
 #include "platform/os/diagnostics.h"
 #include "platform/os/file_io.h"
 #include "shell/browse_dir.h"
@@ -162,6 +164,31 @@ void PurgeTestShots(const std::string& programDirectory) {
     std::string error;
     if (!WriteList(list, noted, &error))
         os::Diagnostic("cannot update the list of test shots: %s\n", error.c_str());
+}
+
+void RemoveUnfinishedTransfers(const std::string& programDirectory) {
+    for (const std::string& folder :
+         {IncomingFolder(programDirectory), TestShotFolder(programDirectory)}) {
+        DIR* dir = ::opendir(folder.c_str());
+        if (dir == nullptr)
+            continue;
+        std::vector<std::string> names;
+        while (const dirent* entry = ::readdir(dir))
+            if (camera::DownloadCommand::isTemporaryName(entry->d_name))
+                names.push_back(entry->d_name);
+        ::closedir(dir);
+        for (const std::string& name : names) {
+            const std::string path = folder + name;
+            const std::optional<FileStamp> stamp = StampOf(path);
+            if (!stamp)
+                continue;  // only files the transfers write: never a link or a folder
+            if (::unlink(path.c_str()) == 0)
+                os::Diagnostic(
+                    "removed %s, %lld bytes of a transfer an earlier run did not "
+                    "finish; the camera was not told, so it still holds the picture\n",
+                    path.c_str(), static_cast<long long>(stamp->size));
+        }
+    }
 }
 
 }  // namespace talbex::shell

@@ -46,4 +46,10 @@ bool RecordTestShot(const std::string& programDirectory, const std::string& path
 /// Any thread.
 void PurgeTestShots(const std::string& programDirectory);
 
+/// Removes what transfers of an earlier run left under their temporary names in the
+/// incoming and test-shot folders: a camera is told a picture arrived only once it has its
+/// name, so each of these is a picture the camera still holds. Says so for each one. Call
+/// at start, before any camera is opened.
+void RemoveUnfinishedTransfers(const std::string& programDirectory);
+
 }  // namespace talbex::shell

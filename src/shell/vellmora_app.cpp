@@ -6,6 +6,7 @@
 #include "platform/os/single_instance.h"
 #include "platform/ui/prompts.h"
 #include "shell/main_window_texts.h"
+#include "shell/staging_area.h"
 
 namespace talbex::shell {
 
@@ -33,6 +34,10 @@ int CVellmoraApp::Run() {
         ui::ShowMessageBox(kOnlyInstance);
         return 1;
     }
+    // No other run uses the program folder (when the lock says so), and no camera is
+    // open yet.
+    if (lock.acquired())
+        RemoveUnfinishedTransfers(os::ProgramDirectory());
     int result = ui::kIdOk;
     while (result == ui::kIdOk && !stop_) {
         auto window = std::make_unique<CTALBEXMAIN>(setup_);

@@ -96,6 +96,12 @@ TEST_F(ShootingCommandsTest, TransferLandsUnderTheCameraNameWithoutReplacingAnyt
         EXPECT_TRUE(events.Events("DownloadComplete").empty()) << "told before the windows";
         EXPECT_TRUE(fs::exists(path)) << "and after the file has its name";
     };
+    // The camera is told only once the picture is safe: a camera sending to the computer
+    // alone lets it go then.
+    sdk->SetHook("DownloadComplete", [&] {
+        EXPECT_EQ(Names(), (Lines{"IMG_0001.JPG", "IMG_0001_1.JPG"}))
+            << "told before it was placed";
+    });
     DownloadCommand command(model.get(), sdk->MakeItem(picture), staging, hooks);
     EXPECT_TRUE(command.execute());
     Lines calls = sdk->Calls();
@@ -107,8 +113,8 @@ TEST_F(ShootingCommandsTest, TransferLandsUnderTheCameraNameWithoutReplacingAnyt
     EXPECT_EQ(calls,
               (Lines{"GetDirectoryItemInfo item:IMG_0001.JPG", "SetProgressCallback filestream 2",
                      "Download item:IMG_0001.JPG size=300000 to=filestream",
-                     "DownloadComplete item:IMG_0001.JPG", "Release item:IMG_0001.JPG remaining=0",
-                     "Release filestream remaining=0"}));
+                     "Release filestream remaining=0", "DownloadComplete item:IMG_0001.JPG",
+                     "Release item:IMG_0001.JPG remaining=0"}));
     EXPECT_EQ(events.Events(), (Lines{"DownloadStart", "ProgressReport 33", "ProgressReport 66",
                                       "ProgressReport 100", "DownloadComplete 0"}));
     EXPECT_EQ(landed, (Lines{staging + "IMG_0001_1.JPG"}));
@@ -117,6 +123,35 @@ TEST_F(ShootingCommandsTest, TransferLandsUnderTheCameraNameWithoutReplacingAnyt
     EXPECT_EQ(Read(staging + "IMG_0001.JPG"), "an older picture of the same name");
     EXPECT_EQ(Names(), (Lines{"IMG_0001.JPG", "IMG_0001_1.JPG"})) << "no temporary file left";
     EXPECT_EQ(SdkLiveReferenceCount(), before);
+}
+
+// A camera busy right after its shot is asked again, as the worker asks again for busy
+// commands, and each try leaves nothing behind; one that stays busy gives up in the end.
+TEST_F(ShootingCommandsTest, BusyTransfersAreAskedAgainForAWhile) {
+    for (const char* op : {"GetDirectoryItemInfo", "Download"}) {
+        SCOPED_TRACE(op);
+        sdk->ClearCalls();
+        events.Clear();
+        sdk->Answer(op, std::vector<SdkError>(2, kSdkErrDeviceBusy));
+        DownloadCommand command(model.get(), sdk->MakeItem(Picture("IMG_0003.JPG", 10)), staging);
+        EXPECT_FALSE(command.execute());
+        EXPECT_EQ(Names(), Lines{});
+        EXPECT_FALSE(command.execute());
+        EXPECT_TRUE(command.execute());
+        EXPECT_EQ(events.Events("DeviceBusy").size(), 2u);
+        EXPECT_EQ(events.Events("DownloadComplete"), (Lines{"DownloadComplete 0"}));
+        EXPECT_EQ(Names(), (Lines{"IMG_0003.JPG"}));
+        fs::remove(staging + "IMG_0003.JPG");
+    }
+    sdk->Answer("Download", std::vector<SdkError>(100, kSdkErrDeviceBusy));
+    events.Clear();
+    DownloadCommand command(model.get(), sdk->MakeItem(Picture("IMG_0004.JPG", 10)), staging);
+    int runs = 1;
+    while (!command.execute() && runs < 100)
+        ++runs;
+    EXPECT_EQ(runs, 21);
+    EXPECT_EQ(events.Events("error"), (Lines{"error 0x81"}));
+    EXPECT_EQ(Names(), Lines{});
 }
 
 TEST_F(ShootingCommandsTest, FailedOrCancelledTransferReportsOneErrorLeavesNothingAndReleases) {
@@ -143,8 +178,8 @@ TEST_F(ShootingCommandsTest, FailedOrCancelledTransferReportsOneErrorLeavesNothi
         EXPECT_TRUE(command.execute());
         EXPECT_EQ(events.Events(), c.events);
         EXPECT_TRUE(sdk->Calls("DownloadComplete").empty());
-        EXPECT_EQ(sdk->Calls("Release"), (Lines{"Release item:IMG_0002.JPG remaining=0",
-                                                "Release filestream remaining=0"}));
+        EXPECT_EQ(sdk->Calls("Release"), (Lines{"Release filestream remaining=0",
+                                                "Release item:IMG_0002.JPG remaining=0"}));
         EXPECT_EQ(Names(), Lines{}) << "the partial file is removed";
     }
 }

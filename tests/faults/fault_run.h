@@ -110,8 +110,9 @@ class FaultRun : public ::testing::Test {
         std::string command =
             "exec env -u XDG_RUNTIME_DIR -u TALBEX_VENDOR_HOST LC_ALL=C "
             "TALBEX_HOME='" +
-            home_ + "' TALBEX_CAMERA='sim:" + dir_ / "cam.ini" + "' " + environment + " '" +
-            program_.string() + "' --headless --language en --script '" + dir_ / "script.txt" + "'";
+            home_ + "' TALBEX_CAMERA='sim:" + dir_ / "cam.ini" + "' " + environment + " " +
+            wrapper_ + " '" + program_.string() + "' --headless --language en --script '" +
+            dir_ / "script.txt" + "'";
         for (const std::string& a : args)
             command += " '" + a + "'";
         command += " >'" + dir_ / "out" + "' 2>'" + dir_ / "err" + "'";
@@ -204,6 +205,7 @@ class FaultRun : public ::testing::Test {
     const std::string incoming_ = home_ + "incoming/";
     const std::string photos_ = dir_ / "photos/";
     fs::path program_;
+    std::string wrapper_;  // a command the program runs under (strace ...), or empty
     pid_t pid_ = -1;
     std::chrono::steady_clock::time_point started_;
 };

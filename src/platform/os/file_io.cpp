@@ -214,4 +214,12 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+bool FlushToDisk(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && flushed;
+}
+
 }  // namespace talbex::os

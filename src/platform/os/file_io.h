@@ -41,6 +41,10 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::string* e
 bool CreateNewFile(const std::string& path, std::string_view bytes, std::string* error = nullptr,
                    mode_t mode = 0644);
 
+/// Puts the bytes of the regular file at `path` on disk (fsync), never through a link.
+/// False when it cannot be opened or flushed.
+bool FlushToDisk(const std::string& path);
+
 /// Writes all of `bytes` to an open descriptor, retrying short writes and interruptions.
 /// False with errno set on the first real error (a full disk included).
 bool WriteAll(int fd, std::string_view bytes);
