@@ -17,13 +17,19 @@ std::optional<std::string> ReadTextProperty(SdkCameraRef camera, SdkPropertyId i
     return std::string(text.data());  // up to the first zero
 }
 
-std::optional<uint32_t> ReadUInt32Property(SdkCameraRef camera, SdkPropertyId id) {
+SdkError ReadUInt32(SdkCameraRef camera, SdkPropertyId id, uint32_t* out) {
     SdkDataType type = 0;
     uint32_t size = 0;
-    if (SdkGetPropertySize(camera, id, 0, &type, &size) != kSdkOk || size != sizeof(uint32_t))
-        return std::nullopt;
+    if (SdkError e = SdkGetPropertySize(camera, id, 0, &type, &size))
+        return e;
+    if (size != sizeof(uint32_t))
+        return kSdkErrInvalidLength;
+    return SdkGetPropertyData(camera, id, 0, sizeof *out, out);
+}
+
+std::optional<uint32_t> ReadUInt32Property(SdkCameraRef camera, SdkPropertyId id) {
     uint32_t value = 0;
-    if (SdkGetPropertyData(camera, id, 0, sizeof value, &value) != kSdkOk)
+    if (ReadUInt32(camera, id, &value) != kSdkOk)
         return std::nullopt;
     return value;
 }

@@ -19,6 +19,12 @@ namespace talbex::shell {
 std::optional<std::string> ReadTextProperty(SdkCameraRef camera, SdkPropertyId id);
 /// A 32-bit property, only when both reads succeed.
 std::optional<uint32_t> ReadUInt32Property(SdkCameraRef camera, SdkPropertyId id);
+/// Reads a 32-bit property into `out`; answers the first failing result.
+SdkError ReadUInt32(SdkCameraRef camera, SdkPropertyId id, uint32_t* out);
+/// The camera does not have the property at all, as opposed to being busy or gone.
+inline bool IsAbsentProperty(SdkError result) {
+    return result == kSdkErrNotSupported || result == kSdkErrPropertyUnavailable;
+}
 /// Writes a 32-bit property: its size first, then the value with that size.
 SdkError WriteUInt32Property(SdkCameraRef camera, SdkPropertyId id, uint32_t value);
 /// The camera's shutter count from its own records; nothing when it keeps none.

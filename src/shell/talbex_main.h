@@ -83,6 +83,7 @@ class CTALBEXMAIN : public ui::Dialog {
     // Timer ids.
     static constexpr uint32_t kPollTimer = 1;
     static constexpr uint32_t kTestShotTimer = 10;
+    static constexpr uint32_t kTestShotRetryTimer = 11;  // the picture command, when busy
     static constexpr uint32_t kProbeTimer = 22;
     // Timer periods: the connection poll and the presence probe share one.
     static constexpr uint32_t kPollPeriodMs = 2000;
@@ -140,15 +141,19 @@ class CTALBEXMAIN : public ui::Dialog {
     void ShowConnectCaption();
     void ReportCamera();
     void PrepareTestShot();
-    /// Shows the mode message until the dial is on M; false when the window must end.
+    /// Shows the mode message until the dial is on M; false when the window must end. A
+    /// camera without a shooting mode passes.
     bool CheckModeDial();
+    /// Sends the test shot's picture command; a busy camera is asked again shortly.
+    void SendTestShot();
     /// Puts the user's settings back when a test shot is in force, whichever way it ends;
     /// what cannot be written now stays for the camera's next test shot.
     void RestoreSettings();
     /// True for a picture the camera sent as this window's test shot, still as it landed.
     bool IsLandedTestShot(const std::string& path) const;
-    /// The test shot holds no serial: nothing to report, the camera is only watched.
-    void EndTestShotWithoutSerial();
+    /// The test shot gives no serial (`why` says how): nothing to report, the camera is
+    /// only watched.
+    void EndTestShotWithoutSerial(const std::string& why);
     void EnableDialogButtons(bool enable);
     void Identified();
     bool StopRequested() const { return stopRequested_.load(); }
@@ -180,6 +185,7 @@ class CTALBEXMAIN : public ui::Dialog {
     };
     std::shared_ptr<LandedShot> landedShot_ = std::make_shared<LandedShot>();
     int unreadableShotTicks_ = 0;  // test-shot ticks with files landed but none readable
+    int waitingShotTicks_ = 0;     // test-shot ticks with nothing landed yet
     web::CameraIdentity identity_;
     std::string englishCaption_;
     std::string chineseCaption_;

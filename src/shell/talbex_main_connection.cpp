@@ -53,6 +53,11 @@ void CTALBEXMAIN::OnTimer(uint32_t id) {
         case kTestShotTimer:
             EvaluateTestShot();
             break;
+        case kTestShotRetryTimer:
+            KillTimer(kTestShotRetryTimer);
+            if (testShotPending_)
+                SendTestShot();
+            break;
         case kProbeTimer:
             // While a test shot is under way its own evaluation watches the camera; a
             // probe would close the connection the picture is coming through.
@@ -151,13 +156,29 @@ void CTALBEXMAIN::IdentifyCamera() {
         landedShot_->shotName.clear();
         landedShot_->paths.clear();
         unreadableShotTicks_ = 0;
+        waitingShotTicks_ = 0;
     }
-    // Even when the camera refuses the picture the evaluation runs: it notices a camera
-    // that is gone, where otherwise no timer would be left to notice anything.
-    camera::withControlLock(connection_.model(), [&] {
+    // The evaluation runs while the picture command is still asked again: it notices a
+    // camera that is gone, and ends a shot that never comes.
+    SetTimer(kTestShotTimer, kTestShotPeriodMs);
+    SendTestShot();
+}
+
+void CTALBEXMAIN::SendTestShot() {
+    const SdkError result = camera::withControlLock(connection_.model(), [&] {
         return SdkSendCommand(connection_.camera(), kCameraCommandTakePicture, 0);
     });
-    SetTimer(kTestShotTimer, kTestShotPeriodMs);
+    if (result == kSdkErrDeviceBusy) {
+        SetTimer(kTestShotRetryTimer, kTestShotRetryMs);
+        return;
+    }
+    // A camera that is gone is noticed by the evaluation; one that refuses the picture
+    // sends none.
+    if (result != kSdkOk && result != kSdkErrCommDisconnected) {
+        KillTimer(kTestShotTimer);
+        os::Diagnostic("the camera refused the test shot (error 0x%X)\n", result);
+        EndTestShotWithoutSerial("no test shot was taken");
+    }
 }
 
 void CTALBEXMAIN::PrepareTestShot() {
@@ -196,10 +217,15 @@ bool CTALBEXMAIN::CheckModeDial() {
             return false;
         if (!first && setup_.modeCheckPause.count() > 0)
             WaitUpTo(setup_.modeCheckPause, [&] { return StopRequested(); });
-        const auto mode = ReadUInt32Property(connection_.camera(), kPropShootingMode);
-        if (!mode)
+        uint32_t mode = 0;
+        const SdkError read = ReadUInt32(connection_.camera(), kPropShootingMode, &mode);
+        // A camera without a shooting mode has no dial to turn; a busy or lost one ends
+        // the window, which starts afresh.
+        if (IsAbsentProperty(read))
+            return true;
+        if (read != kSdkOk)
             return false;
-        if (*mode == kManualMode)
+        if (mode == kManualMode)
             return true;
         ui::ShowMessageBox(ui::ByLanguage(language_, kModeCheckEnglish, kModeCheckChinese));
     }
@@ -268,7 +294,7 @@ void CTALBEXMAIN::EvaluateTestShot() {
     if (!OpenLandedTestShot(reader).empty()) {
         KillTimer(kTestShotTimer);
         if (!reader.HasUsableSerial()) {
-            EndTestShotWithoutSerial();
+            EndTestShotWithoutSerial("the test shot holds no serial number");
             return;
         }
         identity_.serialNumber = reader.serialText();
@@ -291,7 +317,15 @@ void CTALBEXMAIN::EvaluateTestShot() {
     }
     if (landed && ++unreadableShotTicks_ >= kUnreadableShotTicks) {
         KillTimer(kTestShotTimer);
-        EndTestShotWithoutSerial();
+        EndTestShotWithoutSerial("the test shot holds no serial number");
+        return;
+    }
+    if (!landed && ++waitingShotTicks_ >= kTestShotDeadlineTicks) {
+        KillTimer(kTestShotTimer);
+        const std::string why = "no test shot arrived within " +
+                                std::to_string(kTestShotDeadlineTicks * kTestShotPeriodMs / 1000) +
+                                " s";
+        EndTestShotWithoutSerial(why);
         return;
     }
     // No picture yet: keep looking, unless the camera the picture would come from is gone.
@@ -301,8 +335,9 @@ void CTALBEXMAIN::EvaluateTestShot() {
         OnCameraLost();
 }
 
-void CTALBEXMAIN::EndTestShotWithoutSerial() {
-    os::Diagnostic("the test shot holds no serial number: the camera is not reported\n");
+void CTALBEXMAIN::EndTestShotWithoutSerial(const std::string& why) {
+    KillTimer(kTestShotRetryTimer);
+    os::Diagnostic("%s: the camera is not reported\n", why.c_str());
     PurgeTestShots(programDirectory_);
     RestoreSettings();
     connection_.Close();
@@ -322,6 +357,7 @@ void CTALBEXMAIN::OnCameraLost() {
     KillTimer(kProbeTimer);
     KillTimer(kPollTimer);
     KillTimer(kTestShotTimer);
+    KillTimer(kTestShotRetryTimer);
     connected_ = false;
     EnableDialogButtons(false);
     englishCaption_.clear();

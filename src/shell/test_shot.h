@@ -24,6 +24,13 @@ inline constexpr uint32_t kManualMode = 3;  // the mode dial on M
 /// Ticks of the test-shot timer a landed shot may stay without a readable JPEG (the
 /// shot's other file may still be coming) before it counts as a shot without serial.
 inline constexpr int kUnreadableShotTicks = 5;
+/// Ticks of the test-shot timer (about 30 s) the test shot may take to land at all
+/// before it counts as a shot without serial: a camera that stays busy, or a transfer
+/// that failed, would otherwise keep identification waiting for ever.
+inline constexpr int kTestShotDeadlineTicks = 25;
+/// A busy camera is asked for the test shot again after this pause, as the worker asks
+/// again for a busy command.
+inline constexpr uint32_t kTestShotRetryMs = 500;
 /// How long putting the user's settings back keeps trying a camera that answers busy: a
 /// body refuses writes while it transfers a picture, and the test shot's is small.
 inline constexpr std::chrono::milliseconds kRestoreBusyLimit{5000};

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "faults/fault_run.h"
+#include "support/served_camera_process.h"
 
 namespace talbex::faults {
 namespace {
@@ -78,6 +79,45 @@ TEST_F(CameraFaultRun, UnpluggedDuringTheTestShotTheWindowStartsAfreshWithNoHalf
     EXPECT_FALSE(Has(run.out, "identity:")) << run.out;
     EXPECT_TRUE(Names(shots).empty());
 }
+
+// One busy answer around the test shot, as camera bodies give right after a shot, is
+// waited out: the camera is identified from its picture, directly and through libgphoto2.
+struct BusyAroundTheShot {
+    const char* name;
+    const char* fault;
+    bool throughLibgphoto2;
+};
+
+class OneBusyAnswerAroundTheTestShot : public FaultRun,
+                                       public ::testing::WithParamInterface<BusyAroundTheShot> {};
+
+TEST_P(OneBusyAnswerAroundTheTestShot, IsWaitedOut) {
+    const std::string settings =
+        std::string("[camera]\nserial = 12AB5\n") + GetParam().fault + "\n";
+    talbex::testing::ServedCameraProcess served;
+    std::string environment;
+    if (GetParam().throughLibgphoto2) {
+        std::string error;
+        ASSERT_TRUE(served.Start(settings, &error)) << error;
+        environment = "TALBEX_CAMERA=gphoto2:" + served.GphotoPort();
+    }
+    Camera(settings);
+    const Outcome run = Run("wait 5.5\nquit\n", 40s, {}, environment);
+    ExpectClean(run);
+    EXPECT_TRUE(Has(run.out, "identity: model=SimCam S1; lens=")) << run.out;
+    EXPECT_TRUE(Has(run.out, "serial=0420001234;")) << run.out;
+    EXPECT_TRUE(Has(run.out, "[Talbex V4.5] control 1014 enabled: 1")) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, OneBusyAnswerAroundTheTestShot,
+    ::testing::Values(BusyAroundTheShot{"take_picture", "busy = take_picture:1", false},
+                      BusyAroundTheShot{"get_item_info", "busy = get_item_info:1", false},
+                      BusyAroundTheShot{"download", "busy = download:1", false},
+                      BusyAroundTheShot{"download_0x81", "fail = download:1:0x81", false},
+                      BusyAroundTheShot{"take_picture_libgphoto2", "busy = take_picture:1", true},
+                      BusyAroundTheShot{"download_libgphoto2", "busy = download:1", true}),
+    [](const ::testing::TestParamInfo<BusyAroundTheShot>& info) { return info.param.name; });
 
 // Live view runs when the cable is pulled or the camera is switched off: the frames stop
 // and the window can be closed (unplugged), or it closes itself (switched off); then the
@@ -169,8 +209,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailingCall{"press_shutter", true}, FailingCall{"evf_af", true},
                       FailingCall{"drive_lens", true}, FailingCall{"status_command", true},
                       FailingCall{"set_capacity", true}, FailingCall{"get_item_info", true},
-                      FailingCall{"download", true, true},
-                      FailingCall{"download_complete", true, true},
+                      FailingCall{"download", true, true}, FailingCall{"download_complete", true},
                       FailingCall{"download_evf", true}, FailingCall{"get_shutter_count", true}),
     [](const ::testing::TestParamInfo<FailingCall>& info) { return info.param.operation; });
 

@@ -494,20 +494,68 @@ TEST_F(MainWindowTest, ACameraWhoseEveryReadFailsEndsTheWindowWithoutAShot) {
     EXPECT_TRUE(window.identity().serialNumber.empty());
 }
 
-TEST_F(MainWindowTest, ARefusedTestShotKeepsWatchingTheCamera) {
-    auto backend = Cameras({WithSerial("12345")});
-    auto camera = backend->Camera(0);
-    camera->FailNext(sim::Operation::TakePicture, 1, kSdkErrTakePictureFailed);
-    Main window(Setup(1033));
-    WindowThread thread(window);
-    Advance(thread, 2000ms);
-    ASSERT_TRUE(window.testShotPending());
-    EXPECT_EQ(camera->PicturesTaken(), 0u);
-    Advance(thread, 1200ms);
-    camera->Unplug();
-    clock_.Advance(1200ms);
-    EXPECT_EQ(thread.Result(5s), ui::kIdOk);
-    EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Cannot detect camera."});
+// Busy answers right after a shot are waited out, as the worker waits them out.
+TEST_F(MainWindowTest, ABusyCameraStillGivesItsTestShot) {
+    const struct {
+        sim::Operation operation;
+        uint32_t times;
+    } cases[] = {{sim::Operation::TakePicture, 2},
+                 {sim::Operation::GetDirectoryItemInfo, 1},
+                 {sim::Operation::Download, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.operation));
+        identified_.clear();
+        auto camera = Cameras({WithSerial("12345")})->Camera(0);
+        camera->BusyNext(c.operation, c.times);
+        Main window(Setup(1033));
+        WindowThread thread(window);
+        Advance(thread, 2000ms);
+        ASSERT_TRUE(window.testShotPending());
+        for (int i = 0; i < 2; ++i)
+            Advance(thread, 500ms);  // the picture command asked again
+        EXPECT_EQ(camera->PicturesTaken(), 1u);
+        ASSERT_FALSE(PictureArrives().empty());
+        Advance(thread, 1200ms);
+        ASSERT_EQ(Identified().size(), 1u);
+        EXPECT_EQ(Identified()[0].serialNumber, "0000012345");
+        fs::remove(home_ + "log.txt");
+    }
+}
+
+// A test shot that is refused, or whose picture never comes, ends as one without serial
+// (at once, or after about 30 s): nothing reported, the settings back, the buttons on, and
+// the camera still watched.
+TEST_F(MainWindowTest, ATestShotThatNeverComesEndsAndTheCameraIsStillWatched) {
+    const struct {
+        sim::Operation operation;
+        SdkError code;
+        int ticksToEnd;
+    } cases[] = {{sim::Operation::TakePicture, kSdkErrTakePictureFailed, 0},
+                 {sim::Operation::Download, kSdkErrInternal, kTestShotDeadlineTicks}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ticksToEnd);
+        boxes_.Clear();
+        auto camera = Cameras({WithSerial("12345")})->Camera(0);
+        const auto before = ShotSettings(*camera);
+        camera->FailNext(c.operation, 1, c.code);
+        Main window(Setup(1033));
+        WindowThread thread(window);
+        Advance(thread, 2000ms);
+        for (int tick = 1; tick < c.ticksToEnd; ++tick)
+            Advance(thread, 1200ms);
+        if (c.ticksToEnd > 0) {
+            EXPECT_TRUE(window.testShotPending());
+            Advance(thread, 1200ms);
+        }
+        EXPECT_FALSE(window.testShotPending());
+        EXPECT_TRUE(Identified().empty());
+        EXPECT_EQ(ShotSettings(*camera), before);
+        EXPECT_TRUE(window.Item(Main::kRemoteControl).IsWindowEnabled());
+        camera->Unplug();
+        clock_.Advance(2000ms);  // the presence probe notices
+        EXPECT_EQ(thread.Result(5s), ui::kIdOk);
+        EXPECT_EQ(boxes_.Texts(), std::vector<std::string>{"Cannot detect camera."});
+    }
 }
 
 TEST_F(MainWindowTest, WithTwoCamerasOnlyTheFirstIsUsed) {
