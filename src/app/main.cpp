@@ -16,16 +16,18 @@ namespace {
 
 void PrintHelp() {
     std::printf(
-        "Usage: talbex [--headless] [--seconds N] [--language en|zh]\n"
+        "Usage: talbex [--camera CAMERA] [--headless] [--seconds N] [--language en|zh]\n"
         "              [--answer \"START\"=OK|Yes|No]... [--script FILE]\n"
-        "       talbex --demo | --help | --version\n"
+        "       talbex [--camera CAMERA] --demo\n"
+        "       talbex --help | --version\n"
         "       talbex serial [--verbose] FILE...\n"
         "       talbex sim-serve [--listen HOST:PORT] [--seconds N]\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
-        "Without options Talbex runs its main window: it looks for a camera every two\n"
-        "seconds, identifies it (with a test shot when the camera does not tell its serial\n"
-        "number), reports it to the vendor web service and watches until it is unplugged.\n"
+        "Without options Talbex runs its main window on the cameras libgphoto2 detects\n"
+        "(see --camera): it looks for a camera every two seconds, identifies it (with a\n"
+        "test shot when the camera does not tell its serial number), reports it to the\n"
+        "vendor web service and watches until it is unplugged.\n"
         "On a desktop (X11 or Wayland) the windows open there. Without a display, or with\n"
         "--headless, --script or --answer, the window runs headless: one line is printed\n"
         "per change a user would see (window caption, connect button caption, buttons\n"
@@ -34,6 +36,14 @@ void PrintHelp() {
         "shows), every message box and folder chooser with the answer given, and the\n"
         "identity read from the camera.\n"
         "\n"
+        "  --camera CAMERA\n"
+        "               the camera to use (before TALBEX_CAMERA, which takes the same\n"
+        "               values): gphoto2 (the default) the cameras libgphoto2 detects;\n"
+        "               gphoto2:PORT the camera on one libgphoto2 port, e.g. usb:001,004\n"
+        "               or ptpip:HOST; gphoto2:MODEL@PORT that camera with the driver\n"
+        "               of a model libgphoto2 lists (gphoto2 --list-cameras); sim the\n"
+        "               built-in simulated camera; sim:PATH simulated cameras from a\n"
+        "               settings file; none no camera\n"
         "  --headless   run the main window without a display, even where there is one\n"
         "  --seconds N  end the run after N seconds (fractions allowed); without it the\n"
         "               run goes on until the window is closed, the script quits or a\n"
@@ -75,7 +85,8 @@ void PrintHelp() {
         "  sim-serve [--listen HOST:PORT] [--seconds N]\n"
         "               serve the simulated camera over PTP/IP (default 127.0.0.1:15740,\n"
         "               port 0 picks a free one) until a signal or N seconds; both\n"
-        "               connections use the one port: ptpip:HOST:PORT:PORT\n"
+        "               connections use the one port: ptpip:HOST:PORT:PORT;\n"
+        "               TALBEX_CAMERA=sim:PATH describes the camera served\n"
         "\n"
         "Main window controls (for click): 1015 connect button, 1013 camera parameters,\n"
         "1014 remote control, 1000 language switch.\n"
@@ -96,11 +107,8 @@ void PrintHelp() {
         "2 for wrong options or a wrong script.\n"
         "\n"
         "Environment:\n"
-        "  TALBEX_CAMERA       unset: one simulated camera; none: no camera;\n"
-        "                      sim:PATH: simulated cameras from a settings file;\n"
-        "                      gphoto2: real cameras through libgphoto2;\n"
-        "                      gphoto2:PORT: the camera on a libgphoto2 port, e.g.\n"
-        "                      usb:001,004 or ptpip:HOST:15740:15740\n"
+        "  TALBEX_CAMERA       the camera, as --camera (which wins); unset: the cameras\n"
+        "                      libgphoto2 detects\n"
         "  TALBEX_HOME         the program's own folder (default ~/.local/share/talbex/)\n"
         "  XDG_RUNTIME_DIR     where the one-per-user lock is taken (else the program's\n"
         "                      folder)\n"
@@ -116,15 +124,40 @@ void PrintHelp() {
         "updater that could not be started) are written to the standard error.\n");
 }
 
+// Takes "--camera VALUE" out of `args`: it chooses the camera for the whole run, as
+// TALBEX_CAMERA does, and wins over it. False with the reason when it has no value.
+bool TakeCameraChoice(std::vector<std::string>& args, std::string* error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--camera")
+            continue;
+        if (i + 1 >= args.size() || args[i + 1].empty()) {
+            *error =
+                "option '--camera' needs a value: sim, sim:PATH, gphoto2, gphoto2:PORT, "
+                "gphoto2:MODEL@PORT or none";
+            return false;
+        }
+        setenv("TALBEX_CAMERA", args[i + 1].c_str(), 1);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        --i;
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
     talbex::os::SendDiagnosticsToStandardError();
     if (!args.empty() && args[0] == "serial")
         return talbex::app::RunSerialCommand(argc - 2, argv + 2);
     if (!args.empty() && args[0] == "sim-serve")
         return talbex::app::RunSimServeCommand(argc - 2, argv + 2);
+    std::string cameraError;
+    if (!TakeCameraChoice(args, &cameraError)) {
+        std::fprintf(stderr, "talbex: %s (see talbex --help)\n", cameraError.c_str());
+        return 2;
+    }
     talbex::app::MainWindowRunOptions options;
     options.version = TALBEX_VERSION;
     for (size_t i = 0; i < args.size(); ++i) {

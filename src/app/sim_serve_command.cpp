@@ -65,8 +65,12 @@ int RunSimServeCommand(int argc, char** argv) {
             return Usage("unknown argument " + arg);
         }
     }
+    // It serves the simulated camera, whatever the program's own default.
+    const char* chosen = std::getenv("TALBEX_CAMERA");
+    if (chosen == nullptr || *chosen == '\0')
+        setenv("TALBEX_CAMERA", "sim", 1);
     if (const char* choice = std::getenv("TALBEX_CAMERA");
-        choice != nullptr && std::string(choice).rfind("gphoto2", 0) == 0) {
+        std::string(choice).rfind("gphoto2", 0) == 0) {
         std::fprintf(stderr,
                      "talbex sim-serve: serves the simulated camera, not TALBEX_CAMERA=%s\n",
                      choice);

@@ -18,6 +18,13 @@ inline constexpr char kModeCheckEnglish[] =
     "Detection to the camera scene is not set to M (manual).Please set it to M";
 inline constexpr char kModeCheckChinese[] =
     "检测到相机场景没有设置为M档(全手动)，请您现在设置为M档后，点确定继续。";
+inline constexpr char kCameraHeldEnglish[] =
+    "The camera is in use by another program (a file manager may have opened it as a "
+    "drive). Close that program or unmount the camera, for example with "
+    "\"gio mount -s gphoto2\"; Talbex finds the camera as soon as it is free.";
+inline constexpr char kCameraHeldChinese[] =
+    "相机正被其他程序占用（可能是文件管理器把它当作磁盘打开了）。请关闭该程序或卸载相机，"
+    "例如运行 \"gio mount -s gphoto2\"；相机空闲后 Talbex 会立即找到它。";
 inline constexpr char kOnlyInstance[] = "Only instance can run!";
 inline constexpr char kLinkedEnglish[] = " already link!";
 inline constexpr char kLinkedChinese[] = " 已经连接!";

@@ -171,6 +171,8 @@ class CTALBEXMAIN : public ui::Dialog {
 
     CameraConnection connection_;
     bool connected_ = false;
+    bool cameraHeld_ = false;      // the last connection found the camera held elsewhere
+    bool toldCameraHeld_ = false;  // and the user was told, while it stays so
     bool testShotPending_ = false;
     UserSettings savedSettings_;
     std::string testShotCamera_;  // the camera the test shot's settings are on

@@ -71,8 +71,10 @@ void CTALBEXMAIN::OnTimer(uint32_t id) {
 
 void CTALBEXMAIN::ConnectCamera() {
     connection_.Close();
+    cameraHeld_ = false;
     if (connection_.OpenFirstCamera() != kSdkOk) {
         connection_.Close();  // nothing to keep until the next poll
+        toldCameraHeld_ = false;
         return;
     }
     // The test shot lands in a folder of its own, where nothing of the user's is in its way.
@@ -110,6 +112,20 @@ void CTALBEXMAIN::ConnectCamera() {
              [&] { return StopRequested() || !model->getProductName().empty(); });
 
     const SdkCameraRef camera = connection_.camera();
+    // A camera another program holds cannot be opened: the user is told how to free it
+    // (once while it stays held), and the poll finds it once it is free.
+    SdkDataType type = 0;
+    uint32_t size = 0;
+    cameraHeld_ =
+        SdkGetPropertySize(camera, kPropProductName, 0, &type, &size) == kSdkErrDeviceHeld;
+    if (cameraHeld_) {
+        connection_.Close();
+        if (!toldCameraHeld_)
+            ui::ShowMessageBox(ui::ByLanguage(language_, kCameraHeldEnglish, kCameraHeldChinese));
+        toldCameraHeld_ = true;
+        return;
+    }
+    toldCameraHeld_ = false;
     const std::string name = ReadTextProperty(camera, kPropProductName).value_or("");
     englishCaption_ = name + kLinkedEnglish;
     chineseCaption_ = name + kLinkedChinese;
@@ -378,7 +394,11 @@ void CTALBEXMAIN::OnConnect() {
     if (connected_) {
         SetTimer(kProbeTimer, kPollPeriodMs);
     } else {
-        ui::ShowMessageBox(ui::ByLanguage(language_, kCannotDetectEnglish, kCannotDetectChinese));
+        if (cameraHeld_)
+            ui::ShowMessageBox(ui::ByLanguage(language_, kCameraHeldEnglish, kCameraHeldChinese));
+        else
+            ui::ShowMessageBox(
+                ui::ByLanguage(language_, kCannotDetectEnglish, kCannotDetectChinese));
         SetTimer(kPollTimer, kPollPeriodMs);
     }
 }

@@ -42,7 +42,7 @@ TEST_F(DesktopRun, WithoutADisplayTheMainWindowRunsHeadlessAndSaysWhy) {
         SCOPED_TRACE(c.environment);
         const Outcome run = RunTalbex(
             {"--seconds", "0.3", "--language", "en"},
-            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u TALBEX_CAMERA TALBEX_HOME='" +
+            "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TALBEX_CAMERA=sim TALBEX_HOME='" +
                 dir_ / "home/" + "' TALBEX_VENDOR_HOST= " + c.environment);
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_TRUE(Has(run.err, c.why)) << run.err;
@@ -63,7 +63,7 @@ TEST_F(DesktopRun, OnAnXServerTheMainWindowIsShownAndScaledForHighDpi) {
     // (bounded) until both windows are mapped, describes them, and collects the exits.
     const std::string script = dir_ / "show.sh";
     std::ofstream(script)
-        << "run() { env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u TALBEX_CAMERA "
+        << "run() { env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM TALBEX_CAMERA=sim "
            "TALBEX_VENDOR_HOST= TALBEX_HOME=\"$1\" $2 \"$PROGRAM\" --seconds 6 --language zh "
            ">/dev/null 2>>\"$DIR/program-err\"; }\n"
            "run \"$DIR/a/\" QT_SCALE_FACTOR=1 & a=$!\n"

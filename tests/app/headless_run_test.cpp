@@ -37,11 +37,10 @@ class HeadlessRun : public apptest::TalbexProcessTest {
     Outcome Talbex(const std::vector<std::string>& args, const std::string& camera = "",
                    const std::string& vendorHost = "") {
         std::string environment =
-            "timeout 60 env -u TALBEX_CAMERA -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
+            "timeout 60 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "
             "TALBEX_HOME='" +
             home_ + "' TALBEX_VENDOR_HOST='" + vendorHost + "' LC_ALL=C";
-        if (!camera.empty())
-            environment += " TALBEX_CAMERA='" + camera + "'";
+        environment += " TALBEX_CAMERA='" + (camera.empty() ? "sim" : camera) + "'";
         return RunTalbex(args, environment);
     }
 

@@ -41,8 +41,8 @@ class WebAndFolderRun : public apptest::TalbexProcessTest {
     std::string Environment(const std::string& host, const std::string& home,
                             const std::string& runtime = "") const {
         std::string env =
-            "env -u TALBEX_CAMERA -u http_proxy -u HTTP_PROXY -u all_proxy "
-            "-u ALL_PROXY LC_ALL=C TALBEX_HOME='" +
+            "env -u http_proxy -u HTTP_PROXY -u all_proxy "
+            "-u ALL_PROXY LC_ALL=C TALBEX_CAMERA=sim TALBEX_HOME='" +
             home + "' TALBEX_VENDOR_HOST='" + host + "'";
         if (!runtime.empty())
             env += " XDG_RUNTIME_DIR='" + runtime + "'";

@@ -1,6 +1,8 @@
-// Chooses the backend from TALBEX_CAMERA: unset, empty or "sim" gives one simulated camera,
-// "none" no camera, "sim:PATH" the simulated cameras of a settings file, "gphoto2" the
-// cameras libgphoto2 detects and "gphoto2:PORT" the camera on one libgphoto2 port.
+// Chooses the backend from TALBEX_CAMERA (which --camera sets): unset, empty or "gphoto2"
+// gives the cameras libgphoto2 detects, "gphoto2:PORT" the camera on one libgphoto2 port
+// and "gphoto2:MODEL@PORT" that camera with the driver of MODEL (where detection cannot
+// tell, as on a network port); "sim" one simulated camera, "sim:PATH" the simulated
+// cameras of a settings file, "none" no camera.
 #include <cstdlib>
 #include <string>
 
@@ -12,7 +14,9 @@
 std::shared_ptr<SdkBackend> MakeBackendFromEnvironment(std::string* error) {
     const char* value = std::getenv("TALBEX_CAMERA");
     const std::string choice = value ? value : "";
-    if (choice.empty() || choice == "sim")
+    if (choice.empty() || choice == "gphoto2")
+        return std::make_shared<talbex::gphoto::Gphoto2Backend>("", "");
+    if (choice == "sim")
         return std::make_shared<talbex::sim::SimBackend>(
             std::vector<talbex::sim::CameraSettings>{talbex::sim::CameraSettings{}});
     if (choice == "none")
@@ -20,7 +24,7 @@ std::shared_ptr<SdkBackend> MakeBackendFromEnvironment(std::string* error) {
     if (choice.rfind("sim:", 0) == 0) {
         const std::string path = choice.substr(4);
         if (path.empty()) {
-            *error = "TALBEX_CAMERA=sim: names no settings file";
+            *error = "camera sim: names no settings file";
             return nullptr;
         }
         // Read everything first: a file with an error gives no camera at all.
@@ -29,17 +33,24 @@ std::shared_ptr<SdkBackend> MakeBackendFromEnvironment(std::string* error) {
             return nullptr;
         return std::make_shared<talbex::sim::SimBackend>(std::move(cameras));
     }
-    if (choice == "gphoto2")
-        return std::make_shared<talbex::gphoto::Gphoto2Backend>("");
     if (choice.rfind("gphoto2:", 0) == 0) {
-        const std::string port = choice.substr(8);
+        std::string port = choice.substr(8);
+        std::string model;
+        if (const size_t at = port.rfind('@'); at != std::string::npos) {
+            model = port.substr(0, at);
+            port = port.substr(at + 1);
+            if (model.empty()) {
+                *error = "camera " + choice + ": names no model before '@'";
+                return nullptr;
+            }
+        }
         if (port.empty()) {
-            *error = "TALBEX_CAMERA=gphoto2: names no port";
+            *error = "camera " + choice + ": names no port";
             return nullptr;
         }
-        return std::make_shared<talbex::gphoto::Gphoto2Backend>(port);
+        return std::make_shared<talbex::gphoto::Gphoto2Backend>(model, port);
     }
-    *error =
-        "TALBEX_CAMERA=" + choice + ": expected nothing, none, sim:PATH, gphoto2 or gphoto2:PORT";
+    *error = "camera " + choice +
+             ": expected gphoto2, gphoto2:PORT, gphoto2:MODEL@PORT, sim, sim:PATH or none";
     return nullptr;
 }

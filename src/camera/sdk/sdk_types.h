@@ -34,6 +34,9 @@ inline constexpr SdkError kSdkErrControlsNotLocked = 0x00000067;
 inline constexpr SdkError kSdkErrNoHostCapacity = 0x00000068;
 /// The program's own code for "no camera attached" (never produced by the library).
 inline constexpr SdkError kSdkErrDeviceNotFound = 0x00000080;
+/// Another program holds the camera (a desktop's file manager that mounted it): it cannot
+/// be opened until that program lets it go.
+inline constexpr SdkError kSdkErrDeviceHeld = 0x00000069;
 /// The camera is busy; the request may succeed when repeated.
 inline constexpr SdkError kSdkErrDeviceBusy = 0x00000081;
 /// The camera refused a value it does not currently allow.

@@ -1,8 +1,12 @@
-// One opened camera of the libgphoto2 backend: its own libgphoto2 context and camera,
-// the lock every call on that camera is made under (libgphoto2 is not safe for
-// concurrent calls on one camera, and the window thread and the worker both call),
-// and a thread of its own that waits for the camera's events and hands them to the
-// program's handlers.
+// One session on a camera of the libgphoto2 backend: the camera opened (libgphoto2's
+// camera initialisation, which wakes a body and claims it from every other program) with
+// its own libgphoto2 context, the lock every call on that camera is made under
+// (libgphoto2 is not safe for concurrent calls on one camera, and the window thread and
+// the worker both call), and a thread of its own that waits for the camera's events and
+// hands them to the program's handlers. The session lives from the boundary's session
+// open to its close; the members are defined by subject: camera_session.cpp (opening,
+// outcomes, events), session_properties.cpp, session_shooting.cpp (commands and
+// pictures) and session_live_view.cpp (live view and the camera's own controls).
 //
 // A camera that stops answering is gone for good: every later call answers
 // kSdkErrCommDisconnected and the state handler hears 0x301 once.
@@ -11,6 +15,7 @@
 #include <gphoto2/gphoto2-camera.h>
 #include <gphoto2/gphoto2-context.h>
 
+#include <array>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -21,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+#include "camera/sdk/gphoto2/control_widgets.h"
 #include "camera/sdk/gphoto2/gphoto2_library.h"
 #include "camera/sdk/gphoto2/property_routes.h"
 #include "camera/sdk/sdk_backend.h"
@@ -36,24 +42,42 @@ struct CameraPicture : SdkObject {
     std::string name;
 };
 
+/// Who is told of the camera's events. Handlers are registered on the camera reference
+/// before a session opens and stay with it across sessions; any thread, under `mutex`.
+struct EventSubscriptions {
+    template <typename Handler>
+    struct One {
+        uint32_t filter;
+        Handler handler = nullptr;
+        void* context = nullptr;
+    };
+    std::mutex mutex;
+    One<SdkPropertyEventHandler> property{kPropertyEventAll};
+    One<SdkObjectEventHandler> object{kObjectEventAll};
+    One<SdkStateEventHandler> state{kStateEventAll};
+};
+
 class CameraSession : public std::enable_shared_from_this<CameraSession> {
   public:
-    /// Opens the camera on `port` (with driver `model`, or detected when empty).
-    /// Answers null and the boundary's code when it cannot be opened.
+    /// Opens the camera on `port` (with driver `model`, or detected when empty); its
+    /// events go to `subscriptions`. Answers null and the boundary's code when it cannot
+    /// be opened: kSdkErrDeviceHeld when another program holds it.
     static std::shared_ptr<CameraSession> Open(std::shared_ptr<Gphoto2Library> library,
                                                const std::string& model, const std::string& port,
+                                               std::shared_ptr<EventSubscriptions> subscriptions,
                                                SdkError* error);
     ~CameraSession();
     CameraSession(const CameraSession&) = delete;
     CameraSession& operator=(const CameraSession&) = delete;
 
     bool Gone() const;
-    /// Stops event delivery (the library is being closed).
+    /// Stops event delivery (the session or the library is being closed).
     void StopEvents();
-
-    SdkError DeviceInfo(SdkDeviceInfo* out);
+    /// The camera's own name for itself, read when the session opened.
+    const std::string& ModelName() const { return model_; }
     /// kSdkOk while the camera is there.
     SdkError Present();
+
     SdkError PropertySize(SdkPropertyId id, SdkDataType* type, uint32_t* size);
     SdkError PropertyData(SdkPropertyId id, uint32_t size, void* out);
     SdkError SetProperty(SdkPropertyId id, uint32_t size, const void* data);
@@ -64,11 +88,6 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     SdkError Download(const CameraPicture& picture, uint64_t size, SdkStream& stream);
     SdkError DownloadComplete(const CameraPicture& picture);
     SdkError EvfImage(SdkEvfImage& image);
-
-    SdkError SetPropertyHandler(SdkPropertyEvent event, SdkPropertyEventHandler handler,
-                                void* context);
-    SdkError SetObjectHandler(SdkObjectEvent event, SdkObjectEventHandler handler, void* context);
-    SdkError SetStateHandler(SdkStateEvent event, SdkStateEventHandler handler, void* context);
 
   private:
     // What the event thread hands to the program.
@@ -86,7 +105,8 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
         ~Entry();
     };
 
-    CameraSession(std::shared_ptr<Gphoto2Library> library, std::string port);
+    CameraSession(std::shared_ptr<Gphoto2Library> library, std::string port,
+                  std::shared_ptr<EventSubscriptions> subscriptions);
 
     // Everything named ...Locked expects cameraMutex_ to be held.
     SdkError ReadEntryLocked(const Route& route, std::unique_ptr<Entry>* out);
@@ -99,24 +119,49 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     bool AliveLocked();
     /// One round of waiting for events; answers false when the camera broke.
     bool PollLocked(int timeoutMs, std::vector<Event>* events);
-    bool LiveViewLocked();
     void MarkGone();
     void Post(Event event);
     void RunEvents();
     void Dispatch(const Event& event);
 
+    // The session's own values of the live-view and save-target properties.
+    bool IsSessionValue(SdkPropertyId id) const;
+    SdkError SessionValueSize(SdkPropertyId id, SdkDataType* type, uint32_t* size);
+    SdkError SessionValue(SdkPropertyId id, uint32_t size, void* out);
+    SdkError SetSessionValue(SdkPropertyId id, uint32_t size, const void* data);
+
+    // The camera's own controls (control_widgets.h).
+    /// The control's widget, read afresh; kSdkErrNotSupported when the camera has none.
+    SdkError ReadControlLocked(Control control, std::unique_ptr<Entry>* out);
+    bool HasControlLocked(Control control);
+    /// Sets the control: `text` for choices and texts, `number` for toggles and ranges.
+    SdkError SetControlLocked(Control control, const std::string& text, float number);
+    SdkError PressShutterLocked(int32_t state);
+    SdkError DriveFocusLocked(uint32_t step);
+    SdkError CaptureLocked();
+    /// Whether the camera delivers preview frames (tried once, when first needed).
+    bool LiveViewLocked();
+    bool MayHaveLiveViewLocked();
+    SdkError SwitchLiveViewLocked(bool on);
+
     const std::shared_ptr<Gphoto2Library> library_;
     const std::string port_;
+    const std::shared_ptr<EventSubscriptions> subscriptions_;
     std::string model_;
 
     std::mutex cameraMutex_;
     GPContext* context_ = nullptr;
     Camera* camera_ = nullptr;
+    bool previewInAbilities_ = false;
     std::map<SdkPropertyId, std::string> entryNames_;  // resolved; "" when the camera has none
-    uint32_t saveTo_ = 1;                              // the card until told otherwise
+    std::array<std::optional<bool>, kControlCount> controls_;  // looked up: present or not
+    uint32_t saveTo_ = 1;                                      // the card until told otherwise
     uint32_t evfMode_ = 0;
     uint32_t evfOutput_ = 0;
-    std::optional<bool> liveView_;  // whether the camera delivers preview frames
+    uint32_t zoom_ = 1;
+    tagSdkPoint zoomAt_{};
+    int32_t pressed_ = kShutterButtonOff;  // the shutter button as the program left it
+    std::optional<bool> liveView_;         // whether the camera delivers preview frames
 
     mutable std::mutex stateMutex_;
     std::condition_variable wake_;
@@ -124,19 +169,6 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     bool goneAnnounced_ = false;
     bool stop_ = false;
     std::deque<Event> pending_;
-    // Who is told of one kind of event, and of which of them; under stateMutex_.
-    template <typename Handler>
-    struct Subscription {
-        uint32_t filter;
-        Handler handler = nullptr;
-        void* context = nullptr;
-    };
-    template <typename Handler>
-    SdkError Subscribe(Subscription<Handler>& to, uint32_t all, uint32_t event, Handler handler,
-                       void* context);
-    Subscription<SdkPropertyEventHandler> property_{kPropertyEventAll};
-    Subscription<SdkObjectEventHandler> object_{kObjectEventAll};
-    Subscription<SdkStateEventHandler> state_{kStateEventAll};
     std::thread events_;
 };
 

@@ -1,9 +1,11 @@
 #include "camera/sdk/gphoto2/gphoto2_backend.h"
 
 #include <csignal>
+#include <cstdio>
 
 #include "camera/sdk/gphoto2/camera_session.h"
 #include "camera/sdk/gphoto2/gphoto2_library.h"
+#include "camera/sdk/gphoto2/network_presence.h"
 
 namespace talbex::gphoto {
 
@@ -17,22 +19,52 @@ class CameraList : public SdkObject {
     struct Camera {
         std::string model;
         std::string port;
-        std::shared_ptr<CameraSession> opened;  // already opened to see it is there
     };
-    std::mutex mutex;
-    std::vector<Camera> cameras;
+    std::vector<Camera> cameras;  // fixed once made
 };
 
+// A camera the list handed out: its driver and port, the handlers its events go to, and
+// its session while one is open. Any thread.
 class CameraRef : public SdkObject {
   public:
-    explicit CameraRef(std::shared_ptr<CameraSession> session) : session(std::move(session)) {}
-    const std::shared_ptr<CameraSession> session;
+    CameraRef(std::string model, std::string port)
+        : model(std::move(model)), port(std::move(port)) {}
+    ~CameraRef() override {
+        if (auto s = Session(nullptr))
+            s->StopEvents();
+    }
+
+    /// The open session, or null with what calls answer without one.
+    std::shared_ptr<CameraSession> Session(SdkError* answer) {
+        std::lock_guard lock(mutex);
+        if (!session && answer != nullptr)
+            *answer = withoutSession;
+        return session;
+    }
+
+    const std::string model;
+    const std::string port;
+    const std::shared_ptr<EventSubscriptions> subscriptions =
+        std::make_shared<EventSubscriptions>();
+    std::mutex mutex;
+    std::shared_ptr<CameraSession> session;           // under mutex
+    SdkError withoutSession = kSdkErrSessionNotOpen;  // under mutex: why there is none
 };
 
 template <typename Call>
-SdkError WithCamera(SdkObject& object, Call call) {
+SdkError WithRef(SdkObject& object, Call call) {
     auto* ref = dynamic_cast<CameraRef*>(&object);
-    return ref != nullptr ? call(*ref->session) : kSdkErrInvalidHandle;
+    return ref != nullptr ? call(*ref) : kSdkErrInvalidHandle;
+}
+
+// A call that needs the camera open: answered by its session.
+template <typename Call>
+SdkError WithCamera(SdkObject& object, Call call) {
+    return WithRef(object, [&](CameraRef& ref) {
+        SdkError answer = kSdkOk;
+        const std::shared_ptr<CameraSession> session = ref.Session(&answer);
+        return session ? call(*session) : answer;
+    });
 }
 
 // A picture answers for the camera that took it; a camera already closed fails it.
@@ -45,10 +77,22 @@ SdkError WithPicture(SdkObject& object, Call call) {
     return session ? call(*session, *picture) : kSdkErrCommDisconnected;
 }
 
+template <typename One, typename Handler>
+SdkError Subscribe(EventSubscriptions& subscriptions, One& one, uint32_t all, uint32_t event,
+                   Handler handler, void* context) {
+    if ((event & 0xFFFFFF00u) != all)
+        return kSdkErrInvalidParameter;
+    std::lock_guard lock(subscriptions.mutex);
+    one = {event, handler, context};
+    return kSdkOk;
+}
+
 }  // namespace
 
-Gphoto2Backend::Gphoto2Backend(std::string port)
-    : port_(std::move(port)), library_(std::make_shared<Gphoto2Library>()) {}
+Gphoto2Backend::Gphoto2Backend(std::string model, std::string port)
+    : model_(std::move(model)),
+      port_(std::move(port)),
+      library_(std::make_shared<Gphoto2Library>()) {}
 
 Gphoto2Backend::~Gphoto2Backend() = default;
 
@@ -70,29 +114,22 @@ void Gphoto2Backend::Terminate() {
             session->StopEvents();
 }
 
-std::shared_ptr<CameraSession> Gphoto2Backend::Open(const std::string& model,
-                                                    const std::string& port, SdkError* error) {
-    auto session = CameraSession::Open(library_, model, port, error);
-    if (session) {
-        std::lock_guard lock(mutex_);
-        std::erase_if(sessions_, [](const auto& weak) { return weak.expired(); });
-        sessions_.push_back(session);
-    }
-    return session;
-}
-
 SdkError Gphoto2Backend::GetCameraList(std::shared_ptr<SdkObject>* outList) {
     auto list = std::make_shared<CameraList>();
+    const auto detected = port_.empty() || !IsNetworkPort(port_)
+                              ? library_->Detect()
+                              : std::vector<std::pair<std::string, std::string>>{};
     if (port_.empty()) {
-        for (auto& [model, port] : library_->Detect())
-            list->cameras.push_back({model, port, nullptr});
+        for (const auto& [model, port] : detected)
+            list->cameras.push_back({model, port});
+    } else if (IsNetworkPort(port_)) {
+        // Detection cannot see network cameras: one that takes a connection is there.
+        if (NetworkCameraAnswers(port_))
+            list->cameras.push_back({model_.empty() ? kNetworkCameraModel : model_, port_});
     } else {
-        // A camera on a given port is there when it can be opened; the opened camera is
-        // the one the list then hands out, so it is not opened twice.
-        const std::string model = port_.rfind("ptpip:", 0) == 0 ? kNetworkCameraModel : "";
-        SdkError error;
-        if (auto session = Open(model, port_, &error))
-            list->cameras.push_back({model, port_, session});
+        for (const auto& [model, port] : detected)
+            if (port == port_)
+                list->cameras.push_back({model_.empty() ? model : model_, port_});
     }
     *outList = std::move(list);
     return kSdkOk;
@@ -102,7 +139,6 @@ SdkError Gphoto2Backend::GetChildCount(SdkObject& object, int32_t* outCount) {
     auto* list = dynamic_cast<CameraList*>(&object);
     if (list == nullptr)
         return kSdkErrInvalidHandle;
-    std::lock_guard lock(list->mutex);
     *outCount = static_cast<int32_t>(list->cameras.size());
     return kSdkOk;
 }
@@ -112,34 +148,68 @@ SdkError Gphoto2Backend::GetChildAtIndex(SdkObject& object, int32_t index,
     auto* list = dynamic_cast<CameraList*>(&object);
     if (list == nullptr)
         return kSdkErrInvalidHandle;
-    CameraList::Camera camera;
-    {
-        std::lock_guard lock(list->mutex);
-        if (index < 0 || static_cast<size_t>(index) >= list->cameras.size())
-            return kSdkErrInvalidIndex;
-        auto& entry = list->cameras[static_cast<size_t>(index)];
-        camera = entry;
-        entry.opened.reset();  // handed out once; a second child opens its own
-    }
-    SdkError error = kSdkOk;
-    auto session = camera.opened ? camera.opened : Open(camera.model, camera.port, &error);
-    if (!session)
-        return error;
-    *outChild = std::make_shared<CameraRef>(std::move(session));
+    if (index < 0 || static_cast<size_t>(index) >= list->cameras.size())
+        return kSdkErrInvalidIndex;
+    const CameraList::Camera& camera = list->cameras[static_cast<size_t>(index)];
+    *outChild = std::make_shared<CameraRef>(camera.model, camera.port);
     return kSdkOk;
 }
 
 SdkError Gphoto2Backend::GetDeviceInfo(SdkObject& camera, SdkDeviceInfo* outInfo) {
-    return WithCamera(camera, [&](CameraSession& s) { return s.DeviceInfo(outInfo); });
+    return WithRef(camera, [&](CameraRef& ref) {
+        SdkError answer = kSdkOk;
+        const std::shared_ptr<CameraSession> session = ref.Session(&answer);
+        if (session && session->Gone())
+            return kSdkErrCommDisconnected;
+        *outInfo = SdkDeviceInfo{};
+        std::snprintf(outInfo->portName, sizeof outInfo->portName, "%s", ref.port.c_str());
+        // The camera's own name once it is open; the driver's until then.
+        const std::string& model = session ? session->ModelName() : ref.model;
+        std::snprintf(outInfo->deviceDescription, sizeof outInfo->deviceDescription, "%s",
+                      model.c_str());
+        outInfo->deviceSubType = 1;  // the current protocol: never the older one
+        return kSdkOk;
+    });
 }
 
 SdkError Gphoto2Backend::OpenSession(SdkObject& camera) {
-    // The camera was opened with its reference; a session is only a check it is there.
-    return WithCamera(camera, [&](CameraSession& s) { return s.Present(); });
+    return WithRef(camera, [&](CameraRef& ref) {
+        if (ref.Session(nullptr))
+            return kSdkOk;
+        SdkError error = kSdkOk;
+        auto session =
+            CameraSession::Open(library_, ref.model, ref.port, ref.subscriptions, &error);
+        std::lock_guard lock(ref.mutex);
+        if (!session) {
+            ref.withoutSession = error;
+            return error;
+        }
+        if (ref.session) {
+            session->StopEvents();  // another thread opened it meanwhile
+            return kSdkOk;
+        }
+        ref.session = session;
+        std::lock_guard sessions(mutex_);
+        std::erase_if(sessions_, [](const auto& weak) { return weak.expired(); });
+        sessions_.push_back(session);
+        return kSdkOk;
+    });
 }
 
 SdkError Gphoto2Backend::CloseSession(SdkObject& camera) {
-    return WithCamera(camera, [&](CameraSession& s) { return s.Present(); });
+    return WithRef(camera, [&](CameraRef& ref) {
+        std::shared_ptr<CameraSession> session;
+        {
+            std::lock_guard lock(ref.mutex);
+            session.swap(ref.session);
+            ref.withoutSession = kSdkErrSessionNotOpen;
+        }
+        if (!session)
+            return kSdkErrSessionNotOpen;
+        const SdkError answer = session->Present();
+        session->StopEvents();
+        return answer;  // the camera closes with the session's last reference
+    });
 }
 
 SdkError Gphoto2Backend::GetPropertySize(SdkObject& ref, SdkPropertyId property, int32_t,
@@ -208,20 +278,26 @@ SdkError Gphoto2Backend::DownloadEvfImage(SdkObject& camera, SdkEvfImage& image)
 
 SdkError Gphoto2Backend::SetPropertyEventHandler(SdkObject& camera, SdkPropertyEvent event,
                                                  SdkPropertyEventHandler handler, void* context) {
-    return WithCamera(
-        camera, [&](CameraSession& s) { return s.SetPropertyHandler(event, handler, context); });
+    return WithRef(camera, [&](CameraRef& ref) {
+        return Subscribe(*ref.subscriptions, ref.subscriptions->property, kPropertyEventAll, event,
+                         handler, context);
+    });
 }
 
 SdkError Gphoto2Backend::SetObjectEventHandler(SdkObject& camera, SdkObjectEvent event,
                                                SdkObjectEventHandler handler, void* context) {
-    return WithCamera(
-        camera, [&](CameraSession& s) { return s.SetObjectHandler(event, handler, context); });
+    return WithRef(camera, [&](CameraRef& ref) {
+        return Subscribe(*ref.subscriptions, ref.subscriptions->object, kObjectEventAll, event,
+                         handler, context);
+    });
 }
 
 SdkError Gphoto2Backend::SetCameraStateEventHandler(SdkObject& camera, SdkStateEvent event,
                                                     SdkStateEventHandler handler, void* context) {
-    return WithCamera(camera,
-                      [&](CameraSession& s) { return s.SetStateHandler(event, handler, context); });
+    return WithRef(camera, [&](CameraRef& ref) {
+        return Subscribe(*ref.subscriptions, ref.subscriptions->state, kStateEventAll, event,
+                         handler, context);
+    });
 }
 
 SdkError Gphoto2Backend::GetShutterCount(SdkObject& camera, uint32_t* outCount) {

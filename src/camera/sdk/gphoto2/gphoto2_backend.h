@@ -1,11 +1,15 @@
 // The camera boundary over libgphoto2: real cameras on USB (and network cameras on an
-// explicit port), chosen with TALBEX_CAMERA=gphoto2 (every camera libgphoto2 detects)
-// or TALBEX_CAMERA=gphoto2:PORT (the camera on one libgphoto2 port, for example
-// usb:001,004 or ptpip:192.168.1.1).
+// explicit port), the program's default; --camera gphoto2:PORT (or TALBEX_CAMERA) names
+// the camera on one libgphoto2 port, for example usb:001,004 or ptpip:192.168.1.1, and
+// gphoto2:MODEL@PORT also the driver to use there.
 //
-// Each camera reference the list hands out is one opened libgphoto2 camera with its own
-// context (camera_session.h). What a camera offers only through its maker's extensions
-// (half and full shutter press, live-view focus and zoom) answers kSdkErrNotSupported.
+// The camera list and the device information come from libgphoto2's detection and
+// abilities without opening the camera (a network camera counts as there when it takes a
+// connection); the camera is opened (camera_session.h) at the session open and closed at
+// the session close, so a program that only looks whether a camera is there never wakes
+// or holds it. A property or control the camera does not have answers
+// kSdkErrNotSupported; a camera another program holds answers kSdkErrDeviceHeld to the
+// session open, and to every call until a session opens.
 #pragma once
 
 #include <memory>
@@ -22,8 +26,9 @@ class CameraSession;
 
 class Gphoto2Backend : public SdkBackend {
   public:
-    /// `port` empty: detect cameras; otherwise the one camera on that port.
-    explicit Gphoto2Backend(std::string port);
+    /// `port` empty: detect cameras; otherwise the one camera on that port, with the
+    /// driver of `model` (empty: as detected; on a network port the standard's driver).
+    Gphoto2Backend(std::string model, std::string port);
     ~Gphoto2Backend() override;
 
     SdkError Initialize() override;
@@ -60,9 +65,7 @@ class Gphoto2Backend : public SdkBackend {
     SdkError GetShutterCount(SdkObject& camera, uint32_t* outCount) override;
 
   private:
-    std::shared_ptr<CameraSession> Open(const std::string& model, const std::string& port,
-                                        SdkError* error);
-
+    const std::string model_;
     const std::string port_;
     const std::shared_ptr<Gphoto2Library> library_;
     std::mutex mutex_;

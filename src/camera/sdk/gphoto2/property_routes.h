@@ -31,6 +31,11 @@ enum class Codec {
     kLabels,        // one of the route's labels
 };
 
+/// True for values the program keeps as codes (everything but texts and the clock).
+inline bool IsCoded(Codec codec) {
+    return codec != Codec::kText && codec != Codec::kDateTime;
+}
+
 /// A label a camera shows and the program's code for it. Labels compare without case.
 struct Label {
     const char* text;

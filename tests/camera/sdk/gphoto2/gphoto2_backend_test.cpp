@@ -228,8 +228,13 @@ TEST_F(ServedCameraTest, OperationsAGenericCameraCannotOffer) {
               kSdkErrNotSupported);
     EXPECT_EQ(SdkSendCommand(camera_, kCameraCommandPressShutterButton, kShutterButtonHalfway),
               kSdkErrNotSupported);
+    // A full press is the picture command itself.
+    ASSERT_EQ(WriteValue(kPropSaveTo, kSaveToHost), kSdkOk);
     EXPECT_EQ(SdkSendCommand(camera_, kCameraCommandPressShutterButton, kShutterButtonCompletely),
-              kSdkErrNotSupported);
+              kSdkOk);
+    SdkBaseRef picture = events_.TakePicture();
+    EXPECT_NE(picture, nullptr);
+    SdkRelease(picture);
     EXPECT_EQ(SdkSendCommand(camera_, kCameraCommandDoEvfAf, 1), kSdkErrNotSupported);
     EXPECT_EQ(SdkSendCommand(camera_, kCameraCommandDriveLensEvf, 1), kSdkErrNotSupported);
     EXPECT_EQ(WriteValue(kPropEvfZoom, 5), kSdkErrNotSupported);

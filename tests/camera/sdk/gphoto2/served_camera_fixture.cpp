@@ -65,7 +65,7 @@ void SeenEvents::Add(SeenEvent e) {
 void ServedCameraTest::Serve(const std::string& settings) {
     std::string error;
     ASSERT_TRUE(server_.Start(settings, &error)) << error;
-    SdkUseBackend(std::make_shared<Gphoto2Backend>(server_.GphotoPort()));
+    SdkUseBackend(std::make_shared<Gphoto2Backend>("", server_.GphotoPort()));
     ASSERT_EQ(SdkInitialize(), kSdkOk);
     initialized_ = true;
     SdkCameraListRef list = nullptr;
