@@ -143,6 +143,9 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     bool LiveViewLocked();
     bool MayHaveLiveViewLocked();
     SdkError SwitchLiveViewLocked(bool on);
+    /// Switches live view on where the camera has its own switch and makes sure frames
+    /// come; kSdkErrNotSupported when they do not.
+    SdkError StartLiveViewLocked();
 
     const std::shared_ptr<Gphoto2Library> library_;
     const std::string port_;
@@ -160,6 +163,7 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     uint32_t evfOutput_ = 0;
     uint32_t zoom_ = 1;
     tagSdkPoint zoomAt_{};
+    bool viewfinderOn_ = false;            // the camera's own live-view switch, as set
     int32_t pressed_ = kShutterButtonOff;  // the shutter button as the program left it
     std::optional<bool> liveView_;         // whether the camera delivers preview frames
 

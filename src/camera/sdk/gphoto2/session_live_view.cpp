@@ -194,7 +194,23 @@ bool CameraSession::LiveViewLocked() {
 SdkError CameraSession::SwitchLiveViewLocked(bool on) {
     // Where the camera has a live-view switch of its own it follows the program's.
     const SdkError e = SetControlLocked(Control::kViewfinder, "", on ? 1.0f : 0.0f);
-    return e == kSdkErrNotSupported ? kSdkOk : e;
+    if (e != kSdkOk && e != kSdkErrNotSupported)
+        return e;
+    viewfinderOn_ = on;
+    return kSdkOk;
+}
+
+SdkError CameraSession::StartLiveViewLocked() {
+    // The camera's own switch goes first: some send frames only with it on.
+    const bool wasOn = viewfinderOn_;
+    if (!wasOn)
+        if (SdkError e = SwitchLiveViewLocked(true))
+            return e;
+    if (LiveViewLocked())
+        return kSdkOk;
+    if (!wasOn)
+        SwitchLiveViewLocked(false);
+    return Gone() ? kSdkErrCommDisconnected : kSdkErrNotSupported;
 }
 
 SdkError CameraSession::EvfImage(SdkEvfImage& image) {

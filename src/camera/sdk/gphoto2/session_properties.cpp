@@ -464,22 +464,16 @@ SdkError CameraSession::SetSessionValue(SdkPropertyId id, uint32_t size, const v
         default: {
             if (value > (id == kPropEvfMode ? 1u : 3u))
                 return kSdkErrInvalidValue;
-            const bool wasOn = (evfOutput_ & kEvfOutputDeviceComputer) != 0;
-            if (id == kPropEvfMode) {
-                // Live view needs preview frames from the camera; without them it cannot
-                // start.
-                if (value == 1 && !LiveViewLocked())
-                    return Gone() ? kSdkErrCommDisconnected : kSdkErrNotSupported;
-                evfMode_ = value;
-                break;
-            }
-            const bool on = (value & kEvfOutputDeviceComputer) != 0;
-            if (on && !LiveViewLocked())
-                return Gone() ? kSdkErrCommDisconnected : kSdkErrNotSupported;
-            if (on != wasOn)
-                if (SdkError e = SwitchLiveViewLocked(on))
+            // Live view needs preview frames from the camera; without them it cannot start.
+            const bool starts =
+                id == kPropEvfMode ? value == 1 : (value & kEvfOutputDeviceComputer);
+            if (starts)
+                if (SdkError e = StartLiveViewLocked())
                     return e;
-            evfOutput_ = value;
+            if (id == kPropEvfOutputDevice && !starts && viewfinderOn_)
+                if (SdkError e = SwitchLiveViewLocked(false))
+                    return e;
+            (id == kPropEvfMode ? evfMode_ : evfOutput_) = value;
             break;
         }
     }
