@@ -78,6 +78,9 @@ class ServedCamera {
   private:
     ServedCamera() = default;
 
+    static constexpr uint32_t kDcimHandle = 1;
+    static constexpr uint32_t kFolderHandle = 2;
+
     struct Stored {
         uint32_t parent = 0;
         bool folder = false;
