@@ -35,6 +35,9 @@ class DataSink {
     virtual bool Start(uint64_t totalLength) = 0;
     virtual bool Write(std::span<const uint8_t> bytes) = 0;
     virtual bool End(std::span<const uint8_t> bytes) = 0;
+    /// True once the data can no longer go (the server stops, the client is too slow):
+    /// the camera's transfer is cancelled rather than finished.
+    virtual bool Abandoned() { return false; }
 };
 
 struct Reply {

@@ -113,6 +113,10 @@ Reply ServedCamera::GetObject(uint32_t /*transaction*/, uint32_t handle, DataSin
         }
         static SdkError OnProgress(uint32_t, void* context, bool* cancel) {
             auto* f = static_cast<Forward*>(context);
+            if (!f->broken && f->out.Abandoned()) {
+                f->broken = true;
+                *cancel = true;
+            }
             uint64_t length = 0;
             SdkGetLength(f->stream, &length);
             if (!f->broken && length < f->total && length > f->sent && !f->Send(length)) {
