@@ -61,6 +61,7 @@ inline constexpr uint16_t kRespGeneralError = 0x2002;
 inline constexpr uint16_t kRespSessionNotOpen = 0x2003;
 inline constexpr uint16_t kRespOperationNotSupported = 0x2005;
 inline constexpr uint16_t kRespParameterNotSupported = 0x2006;
+inline constexpr uint16_t kRespIncompleteTransfer = 0x2007;
 inline constexpr uint16_t kRespInvalidStorageId = 0x2008;
 inline constexpr uint16_t kRespInvalidObjectHandle = 0x2009;
 inline constexpr uint16_t kRespDevicePropNotSupported = 0x200A;

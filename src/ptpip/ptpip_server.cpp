@@ -275,6 +275,9 @@ void PtpIpServer::Serve(const std::shared_ptr<Client>& client, const std::string
             why = ": the client did not take its data in time";
         return sent;
     };
+    auto refuse = [&](uint16_t code, uint32_t transaction) {
+        return CommandSink(fd, transaction, limits_, stopping_).Respond(code);
+    };
 
     bool open = greeted && !client->done;
     auto heard = Clock::now();  // the last whole packet
@@ -340,7 +343,10 @@ void PtpIpServer::Serve(const std::shared_ptr<Client>& client, const std::string
                     if (packet.type == kEndData) {
                         const OperationRequest request = *waiting;
                         waiting.reset();
-                        open = answer(request, dataIn);
+                        // Less than was announced is no value at all: nothing is applied.
+                        open = dataIn.size() == expected
+                                   ? answer(request, dataIn)
+                                   : refuse(kRespIncompleteTransfer, request.transaction);
                     }
                     break;
                 }
