@@ -65,6 +65,7 @@ inline constexpr uint16_t kRespIncompleteTransfer = 0x2007;
 inline constexpr uint16_t kRespInvalidStorageId = 0x2008;
 inline constexpr uint16_t kRespInvalidObjectHandle = 0x2009;
 inline constexpr uint16_t kRespDevicePropNotSupported = 0x200A;
+inline constexpr uint16_t kRespStoreFull = 0x200C;
 inline constexpr uint16_t kRespObjectWriteProtected = 0x200D;
 inline constexpr uint16_t kRespAccessDenied = 0x200F;
 inline constexpr uint16_t kRespNoThumbnailPresent = 0x2010;

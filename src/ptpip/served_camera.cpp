@@ -12,8 +12,6 @@ namespace talbex::ptpip {
 namespace {
 
 constexpr uint32_t kStorageId = 0x00010001;
-constexpr uint64_t kCapacity = 32ull << 30;
-constexpr uint64_t kTypicalPicture = 4ull << 20;
 
 const uint16_t kOperations[] = {
     kOpGetDeviceInfo,      kOpOpenSession,        kOpCloseSession,     kOpGetStorageIds,
@@ -360,19 +358,7 @@ Reply ServedCamera::Handle(SessionState& session, const OperationRequest& reques
         case kOpGetStorageInfo: {
             if (param(0) != kStorageId)
                 return Reply{kRespInvalidStorageId, {}};
-            StorageInfo info;
-            uint64_t used = 0;
-            {
-                std::lock_guard lock(mutex_);
-                for (const auto& [handle, stored] : objects_)
-                    used += stored.size;
-            }
-            info.maxCapacity = kCapacity;
-            info.freeBytes = kCapacity - std::min(used, kCapacity);
-            info.freeImages = static_cast<uint32_t>(info.freeBytes / kTypicalPicture);
-            info.description = "SD";
-            info.volumeLabel = "CARD";
-            return sent(EncodeStorageInfo(info));
+            return sent(EncodeStorageInfo(CardInfo()));
         }
         case kOpGetNumObjects:
         case kOpGetObjectHandles: {

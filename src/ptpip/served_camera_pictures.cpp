@@ -1,4 +1,6 @@
-// The served camera's pictures: taking one, sending one and deleting them.
+// The served camera's pictures: the card they are kept on, taking one, sending one and
+// deleting them. The card is a byte budget in memory (ServedCamera::kPictureBudget), so a
+// server that runs for days, or takes large pictures, does not grow without end.
 #include <algorithm>
 #include <ctime>
 
@@ -11,9 +13,9 @@ namespace talbex::ptpip {
 
 namespace {
 
+constexpr uint64_t kTypicalPicture = 4ull << 20;
 constexpr size_t kDataPiece = 256 * 1024;
-// Pictures the card keeps; the oldest leaves when a new one would exceed it, so a
-// server that runs for days does not grow without end.
+// Pictures the card keeps; the oldest leaves when a new one would exceed it.
 constexpr size_t kMaxPictures = 500;
 
 // A picture's time: the camera clock's seconds since 1970, shown as the camera shows it.
@@ -33,6 +35,38 @@ std::string DateText(uint32_t seconds) {
 }
 
 }  // namespace
+
+void ServedCamera::SetPictureBudget(uint64_t bytes) {
+    std::lock_guard lock(mutex_);
+    pictureBudget_ = bytes;
+}
+
+uint64_t ServedCamera::HeldBytesLocked() const {
+    uint64_t held = 0;
+    for (const auto& [handle, stored] : objects_)
+        held += stored.size;
+    return held;
+}
+
+uint64_t ServedCamera::NextPictureLocked() const {
+    for (auto it = objects_.rbegin(); it != objects_.rend(); ++it)
+        if (!it->second.folder)
+            return it->second.size;
+    return 0;
+}
+
+StorageInfo ServedCamera::CardInfo() const {
+    std::lock_guard lock(mutex_);
+    StorageInfo info;
+    info.maxCapacity = pictureBudget_;
+    info.freeBytes = pictureBudget_ - std::min(HeldBytesLocked(), pictureBudget_);
+    const uint64_t next = NextPictureLocked();
+    info.freeImages = static_cast<uint32_t>(
+        std::min<uint64_t>(info.freeBytes / (next > 0 ? next : kTypicalPicture), UINT32_MAX));
+    info.description = "SD";
+    info.volumeLabel = "CARD";
+    return info;
+}
 
 void ServedCamera::AddPicture(SdkDirectoryItemRef item) {
     SdkDirectoryItemInfo info{};
@@ -188,6 +222,10 @@ Reply ServedCamera::Delete(uint32_t handle) {
 Reply ServedCamera::Capture(uint32_t transaction) {
     {
         std::lock_guard lock(mutex_);
+        // A card without room for one more picture like the last refuses the shot, as a
+        // camera with a full card does.
+        if (HeldBytesLocked() + NextPictureLocked() > pictureBudget_)
+            return Reply{kRespStoreFull, {}};
         // The picture's event may come before the command returns.
         captureTransaction_ = transaction;
     }

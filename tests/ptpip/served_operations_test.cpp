@@ -1,4 +1,5 @@
-// Operations as a camera answers them over PTP/IP: a data phase that ends short.
+// Operations as a camera answers them over PTP/IP: a card that fills, and a data phase
+// that ends short.
 #include <gtest/gtest.h>
 
 #include "ptpip/ptp_bytes.h"
@@ -7,6 +8,39 @@
 
 namespace talbex::ptpip::testing {
 namespace {
+
+TEST(ServedOperationsTest, ACaptureAnswersStoreFullOnceThePictureBudgetIsSpent) {
+    sim::CameraSettings settings;
+    settings.pictureBytes = 1'000'000;
+    ServedSimulator served(settings);
+    served.camera().SetPictureBudget(2'500'000);  // room for two such pictures
+    served.Start();
+    Initiator client(served.port());
+    Initiator events(served.port());
+    const auto id = client.Hello("shooter");
+    ASSERT_TRUE(id && events.EventHello(*id));
+    ASSERT_EQ(client.Operation(kOpOpenSession, {1})->code, kRespOk);
+    auto capture = [&] { return client.Operation(kOpInitiateCapture, {0, 0})->code; };
+
+    std::vector<uint32_t> handles;
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(capture(), kRespOk) << i;
+        const auto added = events.Event(kEventObjectAdded);
+        ASSERT_TRUE(added && !added->empty()) << i;
+        handles.push_back(added->front());
+    }
+    EXPECT_EQ(capture(), kRespStoreFull);
+    EXPECT_FALSE(events.Event(kEventObjectAdded, 300ms));  // and no picture was taken
+    const auto card = client.Operation(kOpGetStorageInfo, {0x00010001});
+    ASSERT_TRUE(card);
+    ByteReader r(card->data);
+    r.Skip(6);  // storage type, file system, access
+    EXPECT_EQ(r.U64(), 2'500'000u);
+    EXPECT_LT(r.U64(), 1'000'000u);
+
+    ASSERT_EQ(client.Operation(kOpDeleteObject, {handles[0]})->code, kRespOk);
+    EXPECT_EQ(capture(), kRespOk);
+}
 
 TEST(ServedOperationsTest, AShortDataPhaseIsRefusedAndNothingApplied) {
     ServedSimulator served;
