@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/ui/printable_text.h"
 #include "ptpip/ptpip_server.h"
 
 namespace talbex::app {
@@ -86,8 +87,9 @@ int RunSimServeCommand(int argc, char** argv) {
             std::fprintf(stderr, "talbex sim-serve: %s\n", error.c_str());
             return 1;
         }
+        // A line can hold a client's own name: its control characters must not forge lines.
         server.SetLog([](const std::string& line) {
-            std::printf("%s\n", line.c_str());
+            std::printf("%s\n", ui::PrintableText(line).c_str());
             std::fflush(stdout);
         });
         const std::string where = host + ":" + std::to_string(server.Port());
