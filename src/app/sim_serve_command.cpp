@@ -59,8 +59,9 @@ int RunSimServeCommand(int argc, char** argv) {
         } else if (arg == "--seconds" && i + 1 < argc) {
             char* end = nullptr;
             const double value = std::strtod(argv[++i], &end);
-            if (end == argv[i] || *end != '\0' || !(value > 0))
-                return Usage("--seconds wants a positive number");
+            // The main program's bound: beyond it (or inf, nan) the time is no time at all.
+            if (end == argv[i] || *end != '\0' || !(value > 0) || value > 1e6)
+                return Usage("--seconds wants a number of seconds above 0, at most 1000000");
             seconds = value;
         } else {
             return Usage("unknown argument " + arg);
