@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/ui/printable_text.h"
 #include "ptpip/ptpip_server.h"
 
 namespace talbex::app {
@@ -58,8 +59,9 @@ int RunSimServeCommand(int argc, char** argv) {
         } else if (arg == "--seconds" && i + 1 < argc) {
             char* end = nullptr;
             const double value = std::strtod(argv[++i], &end);
-            if (end == argv[i] || *end != '\0' || !(value > 0))
-                return Usage("--seconds wants a positive number");
+            // The main program's bound: beyond it (or inf, nan) the time is no time at all.
+            if (end == argv[i] || *end != '\0' || !(value > 0) || value > 1e6)
+                return Usage("--seconds wants a number of seconds above 0, at most 1000000");
             seconds = value;
         } else {
             return Usage("unknown argument " + arg);
@@ -90,8 +92,9 @@ int RunSimServeCommand(int argc, char** argv) {
             std::fprintf(stderr, "talbex sim-serve: %s\n", error.c_str());
             return 1;
         }
+        // A line can hold a client's own name: its control characters must not forge lines.
         server.SetLog([](const std::string& line) {
-            std::printf("%s\n", line.c_str());
+            std::printf("%s\n", ui::PrintableText(line).c_str());
             std::fflush(stdout);
         });
         const std::string where = host + ":" + std::to_string(server.Port());

@@ -7,11 +7,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "ptpip/ptp_codes.h"
 #include "ptpip/ptpip_packet.h"
+#include "ptpip/ptpip_socket.h"
 
 namespace talbex::ptpip {
 
@@ -22,88 +24,75 @@ namespace {
 constexpr size_t kMaxInitiatorPacket = 64 * 1024 + 64;
 constexpr size_t kMaxDataIn = 64 * 1024;
 constexpr size_t kMaxHandshakePacket = 4096;
-constexpr int kPollMs = 100;
-// Initiators served at once; each has a thread of its own, so there is a bound.
-constexpr size_t kMaxClients = 8;
-constexpr int kSocketTimeoutSeconds = 5;
 
 const std::array<uint8_t, 16> kGuid = {0x54, 0x61, 0x6C, 0x62, 0x65, 0x78, 0x2D, 0x73,
                                        0x69, 0x6D, 0x2D, 0x73, 0x65, 0x72, 0x76, 0x65};
 
-bool SendAll(int fd, std::span<const uint8_t> bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::send(fd, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-void SetTimeouts(int fd) {
-    timeval tv{kSocketTimeoutSeconds, 0};
-    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
-    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
-    const int one = 1;
-    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-}
-
-// Reads until one packet is complete; false on a closed, timed-out or broken stream.
-bool ReadPacket(int fd, PacketStream& stream, Packet* packet) {
-    for (;;) {
-        switch (stream.Next(packet)) {
-            case PacketStream::Result::kPacket:
-                return true;
-            case PacketStream::Result::kMalformed:
-                return false;
-            case PacketStream::Result::kNeedMore:
-                break;
-        }
-        uint8_t buffer[4096];
-        const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        stream.Feed(std::span<const uint8_t>(buffer, static_cast<size_t>(n)));
-    }
-}
-
+// One operation's answer: its data phase and its response share one allowance for the
+// client to take them, which grows with the data's length.
 class CommandSink : public DataSink {
   public:
-    CommandSink(int fd, uint32_t transaction) : fd_(fd), transaction_(transaction) {}
+    CommandSink(int fd, uint32_t transaction, const ServerLimits& limits,
+                const std::atomic<bool>& stop)
+        : fd_(fd),
+          transaction_(transaction),
+          leastRate_(std::max<uint64_t>(limits.leastRate, 1)),
+          allowance_(limits.sendFloor),
+          stop_(stop) {}
+
     bool Start(uint64_t total) override {
-        return SendAll(fd_, BuildStartData(transaction_, total));
+        const uint64_t bytes = std::min<uint64_t>(total, uint64_t{1} << 40);
+        allowance_ += std::chrono::milliseconds(static_cast<int64_t>(bytes * 1000 / leastRate_));
+        return Send(BuildStartData(transaction_, total));
     }
     bool Write(std::span<const uint8_t> bytes) override {
-        return SendAll(fd_, BuildData(transaction_, bytes, false));
+        return Send(BuildData(transaction_, bytes, false));
     }
     bool End(std::span<const uint8_t> bytes) override {
-        return SendAll(fd_, BuildData(transaction_, bytes, true));
+        return Send(BuildData(transaction_, bytes, true));
     }
+    bool Abandoned() override { return stop_ || late_; }
+
+    bool Respond(uint16_t code, std::span<const uint32_t> params = {}) {
+        return Send(BuildOperationResponse(code, transaction_, params));
+    }
+    bool Send(const std::vector<uint8_t>& packet) {
+        if (SendWithin(fd_, packet, &allowance_, stop_))
+            return true;
+        late_ = allowance_ <= Clock::duration::zero();
+        return false;
+    }
+    /// The client did not take the answer within its allowance.
+    bool late() const { return late_; }
 
   private:
     int fd_;
     uint32_t transaction_;
+    uint64_t leastRate_;
+    Clock::duration allowance_;
+    const std::atomic<bool>& stop_;
+    bool late_ = false;
 };
 
 }  // namespace
 
 struct PtpIpServer::Client {
     uint32_t connection = 0;
-    // Both sockets are closed under this lock, so no other thread shuts down a number
-    // the system has already given to a new socket.
     std::mutex eventMutex;
     int commandFd = -1;
     int eventFd = -1;
-    std::thread thread;
+    std::thread thread;  // set under mutex_ before the client is listed
     std::atomic<bool> done{false};
 };
 
-PtpIpServer::PtpIpServer(ServedCamera& camera) : camera_(camera) {
+// A connection in its handshake; its thread owns the socket until it hands it on.
+struct PtpIpServer::Pending {
+    std::thread thread;  // set by Run's thread, which alone joins it
+    std::atomic<bool> done{false};
+};
+
+PtpIpServer::PtpIpServer(ServedCamera& camera, ServerLimits limits)
+    : camera_(camera), limits_(limits) {
     camera_.SetEventListener(
         [this](uint16_t code, uint32_t transaction, std::vector<uint32_t> params) {
             Broadcast(code, transaction, params);
@@ -146,7 +135,7 @@ bool PtpIpServer::Listen(const std::string& host, uint16_t port, std::string* er
     const int one = 1;
     setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listenFd_, 8) != 0) {
+        ::listen(listenFd_, 16) != 0) {
         *error = host + ":" + std::to_string(port) + ": " + std::strerror(errno);
         ::close(listenFd_);
         listenFd_ = -1;
@@ -158,11 +147,10 @@ bool PtpIpServer::Listen(const std::string& host, uint16_t port, std::string* er
     return true;
 }
 
-void PtpIpServer::Run(const std::atomic<bool>& stop,
-                      std::optional<std::chrono::steady_clock::time_point> deadline) {
-    while (!stop && (!deadline || std::chrono::steady_clock::now() < *deadline)) {
+void PtpIpServer::Run(const std::atomic<bool>& stop, std::optional<Clock::time_point> deadline) {
+    while (!stop && (!deadline || Clock::now() < *deadline)) {
         pollfd p{listenFd_, POLLIN, 0};
-        if (::poll(&p, 1, kPollMs) > 0 && (p.revents & POLLIN) != 0)
+        if (::poll(&p, 1, static_cast<int>(kWaitSlice.count())) > 0 && (p.revents & POLLIN) != 0)
             Accept();
         Reap(false);
     }
@@ -172,73 +160,104 @@ void PtpIpServer::Run(const std::atomic<bool>& stop,
 }
 
 void PtpIpServer::Accept() {
-    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0)
         return;
-    SetTimeouts(fd);
-    Handshake(fd);
+    const int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    auto pending = std::make_shared<Pending>();
+    bool room;
+    {
+        std::lock_guard lock(mutex_);
+        room = !stopping_ && handshakes_.size() < limits_.maxHandshakes;
+        if (room)
+            handshakes_.push_back(pending);
+    }
+    if (!room) {
+        SendNow(fd, BuildInitFail(kFailBusy));
+        ::close(fd);
+        return;
+    }
+    pending->thread = std::thread([this, pending, fd] {
+        Handshake(fd);
+        pending->done = true;
+    });
 }
 
 void PtpIpServer::Handshake(int fd) {
+    const auto deadline = Clock::now() + limits_.handshake;
     PacketStream stream(kMaxHandshakePacket);
     Packet packet;
-    if (!ReadPacket(fd, stream, &packet)) {
-        ::close(fd);
-        return;
-    }
-    if (packet.type == kInitCommandRequest) {
-        auto request = ParseInitCommandRequest(packet.payload);
-        auto client = std::make_shared<Client>();
-        client->commandFd = fd;
-        bool admitted = false;
-        if (request && !camera_.Gone() && !stopping_) {
-            std::lock_guard lock(mutex_);
-            if (clients_.size() < kMaxClients) {
-                client->connection = nextConnection_++;
-                clients_.push_back(client);
-                admitted = true;
-            }
-        }
-        if (!admitted) {
-            SendAll(fd, BuildInitFail(request ? kFailBusy : kFailUnspecified));
-            ::close(fd);
-            return;
-        }
-        if (!SendAll(fd, BuildInitCommandAck(client->connection, kGuid, camera_.ModelName()))) {
-            client->done = true;
-            ::shutdown(fd, SHUT_RDWR);
-        }
-        Log("connection " + std::to_string(client->connection) + " from \"" + request->name + "\"");
-        client->thread = std::thread([this, client] { Serve(client); });
-        return;
-    }
-    if (packet.type == kInitEventRequest) {
-        auto connection = ParseInitEventRequest(packet.payload);
-        std::shared_ptr<Client> owner;
-        {
-            std::lock_guard lock(mutex_);
-            for (auto& c : clients_)
-                if (connection && c->connection == *connection && !c->done)
-                    owner = c;
-        }
-        if (owner) {
-            std::lock_guard lock(owner->eventMutex);
-            if (owner->eventFd < 0 && SendAll(fd, BuildInitEventAck())) {
-                owner->eventFd = fd;
+    if (ReadPacketBy(fd, stream, &packet, deadline, stopping_)) {
+        switch (packet.type) {
+            case kInitCommandRequest: {
+                const auto request = ParseInitCommandRequest(packet.payload);
+                AdmitCommand(fd, request ? &*request : nullptr, deadline);
                 return;
             }
+            case kInitEventRequest:
+                AttachEvents(fd, ParseInitEventRequest(packet.payload));
+                return;
+            case kProbeRequest:
+                SendNow(fd, BuildProbeResponse());
+                break;
+            default:
+                break;
         }
-        SendAll(fd, BuildInitFail(kFailRejectedInitiator));
-        ::close(fd);
-        return;
     }
-    if (packet.type == kProbeRequest)
-        SendAll(fd, BuildProbeResponse());
     ::close(fd);
 }
 
-void PtpIpServer::Serve(const std::shared_ptr<Client>& client) {
+void PtpIpServer::AdmitCommand(int fd, const InitCommandRequest* request,
+                               Clock::time_point deadline) {
+    if (request != nullptr && !camera_.Gone()) {
+        std::lock_guard lock(mutex_);
+        if (!stopping_ && clients_.size() < limits_.maxClients) {
+            auto client = std::make_shared<Client>();
+            client->commandFd = fd;
+            client->connection = nextConnection_++;
+            client->thread = std::thread(
+                [this, client, name = request->name, deadline] { Serve(client, name, deadline); });
+            clients_.push_back(client);
+            return;
+        }
+    }
+    // Refused with its reason, at once: a client that cannot be served is not kept waiting.
+    SendNow(fd, BuildInitFail(request != nullptr ? kFailBusy : kFailUnspecified));
+    ::close(fd);
+}
+
+void PtpIpServer::AttachEvents(int fd, std::optional<uint32_t> connection) {
+    std::shared_ptr<Client> owner;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto& c : clients_)
+            if (connection && c->connection == *connection && !c->done)
+                owner = c;
+    }
+    if (owner) {
+        std::lock_guard lock(owner->eventMutex);
+        // Serving sets `done` before it closes the event socket under this lock.
+        if (owner->eventFd < 0 && !owner->done && SendNow(fd, BuildInitEventAck())) {
+            owner->eventFd = fd;
+            return;
+        }
+    }
+    SendNow(fd, BuildInitFail(kFailRejectedInitiator));
+    ::close(fd);
+}
+
+void PtpIpServer::Serve(const std::shared_ptr<Client>& client, const std::string& name,
+                        Clock::time_point ackBy) {
     const int fd = client->commandFd;
+    const std::string connection = "connection " + std::to_string(client->connection);
+    Clock::duration ackAllowance = ackBy - Clock::now();
+    const bool greeted =
+        SendWithin(fd, BuildInitCommandAck(client->connection, kGuid, camera_.ModelName()),
+                   &ackAllowance, stopping_);
+    if (greeted)
+        Log(connection + " from \"" + name + "\"");
+
     PacketStream stream(kMaxInitiatorPacket);
     SessionState session;
     // An operation waiting for its data phase, and the data gathered so far.
@@ -246,26 +265,37 @@ void PtpIpServer::Serve(const std::shared_ptr<Client>& client) {
     bool started = false;  // the data phase has announced its length
     uint64_t expected = 0;
     std::vector<uint8_t> dataIn;
+    const char* why = "";
 
     auto answer = [&](const OperationRequest& request, std::span<const uint8_t> data) {
-        CommandSink sink(fd, request.transaction);
-        Reply reply = camera_.Handle(session, request, data, sink);
-        if (reply.drop)
-            return false;
-        return SendAll(fd, BuildOperationResponse(reply.code, request.transaction, reply.params));
+        CommandSink sink(fd, request.transaction, limits_, stopping_);
+        const Reply reply = camera_.Handle(session, request, data, sink);
+        const bool sent = !reply.drop && sink.Respond(reply.code, reply.params);
+        if (sink.late())
+            why = ": the client did not take its data in time";
+        return sent;
+    };
+    auto refuse = [&](uint16_t code, uint32_t transaction) {
+        return CommandSink(fd, transaction, limits_, stopping_).Respond(code);
     };
 
-    bool open = !client->done;
+    bool open = greeted && !client->done;
+    auto heard = Clock::now();  // the last whole packet
     while (open && !stopping_) {
+        const auto quiet = Clock::now() - heard;
+        if (quiet >= limits_.idle) {
+            why = ": idle";
+            break;
+        }
         pollfd p{fd, POLLIN, 0};
-        const int ready = ::poll(&p, 1, kPollMs);
-        if (ready == 0)
-            continue;
-        if (ready < 0 && errno == EINTR)
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+            std::min<Clock::duration>(kWaitSlice, limits_.idle - quiet));
+        const int ready = ::poll(&p, 1, static_cast<int>(std::max<int64_t>(1, wait.count())));
+        if (ready == 0 || (ready < 0 && errno == EINTR))
             continue;
         uint8_t buffer[16384];
-        const ssize_t n = ready > 0 ? ::recv(fd, buffer, sizeof buffer, 0) : -1;
-        if (n < 0 && errno == EINTR)
+        const ssize_t n = ready > 0 ? ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT) : -1;
+        if (n < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK))
             continue;
         if (n <= 0)
             break;
@@ -313,16 +343,20 @@ void PtpIpServer::Serve(const std::shared_ptr<Client>& client) {
                     if (packet.type == kEndData) {
                         const OperationRequest request = *waiting;
                         waiting.reset();
-                        open = answer(request, dataIn);
+                        // Less than was announced is no value at all: nothing is applied.
+                        open = dataIn.size() == expected
+                                   ? answer(request, dataIn)
+                                   : refuse(kRespIncompleteTransfer, request.transaction);
                     }
                     break;
                 }
                 case kProbeRequest:
-                    open = SendAll(fd, BuildProbeResponse());
+                    open = CommandSink(fd, 0, limits_, stopping_).Send(BuildProbeResponse());
                     break;
                 default:
                     break;  // cancel and anything unknown: nothing to do
             }
+            heard = Clock::now();
         }
         if (result == PacketStream::Result::kMalformed)
             open = false;
@@ -338,7 +372,8 @@ void PtpIpServer::Serve(const std::shared_ptr<Client>& client) {
             client->eventFd = -1;
         }
     }
-    Log("connection " + std::to_string(client->connection) + " closed");
+    if (greeted)
+        Log(connection + " closed" + why);
 }
 
 void PtpIpServer::Broadcast(uint16_t code, uint32_t transaction,
@@ -351,9 +386,10 @@ void PtpIpServer::Broadcast(uint16_t code, uint32_t transaction,
     }
     for (auto& client : clients) {
         std::lock_guard lock(client->eventMutex);
+        // An event that does not fit at once is for an initiator that stopped listening.
         if (client->eventFd >= 0 && client->commandFd >= 0 && !client->done &&
-            !SendAll(client->eventFd, packet))
-            ::shutdown(client->commandFd, SHUT_RDWR);  // an initiator that stopped listening
+            !SendNow(client->eventFd, packet))
+            ::shutdown(client->commandFd, SHUT_RDWR);
     }
 }
 
@@ -369,7 +405,23 @@ void PtpIpServer::DropAll() {
 }
 
 void PtpIpServer::Reap(bool all) {
+    // Handshakes first: one that ends may still have admitted a client.
+    std::list<std::shared_ptr<Pending>> ended;
     std::list<std::shared_ptr<Client>> finished;
+    {
+        std::lock_guard lock(mutex_);
+        for (auto it = handshakes_.begin(); it != handshakes_.end();) {
+            if (all || (*it)->done) {
+                ended.push_back(*it);
+                it = handshakes_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+    for (auto& pending : ended)
+        if (pending->thread.joinable())
+            pending->thread.join();
     {
         std::lock_guard lock(mutex_);
         for (auto it = clients_.begin(); it != clients_.end();) {
@@ -387,6 +439,9 @@ void PtpIpServer::Reap(bool all) {
         std::lock_guard fdLock(client->eventMutex);
         ::close(client->commandFd);
         client->commandFd = -1;
+        if (client->eventFd >= 0)
+            ::close(client->eventFd);
+        client->eventFd = -1;
     }
 }
 

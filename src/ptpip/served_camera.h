@@ -35,6 +35,9 @@ class DataSink {
     virtual bool Start(uint64_t totalLength) = 0;
     virtual bool Write(std::span<const uint8_t> bytes) = 0;
     virtual bool End(std::span<const uint8_t> bytes) = 0;
+    /// True once the data can no longer go (the server stops, the client is too slow):
+    /// the camera's transfer is cancelled rather than finished.
+    virtual bool Abandoned() { return false; }
 };
 
 struct Reply {
@@ -75,8 +78,16 @@ class ServedCamera {
     std::string ModelName();
     std::string SerialNumber();
 
+    /// The bytes of pictures the card holds at most: a shot that would not fit is answered
+    /// "store full". Deleting pictures makes room again.
+    static constexpr uint64_t kPictureBudget = 512ull << 20;
+    void SetPictureBudget(uint64_t bytes);
+
   private:
     ServedCamera() = default;
+
+    static constexpr uint32_t kDcimHandle = 1;
+    static constexpr uint32_t kFolderHandle = 2;
 
     struct Stored {
         uint32_t parent = 0;
@@ -94,6 +105,10 @@ class ServedCamera {
     Reply GetObject(uint32_t transaction, uint32_t handle, DataSink& out);
     Reply Delete(uint32_t handle);
     Reply Capture(uint32_t transaction);
+    StorageInfo CardInfo() const;
+    uint64_t HeldBytesLocked() const;
+    /// What the next picture is expected to take: the size of the newest one.
+    uint64_t NextPictureLocked() const;
     Reply PropertyDesc(uint16_t code, bool valueOnly, DataSink& out);
     Reply SetProperty(uint16_t code, std::span<const uint8_t> data);
     std::vector<uint16_t> PropertyList();
@@ -114,6 +129,7 @@ class ServedCamera {
     std::map<uint32_t, Stored> objects_;
     uint32_t nextHandle_ = 3;
     std::optional<uint32_t> captureTransaction_;
+    uint64_t pictureBudget_ = kPictureBudget;
     bool gone_ = false;
     EventListener eventListener_;
     std::function<void()> goneListener_;
