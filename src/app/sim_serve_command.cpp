@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "camera/sdk/sim/settings_file.h"
 #include "platform/ui/printable_text.h"
 #include "ptpip/ptpip_server.h"
 
@@ -79,8 +80,18 @@ int RunSimServeCommand(int argc, char** argv) {
         return 1;
     }
 
+    // The served body as the settings file describes its first camera.
     std::string error;
-    auto camera = ptpip::ServedCamera::Open(&error);
+    ptpip::ServedOptions options;
+    if (const std::string choice = std::getenv("TALBEX_CAMERA"); choice.rfind("sim:", 0) == 0) {
+        std::vector<sim::CameraSettings> cameras;
+        if (sim::ReadSettingsFile(choice.substr(4), &cameras, &error) && !cameras.empty()) {
+            options.offered = cameras[0].servedProperties;
+            const SdkSize size = cameras[0].pictureSize;
+            options.imageSize = std::to_string(size.width) + "x" + std::to_string(size.height);
+        }
+    }
+    auto camera = ptpip::ServedCamera::Open(&error, options);
     if (!camera) {
         std::fprintf(stderr, "talbex sim-serve: %s\n", error.c_str());
         return 1;

@@ -86,6 +86,7 @@ inline constexpr uint16_t kEventCaptureComplete = 0x400D;
 // ---- Device properties ------------------------------------------------------------------
 
 inline constexpr uint16_t kDpcBatteryLevel = 0x5001;
+inline constexpr uint16_t kDpcImageSize = 0x5003;
 inline constexpr uint16_t kDpcWhiteBalance = 0x5005;
 inline constexpr uint16_t kDpcFNumber = 0x5007;
 inline constexpr uint16_t kDpcFocusMode = 0x500A;

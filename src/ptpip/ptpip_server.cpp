@@ -271,6 +271,10 @@ void PtpIpServer::Serve(const std::shared_ptr<Client>& client, const std::string
         CommandSink sink(fd, request.transaction, limits_, stopping_);
         const Reply reply = camera_.Handle(session, request, data, sink);
         const bool sent = !reply.drop && sink.Respond(reply.code, reply.params);
+        // Each session is told: opening one is what wakes a camera body.
+        if (request.code == kOpOpenSession && reply.code == kRespOk)
+            Log(connection + ": session opened (" + std::to_string(++sessionsOpened_) +
+                " since the start)");
         if (sink.late())
             why = ": the client did not take its data in time";
         return sent;

@@ -97,6 +97,7 @@ class PtpIpServer {
     std::list<std::shared_ptr<Client>> clients_;
     uint32_t nextConnection_ = 1;
     std::atomic<bool> stopping_{false};
+    std::atomic<uint32_t> sessionsOpened_{0};
 };
 
 }  // namespace talbex::ptpip

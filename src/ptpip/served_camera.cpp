@@ -80,8 +80,16 @@ struct ServedCamera::Inbox {
     bool stop = false;
 };
 
-std::unique_ptr<ServedCamera> ServedCamera::Open(std::string* error) {
+std::unique_ptr<ServedCamera> ServedCamera::Open(std::string* error, Options options) {
+    if (options.offered)
+        for (const std::string& name : *options.offered)
+            if (FindServedPropertyNamed(name) == nullptr) {
+                *error = "served_properties: no standard property '" + name +
+                         "' is served (battery_level, image_size, date_time, f_number, ...)";
+                return nullptr;
+            }
     std::unique_ptr<ServedCamera> served(new ServedCamera);
+    served->options_ = std::move(options);
     if (SdkInitialize() != kSdkOk) {
         *error = SdkLastInitializeError();
         if (error->empty())
@@ -194,12 +202,24 @@ std::string ServedCamera::ReadText(SdkPropertyId id) {
     return text.data();
 }
 
+const ServedProperty* ServedCamera::Offered(uint16_t ptpCode) const {
+    const ServedProperty* property = FindServedProperty(ptpCode);
+    if (property == nullptr || !options_.offered)
+        return property;
+    return std::find(options_.offered->begin(), options_.offered->end(), property->name) !=
+                   options_.offered->end()
+               ? property
+               : nullptr;
+}
+
 std::vector<uint16_t> ServedCamera::PropertyList() {
     std::vector<uint16_t> codes;
     for (const ServedProperty& p : ServedProperties()) {
         SdkDataType type;
         uint32_t size;
-        if (SdkGetPropertySize(camera_, p.id, 0, &type, &size) == kSdkOk)
+        if (Offered(p.ptpCode) != nullptr &&
+            (p.conversion == Conversion::kImageSize ||
+             SdkGetPropertySize(camera_, p.id, 0, &type, &size) == kSdkOk))
             codes.push_back(p.ptpCode);
     }
     return codes;
@@ -251,7 +271,8 @@ void ServedCamera::RunEvents() {
         }
         switch (entry.kind) {
             case Inbox::Kind::kProperty:
-                if (const ServedProperty* p = FindServedPropertyOf(entry.property))
+                if (const ServedProperty* p = FindServedPropertyOf(entry.property);
+                    p != nullptr && Offered(p->ptpCode) != nullptr)
                     Emit(kEventDevicePropChanged, 0, {p->ptpCode});
                 break;
             case Inbox::Kind::kPicture:
@@ -408,12 +429,20 @@ Reply ServedCamera::Handle(SessionState& session, const OperationRequest& reques
 }
 
 Reply ServedCamera::PropertyDesc(uint16_t code, bool valueOnly, DataSink& out) {
-    const ServedProperty* property = FindServedProperty(code);
+    const ServedProperty* property = Offered(code);
     if (property == nullptr)
         return Reply{kRespDevicePropNotSupported, {}};
     PropDesc desc;
-    if (SdkError e = DescribeProperty(camera_, *property, &desc))
+    if (property->conversion == Conversion::kImageSize) {
+        desc.code = property->ptpCode;
+        desc.dataType = property->dataType;
+        desc.getSet = kGetOnly;
+        desc.current.text = options_.imageSize;
+        desc.factoryDefault = desc.current;
+        desc.form = kFormNone;
+    } else if (SdkError e = DescribeProperty(camera_, *property, &desc)) {
         return Failure(e, kRespDevicePropNotSupported);
+    }
     std::vector<uint8_t> bytes;
     if (valueOnly) {
         ByteWriter w;
@@ -426,9 +455,11 @@ Reply ServedCamera::PropertyDesc(uint16_t code, bool valueOnly, DataSink& out) {
 }
 
 Reply ServedCamera::SetProperty(uint16_t code, std::span<const uint8_t> data) {
-    const ServedProperty* property = FindServedProperty(code);
+    const ServedProperty* property = Offered(code);
     if (property == nullptr)
         return Reply{kRespDevicePropNotSupported, {}};
+    if (property->conversion == Conversion::kImageSize)
+        return Reply{kRespAccessDenied, {}};
     auto value = ParsePropertyValue(data, property->dataType);
     if (!value)
         return Reply{kRespInvalidDevicePropFormat, {}};

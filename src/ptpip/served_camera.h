@@ -24,6 +24,7 @@
 #include "camera/sdk/sdk.h"
 #include "ptpip/ptp_datasets.h"
 #include "ptpip/ptpip_packet.h"
+#include "ptpip/served_properties.h"
 
 namespace talbex::ptpip {
 
@@ -53,11 +54,22 @@ struct SessionState {
     uint32_t session = 0;  // 0: none open
 };
 
+/// What the served body offers of the standard.
+struct ServedOptions {
+    /// The standard properties served, by their settings names (served_properties.h);
+    /// nothing: all of them.
+    std::optional<std::vector<std::string>> offered;
+    std::string imageSize = "1600x1067";  // the image size property's value
+};
+
 class ServedCamera {
   public:
+    using Options = ServedOptions;
+
     /// Opens the library and its first camera and keeps a session open on it.
-    /// Answers null and a message when there is no camera.
-    static std::unique_ptr<ServedCamera> Open(std::string* error);
+    /// Answers null and a message when there is no camera, or when `options` names a
+    /// property that cannot be served.
+    static std::unique_ptr<ServedCamera> Open(std::string* error, Options options = {});
     ~ServedCamera();
 
     ServedCamera(const ServedCamera&) = delete;
@@ -112,6 +124,8 @@ class ServedCamera {
     Reply PropertyDesc(uint16_t code, bool valueOnly, DataSink& out);
     Reply SetProperty(uint16_t code, std::span<const uint8_t> data);
     std::vector<uint16_t> PropertyList();
+    /// The served property of a standard code, when this body offers it.
+    const ServedProperty* Offered(uint16_t ptpCode) const;
     std::string ReadText(SdkPropertyId id);
     /// Maps a boundary failure to a response; a vanished camera also ends the service.
     Reply Failure(SdkError error, uint16_t refused);
@@ -122,6 +136,7 @@ class ServedCamera {
 
     SdkCameraRef camera_ = nullptr;
     bool initialized_ = false;
+    Options options_;  // fixed once opened
     std::shared_ptr<Inbox> inbox_;
     std::thread events_;
 

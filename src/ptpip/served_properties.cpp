@@ -48,25 +48,36 @@ constexpr CodePair kExposureProgram[] = {
 };
 
 constexpr ServedProperty kProperties[] = {
-    {kDpcBatteryLevel, kTypeUInt8, kPropBatteryLevel, Conversion::kBatteryLevel, {}},
-    {kDpcDateTime, kTypeString, kPropDateTime, Conversion::kDateTime, {}},
-    {kDpcArtist, kTypeString, kPropArtist, Conversion::kText, {}},
-    {kDpcCopyrightInfo, kTypeString, kPropCopyright, Conversion::kText, {}},
-    {kDpcDeviceFriendlyName, kTypeString, kPropOwnerName, Conversion::kText, {}},
-    {kDpcFNumber, kTypeUInt16, kPropAv, Conversion::kFNumber, {}},
-    {kDpcExposureTime, kTypeUInt32, kPropTv, Conversion::kExposureTime, {}},
-    {kDpcExposureIndex, kTypeUInt16, kPropIsoSpeed, Conversion::kIso, {}},
-    {kDpcExposureBiasCompensation,
+    {"battery_level",
+     kDpcBatteryLevel,
+     kTypeUInt8,
+     kPropBatteryLevel,
+     Conversion::kBatteryLevel,
+     {}},
+    {"image_size", kDpcImageSize, kTypeString, 0, Conversion::kImageSize, {}},
+    {"date_time", kDpcDateTime, kTypeString, kPropDateTime, Conversion::kDateTime, {}},
+    {"artist", kDpcArtist, kTypeString, kPropArtist, Conversion::kText, {}},
+    {"copyright", kDpcCopyrightInfo, kTypeString, kPropCopyright, Conversion::kText, {}},
+    {"owner", kDpcDeviceFriendlyName, kTypeString, kPropOwnerName, Conversion::kText, {}},
+    {"f_number", kDpcFNumber, kTypeUInt16, kPropAv, Conversion::kFNumber, {}},
+    {"exposure_time", kDpcExposureTime, kTypeUInt32, kPropTv, Conversion::kExposureTime, {}},
+    {"exposure_index", kDpcExposureIndex, kTypeUInt16, kPropIsoSpeed, Conversion::kIso, {}},
+    {"exposure_bias",
+     kDpcExposureBiasCompensation,
      kTypeInt16,
      kPropExposureCompensation,
      Conversion::kExposureBias,
      {}},
-    {kDpcWhiteBalance, kTypeUInt16, kPropWhiteBalance, Conversion::kTable, kWhiteBalance},
-    {kDpcExposureMeteringMode, kTypeUInt16, kPropMeteringMode, Conversion::kTable, kMetering},
-    {kDpcFocusMode, kTypeUInt16, kPropAfMode, Conversion::kTable, kFocusMode},
-    {kDpcStillCaptureMode, kTypeUInt16, kPropDriveMode, Conversion::kTable, kDriveMode},
-    {kDpcFlashMode, kTypeUInt16, kPropFlashOn, Conversion::kTable, kFlash},
-    {kDpcExposureProgramMode, kTypeUInt16, kPropAeMode, Conversion::kTable, kExposureProgram},
+    {"white_balance", kDpcWhiteBalance, kTypeUInt16, kPropWhiteBalance, Conversion::kTable,
+     kWhiteBalance},
+    {"metering_mode", kDpcExposureMeteringMode, kTypeUInt16, kPropMeteringMode, Conversion::kTable,
+     kMetering},
+    {"focus_mode", kDpcFocusMode, kTypeUInt16, kPropAfMode, Conversion::kTable, kFocusMode},
+    {"still_capture_mode", kDpcStillCaptureMode, kTypeUInt16, kPropDriveMode, Conversion::kTable,
+     kDriveMode},
+    {"flash_mode", kDpcFlashMode, kTypeUInt16, kPropFlashOn, Conversion::kTable, kFlash},
+    {"exposure_program", kDpcExposureProgramMode, kTypeUInt16, kPropAeMode, Conversion::kTable,
+     kExposureProgram},
 };
 
 constexpr uint32_t kExposureTimeBulb = 0xFFFFFFFF;
@@ -88,7 +99,7 @@ std::vector<uint32_t> AllowedCodes(const SdkPropertyDesc& desc) {
 }
 
 bool IsCoded(Conversion c) {
-    return c != Conversion::kText && c != Conversion::kDateTime;
+    return c != Conversion::kText && c != Conversion::kDateTime && c != Conversion::kImageSize;
 }
 
 }  // namespace
@@ -106,7 +117,14 @@ const ServedProperty* FindServedProperty(uint16_t ptpCode) {
 
 const ServedProperty* FindServedPropertyOf(SdkPropertyId id) {
     for (const ServedProperty& p : kProperties)
-        if (p.id == id)
+        if (p.id == id && p.conversion != Conversion::kImageSize)
+            return &p;
+    return nullptr;
+}
+
+const ServedProperty* FindServedPropertyNamed(std::string_view name) {
+    for (const ServedProperty& p : kProperties)
+        if (name == p.name)
             return &p;
     return nullptr;
 }
@@ -144,6 +162,7 @@ std::optional<PtpValue> ToPtpValue(const ServedProperty& property, uint32_t code
             return std::nullopt;
         case Conversion::kText:
         case Conversion::kDateTime:
+        case Conversion::kImageSize:
             break;
     }
     return std::nullopt;

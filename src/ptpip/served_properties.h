@@ -26,6 +26,7 @@ enum class Conversion {
     kIso,           // ISO code as the speed; automatic is 0xFFFF
     kExposureBias,  // compensation code in thousandths of a stop
     kTable,         // code and value from a table
+    kImageSize,     // the pictures' size "WxH", read-only; no camera property behind it
 };
 
 struct CodePair {
@@ -34,6 +35,7 @@ struct CodePair {
 };
 
 struct ServedProperty {
+    const char* name;  // as a settings file names it ("f_number")
     uint16_t ptpCode;
     uint16_t dataType;
     SdkPropertyId id;
@@ -44,6 +46,7 @@ struct ServedProperty {
 std::span<const ServedProperty> ServedProperties();
 const ServedProperty* FindServedProperty(uint16_t ptpCode);
 const ServedProperty* FindServedPropertyOf(SdkPropertyId id);
+const ServedProperty* FindServedPropertyNamed(std::string_view name);
 
 /// The standard's value of a code; nullopt when there is none (e.g. a code out of range).
 std::optional<PtpValue> ToPtpValue(const ServedProperty& property, uint32_t code);

@@ -123,5 +123,70 @@ TEST_F(Gphoto2Run, TheRemoteWindowSetsTakesPicturesAndTellsWhatTheCameraLacks) {
     EXPECT_EQ(pictures, 1) << run.out;
 }
 
+// A body that offers only the standard's basic properties, tells the serial "0.1" and keeps
+// no exposure program, owner, artist, copyright, lens or shutter count.
+constexpr char kBasicBody[] =
+    "[camera]\nmodel = VC\nserial = 0.1\nowner = absent\nartist = absent\n"
+    "copyright = absent\nlens = absent\nshutter_count = absent\n"
+    "served_properties = battery_level, image_size, f_number, exposure_bias, exposure_time, "
+    "date_time\n";
+
+int Count(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++n;
+    return n;
+}
+
+// It is identified once from its test shot, without a rebuild; a minute of the idle
+// window's probes opens no session on it, and when it leaves the network the next probes
+// notice.
+TEST_F(Gphoto2Run, ABasicBodyIsIdentifiedOnceAndIdleProbesNeverOpenIt) {
+    Serve(kBasicBody);
+    std::thread leave([&] {
+        std::this_thread::sleep_for(std::chrono::seconds(64));
+        server_.Kill();
+    });
+    const Outcome run = Talbex({"--headless", "--seconds", "69", "--language", "en"});
+    leave.join();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Has(run.out,
+                    "identity: model=VC; lens=; serial=0420001234; shutter count=; "
+                    "firmware=1.2.0; owner=; artist=; copyright="))
+        << run.out;
+    EXPECT_EQ(Count(run.out, "[Talbex V4.5] closed:"), 2) << "rebuilt once, when lost\n" << run.out;
+    EXPECT_EQ(Count(server_.Output(), "session opened"), 1) << server_.Output();
+    EXPECT_TRUE(Has(run.out, "message box: Cannot detect camera.")) << run.out;
+}
+
+// Its windows leave disabled what it lacks, and what it has works: the clock, the
+// aperture, a picture; live view and the half press are told or disabled once refused.
+TEST_F(Gphoto2Run, TheWindowsOfABasicBodyOfferWhatItHas) {
+    Serve(kBasicBody);
+    const std::string save = dir_ / "saved";
+    std::filesystem::create_directories(save);
+    const Outcome run =
+        Talbex({"--headless", "--language", "en", "--script",
+                Script("basic.txt",
+                       "wait 7\nclick 1013\nwait 2\nclick 1001\nwait 1.5\nclick 1\n"
+                       "wait 0.5\nclose\nwait 0.5\nfolder " +
+                           save +
+                           "\nclick 1014\nwait 2\npick 1060 \"8\"\nclick 1013\n"
+                           "wait 1\nclick 1001\nwait 1\nclick 1000\nwait 4\nquit\n")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    for (const char* line :
+         {"[Camera Para] control 1006 enabled: 0", "[Camera Para] control 1036 enabled: 0",
+          "[Camera Para] control 1000 enabled: 0", "message box: Synch time Successfully!",
+          "[Remote Control] control 1039 enabled: 0", "[Remote Control] control 1007 enabled: 0",
+          "message box: Av Set successfully!", "message box: Live view is not available",
+          "[Remote Control] control 1014 enabled: 0", "[Remote Control] control 1030 enabled: 0"})
+        EXPECT_TRUE(Has(run.out, line)) << line << "\n" << run.out;
+    EXPECT_FALSE(Has(run.out, "[Remote Control] control 1060 enabled: 0")) << run.out;
+    int pictures = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(save))
+        pictures += entry.path().extension() == ".JPG";
+    EXPECT_EQ(pictures, 1) << run.out;
+}
+
 }  // namespace
 }  // namespace talbex

@@ -370,6 +370,15 @@ class Parser {
                  c.exifBigEndian = e.value == "big";
                  return true;
              }},
+            {"served_properties", false,
+             [](Parser&, const Entry& e, CameraSettings& c) {
+                 std::vector<std::string> names;
+                 for (std::string_view name : SplitList(e.value))
+                     if (!name.empty())
+                         names.emplace_back(name);
+                 c.servedProperties = std::move(names);
+                 return true;
+             }},
             FaultsKey("busy", false),
             FaultsKey("fail", true),
             PlainKey<int64_t>("unplug_after_ms", 86400000, &CameraSettings::unplugAfterMs),

@@ -97,6 +97,10 @@ struct CameraSettings {
     /// the serial property. Set to nullopt: no such tag.
     std::optional<std::optional<std::string>> exifBodySerial;
 
+    /// The standard properties `talbex sim-serve` serves of this camera, by name
+    /// (battery_level, image_size, f_number, ...); nothing: all of them.
+    std::optional<std::vector<std::string>> servedProperties;
+
     // Faults.
     std::vector<Fault> faults;
     /// Milliseconds from the first SdkInitialize to an unplug / a shutdown; -1: never.
