@@ -16,11 +16,10 @@ namespace {
 
 void PrintHelp() {
     std::printf(
-        "Usage: talbex [--headless] [--seconds N] [--language en|zh]\n"
-        "              [--answer \"START\"=OK|Yes|No]... [--script FILE]\n"
-        "       talbex --demo | --help | --version\n"
-        "       talbex serial [--verbose] FILE...\n"
-        "       talbex sim-serve [--listen HOST:PORT] [--seconds N]\n"
+        "Usage: talbex [OPTION]...\n"
+        "  or:  talbex --demo | --help | --version\n"
+        "  or:  talbex serial [--verbose] FILE...\n"
+        "  or:  talbex sim-serve [--listen HOST:PORT] [--seconds N]\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
         "Without options Talbex runs its main window: it looks for a camera every two\n"
