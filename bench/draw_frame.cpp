@@ -115,6 +115,7 @@ BENCHMARK(BM_DrawFrame)->Unit(benchmark::kMillisecond)->MinTime(bench::Scaled(2.
 // Keeps each benchmark's time per iteration so the ratio can be printed after the run.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}  // no colour codes in the logs
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.iterations > 0) {
