@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_mode.h"
 #include "camera/action_event.h"
 #include "camera/sdk/sdk.h"
 #include "camera/sdk/sim/sim_backend.h"
@@ -169,13 +170,13 @@ void BM_HandOnToDevShm(benchmark::State& state) {
 BENCHMARK(BM_HandOnSameFileSystem)
     ->Arg(8 << 20)
     ->Arg(25 << 20)
-    ->Iterations(20)
+    ->Iterations(bench::Scaled(20, 3))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_HandOnToDevShm)
     ->Arg(8 << 20)
     ->Arg(25 << 20)
-    ->Iterations(20)
+    ->Iterations(bench::Scaled(20, 3))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -204,14 +205,16 @@ int main(int argc, char** argv) {
 
     // The timers hand a picture on 2 s after its transfer at best (timer 3), 5 s at worst.
     constexpr double kTimerBest = 2.0;
+    bool measured = gResults.size() == 4;  // both sizes on both file systems
     std::printf("\nfrom \"DownloadComplete\" to the picture in the save folder (median):\n");
     for (const auto& [what, seconds] : gResults) {
         const double median = Median(seconds);
+        measured = measured && median > 0;
         std::printf(
             "  %-48s %7.2f ms of %zu; %.0fx faster than the timers' best 2 s; "
             "goal < 50 ms: %s\n",
             what.c_str(), median * 1e3, seconds.size(), kTimerBest / median,
             median < 0.050 ? "met" : "NOT met");
     }
-    return 0;
+    return bench::Finish(measured, "the hand-on of every picture size on both file systems");
 }

@@ -1,5 +1,6 @@
 // How soon the worker starts a queued command, and how many it runs per second: the
-// signalled worker against the older 10 ms poll, measured in one run.
+// signalled worker against the older 10 ms poll, measured in one run. Goal: the signalled
+// worker's 99th percentile under 2 ms.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench_mode.h"
 #include "camera/processor.h"
 
 namespace {
@@ -81,6 +83,8 @@ void BM_PickUp(benchmark::State& state, Processor::PickUp pickUp) {
     }
     processor.stop();
     processor.join();
+    if (delays.empty())
+        return;
     std::sort(delays.begin(), delays.end());
     Figures& f = gFigures[Name(pickUp)];
     f.medianUs = delays[delays.size() / 2];
@@ -115,21 +119,23 @@ void BM_Throughput(benchmark::State& state, Processor::PickUp pickUp) {
     state.counters["commands_per_s"] = perSecond;
 }
 
+using talbex::bench::Scaled;
+
 BENCHMARK_CAPTURE(BM_PickUp, signalled, Processor::PickUp::kSignal)
-    ->Iterations(1000)
+    ->Iterations(Scaled(1000, 100))
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_PickUp, poll_10ms, Processor::PickUp::kPoll10ms)
-    ->Iterations(300)
+    ->Iterations(Scaled(300, 30))
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_Throughput, signalled, Processor::PickUp::kSignal)
-    ->Arg(2000)
-    ->Iterations(3)
+    ->Arg(Scaled(2000, 500))
+    ->Iterations(Scaled(3, 1))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Throughput, poll_10ms, Processor::PickUp::kPoll10ms)
-    ->Arg(2000)
+    ->Arg(Scaled(2000, 200))
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
@@ -146,9 +152,16 @@ int main(int argc, char** argv) {
     for (const auto& [name, f] : gFigures)
         std::printf("%-12s %14.1f %14.1f %16.0f\n", name.c_str(), f.medianUs, f.p99Us,
                     f.commandsPerSecond);
-    auto signalled = gFigures.find("signalled");
-    if (signalled != gFigures.end() && signalled->second.p99Us > 0)
-        std::printf("p99 goal (< 2000 us): %s\n",
-                    signalled->second.p99Us < 2000 ? "met" : "NOT met");
-    return 0;
+    const Figures signalled = gFigures["signalled"];
+    const Figures poll = gFigures["10 ms poll"];
+    const bool measured = signalled.p99Us > 0 && poll.medianUs > 0 &&
+                          signalled.commandsPerSecond > 0 && poll.commandsPerSecond > 0;
+    if (measured)
+        std::printf(
+            "signalled against the 10 ms poll: median pick-up %.0fx sooner, %.1fx the commands "
+            "per second; p99 %.1f us, goal < 2000 us: %s\n",
+            poll.medianUs / std::max(signalled.medianUs, 0.1),
+            signalled.commandsPerSecond / poll.commandsPerSecond, signalled.p99Us,
+            signalled.p99Us < 2000 ? "met" : "NOT met");
+    return talbex::bench::Finish(measured, "the pick-up delays and command rates");
 }

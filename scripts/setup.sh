@@ -8,10 +8,13 @@ preset="${1:-default}"
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libjpeg62-turbo-dev libcurl4-openssl-dev python3 ccache mold
           libgphoto2-dev gphoto2 strace
-          # the desktop windows, their Chinese font, and the tests on a real X server
-          qt6-base-dev qt6-svg-dev fonts-wqy-microhei xvfb xauth x11-utils
-          # the package and its desktop files: cpack's dependencies, the validators
-          dpkg-dev desktop-file-utils appstream)
+          # the desktop windows, their Chinese font, Qt's own translations (the standard
+          # buttons in Chinese), and the tests on a real X server
+          qt6-base-dev qt6-svg-dev fonts-wqy-microhei qt6-translations-l10n
+          xvfb xauth x11-utils
+          # the package: cpack's dependencies, the manual page made from --help, the
+          # validators of the desktop files and of the package itself
+          dpkg-dev help2man desktop-file-utils appstream lintian)
 if [ "$preset" = fuzz ]; then packages+=(clang libclang-rt-dev); fi
 
 missing=()

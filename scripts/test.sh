@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds Talbex and runs its tests. Usage:
-#   scripts/test.sh           everything CI runs: the whole suite in the default preset,
+#   scripts/test.sh           everything CI runs: the whole suite in the default preset
+#                             (with the package and lintian, and every benchmark once in
+#                             its short mode, whose goal lines are printed after it),
 #                             the whole suite again under the address and undefined-behaviour
 #                             sanitizers (its fault scenarios run the built program, so the
 #                             program itself runs sanitized), again under the thread
@@ -23,6 +25,13 @@ if [ $# -gt 0 ]; then
   suite "$1"
   exit 0
 fi
+
+# The default suite, then the goal line of every benchmark it ran (TALBEX_BENCH_SHORT=1).
+default_suite() {
+  suite default
+  echo "benchmark goal lines (short runs):"
+  grep -h "goal" build/default/Testing/Temporary/LastTest.log | sed 's/^/  /' || true
+}
 
 stage() {
   local started=$SECONDS
@@ -58,7 +67,7 @@ fuzz() {
 }
 
 started=$SECONDS
-stage "default: whole suite" suite default
+stage "default: whole suite, every benchmark once in its short mode" default_suite
 stage "asan: whole suite, the program itself sanitized" suite asan
 stage "tsan: whole suite (every threaded test in it)" suite tsan
 stage "fuzz: every target for ${TALBEX_FUZZ_SECONDS:-10} s" fuzz

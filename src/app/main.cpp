@@ -16,12 +16,11 @@ namespace {
 
 void PrintHelp() {
     std::printf(
-        "Usage: talbex [--camera CAMERA] [--headless] [--seconds N] [--language en|zh]\n"
-        "              [--answer \"START\"=OK|Yes|No]... [--script FILE]\n"
-        "       talbex [--camera CAMERA] --demo\n"
-        "       talbex --help | --version\n"
-        "       talbex serial [--verbose] FILE...\n"
-        "       talbex sim-serve [--listen HOST:PORT] [--seconds N]\n"
+        "Usage: talbex [OPTION]...\n"
+        "  or:  talbex [--camera CAMERA] --demo\n"
+        "  or:  talbex --help | --version\n"
+        "  or:  talbex serial [--verbose] FILE...\n"
+        "  or:  talbex sim-serve [--listen HOST:PORT] [--seconds N]\n"
         "Camera identification, parameters and remote control.\n"
         "\n"
         "Without options Talbex runs its main window on the cameras libgphoto2 detects\n"

@@ -1,9 +1,6 @@
 #include "platform/qt/qt_backend.h"
 
 #include <QFont>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include "platform/qt/qt_icons.h"
 #include "platform/ui/change_listener.h"
@@ -16,7 +13,9 @@ namespace talbex::qt {
 QtBackend::QtBackend(QtBackendOptions options)
     : mailbox_(std::make_shared<GuiMailbox>()),
       notifier_(std::make_unique<QSocketNotifier>(mailbox_->fd(), QSocketNotifier::Read)),
-      windows_(std::make_unique<QtWindows>(mailbox_, std::move(options.pages), options.alsoTell)),
+      translations_(std::make_unique<QtTranslations>()),
+      windows_(std::make_unique<QtWindows>(mailbox_, std::move(options.pages), options.alsoTell,
+                                           translations_.get())),
       prompts_(std::make_unique<QtPrompts>([this]() -> QWidget* { return windows_->Topmost(); })) {
     QObject::connect(notifier_.get(), &QSocketNotifier::activated,
                      [mailbox = mailbox_.get()] { mailbox->RunPending(); });
@@ -46,10 +45,6 @@ std::unique_ptr<QApplication> MakeApplication(int& argc, char** argv) {
     font.setPointSize(9);
     font.setFamilies({font.family(), "WenQuanYi Micro Hei", "Noto Sans CJK SC"});
     QApplication::setFont(font);
-    auto* translator = new QTranslator(app.get());
-    if (translator->load(QLocale(), "qtbase", "_",
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(translator);
     return app;
 }
 

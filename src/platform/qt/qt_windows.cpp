@@ -9,10 +9,11 @@
 namespace talbex::qt {
 
 QtWindows::QtWindows(std::shared_ptr<GuiMailbox> mailbox, PageServices pages,
-                     ui::ChangeListener* next)
+                     ui::ChangeListener* next, QtTranslations* translations)
     : mailbox_(std::move(mailbox)),
       pages_(std::move(pages)),
       next_(next),
+      translations_(translations),
       alive_(std::make_shared<bool>(true)) {}
 
 QtWindows::~QtWindows() = default;
@@ -60,6 +61,8 @@ void QtWindows::Apply(ui::Dialog* dialog, int controlId, ui::ChangeEvent::What w
         windows_.erase(it);
         return;
     }
+    if (what == What::kIcon && controlId == 0 && translations_ != nullptr)
+        translations_->FollowIcon(*dialog);
     (*it)->Sync(controlId, what);
 }
 
