@@ -73,6 +73,9 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     bool Gone() const;
     /// Stops event delivery (the session or the library is being closed).
     void StopEvents();
+    /// The session closes: the camera's own live view is switched off where the session
+    /// switched it on, and events stop.
+    void Leave();
     /// The camera's own name for itself, read when the session opened.
     const std::string& ModelName() const { return model_; }
     /// kSdkOk while the camera is there.

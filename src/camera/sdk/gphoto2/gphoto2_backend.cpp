@@ -207,7 +207,7 @@ SdkError Gphoto2Backend::CloseSession(SdkObject& camera) {
         if (!session)
             return kSdkErrSessionNotOpen;
         const SdkError answer = session->Present();
-        session->StopEvents();
+        session->Leave();
         return answer;  // the camera closes with the session's last reference
     });
 }

@@ -200,6 +200,16 @@ SdkError CameraSession::SwitchLiveViewLocked(bool on) {
     return kSdkOk;
 }
 
+void CameraSession::Leave() {
+    {
+        std::lock_guard lock(cameraMutex_);
+        ScopedCLocale locale;
+        if (viewfinderOn_ && !Gone())
+            SwitchLiveViewLocked(false);
+    }
+    StopEvents();
+}
+
 SdkError CameraSession::StartLiveViewLocked() {
     // The camera's own switch goes first: some send frames only with it on.
     const bool wasOn = viewfinderOn_;
