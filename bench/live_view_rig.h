@@ -69,25 +69,33 @@ class LiveViewWindow : public ui::Dialog, public camera::ActionSource {
 };
 
 // One simulated camera offering more frames than the goal (120 a second), so what is
-// measured is the program's own loop, not the camera's pace; its model, commander and
-// live-view window, wired as the remote-control window wires them. ok() is false when
-// the camera did not start.
+// measured is the program's own loop, not the camera's pace (or another backend's camera); its
+// model, commander and live-view window, wired as the remote-control window wires them. ok() is
+// false when the camera did not start.
 class LiveViewRig {
-    std::shared_ptr<sim::SimBackend> backend_;  // first made, last gone
+    std::shared_ptr<SdkBackend> backend_;  // first made, last gone
 
   public:
-    LiveViewRig() {
-        sim::CameraSettings settings;
-        settings.liveViewFps = 120;
-        backend_ = sim::InstallSimulatedCameras({settings});
+    LiveViewRig() : LiveViewRig(nullptr) {}
+    /// On `backend`'s first camera instead (installed here).
+    explicit LiveViewRig(std::shared_ptr<SdkBackend> backend) {
+        if (backend) {
+            backend_ = std::move(backend);
+            SdkUseBackend(backend_);
+        } else {
+            sim::CameraSettings settings;
+            settings.liveViewFps = 120;
+            backend_ = sim::InstallSimulatedCameras({settings});
+        }
         if (SdkInitialize() != kSdkOk)
             return;
         SdkCameraListRef list = nullptr;
         SdkDeviceInfo info{};
         SdkGetCameraList(&list);
         SdkGetChildAtIndex(list, 0, &camera_);
-        SdkGetDeviceInfo(camera_, &info);
         SdkRelease(list);
+        if (camera_ == nullptr || SdkGetDeviceInfo(camera_, &info) != kSdkOk)
+            return;
         model = camera::createCameraModel(camera_, info);
         commander = std::make_unique<camera::CameraCommander>();
         commander->setModel(model.get());

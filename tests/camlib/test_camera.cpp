@@ -6,7 +6,8 @@
 //
 // What the program does to it is written, one line each, to the file
 // TALBEX_TEST_CAMERA_LOG names ("open", "set eoszoom=5", "capture IMG_0001.JPG",
-// "preview zoom=5 focus=490" when the frames look different),
+// "preview zoom=5 focus=490" when the frames look different; TALBEX_TEST_CAMERA_FRAME
+// sets their size, 320x240 by default),
 // and while the file TALBEX_TEST_CAMERA_HELD names exists, the camera is held by
 // another program: opening it fails as libgphoto2 fails on a claimed device.
 #include <gphoto2/gphoto2-library.h>
@@ -61,14 +62,19 @@ void Log(const std::string& line) {
     }
 }
 
-// A grey frame with a dark bar where the lens focuses, lighter the more it is zoomed.
+// A coloured frame with a dark bar where the lens focuses, lighter the more it is zoomed.
 std::vector<unsigned char> Jpeg(int width, int height, int focus, int zoom) {
-    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height);
+    std::vector<unsigned char> pixels(static_cast<size_t>(width) * height * 3);
     const int bar = focus * width / 1000;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[static_cast<size_t>(y) * width + x] = static_cast<unsigned char>(
-                std::abs(x - bar) < 4 ? 20 : std::min(250, 100 + 15 * zoom + (y % 32)));
+        for (int x = 0; x < width; ++x) {
+            unsigned char* p = &pixels[(static_cast<size_t>(y) * width + x) * 3];
+            const bool dark = std::abs(x - bar) < 4;
+            const int light = std::min(200, 60 + 15 * zoom);
+            p[0] = static_cast<unsigned char>(dark ? 20 : light + (x * 7 + y) % 48);
+            p[1] = static_cast<unsigned char>(dark ? 20 : light + (y * 5) % 40);
+            p[2] = static_cast<unsigned char>(dark ? 20 : light + ((x ^ y) & 31));
+        }
     jpeg_compress_struct c{};
     jpeg_error_mgr errors{};
     c.err = jpeg_std_error(&errors);
@@ -78,13 +84,13 @@ std::vector<unsigned char> Jpeg(int width, int height, int focus, int zoom) {
     jpeg_mem_dest(&c, &out, &size);
     c.image_width = static_cast<JDIMENSION>(width);
     c.image_height = static_cast<JDIMENSION>(height);
-    c.input_components = 1;
-    c.in_color_space = JCS_GRAYSCALE;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 80, TRUE);
     jpeg_start_compress(&c, TRUE);
     while (c.next_scanline < c.image_height) {
-        JSAMPROW row = &pixels[static_cast<size_t>(c.next_scanline) * width];
+        JSAMPROW row = &pixels[static_cast<size_t>(c.next_scanline) * width * 3];
         jpeg_write_scanlines(&c, &row, 1);
     }
     jpeg_finish_compress(&c);
@@ -235,14 +241,21 @@ int CapturePreview(Camera*, CameraFile* file, GPContext*) {
     {
         std::lock_guard lock(gMutex);
         const int zoom = std::atoi(gValues["eoszoom"].c_str());
-        frame = Jpeg(320, 240, gFocus, zoom);
-        // Each new look of the frames once: they follow zoom and focus.
+        // Each new look of the frames is told once: they follow zoom and focus. A camera
+        // makes its frames itself, so a look is drawn once, not at every frame.
         static std::string last;
+        static std::vector<unsigned char> drawn;
         const std::string look =
             "preview zoom=" + std::to_string(zoom) + " focus=" + std::to_string(gFocus);
-        if (look != last)
+        if (look != last) {
             Log(look);
+            int width = 320, height = 240;
+            if (const char* size = std::getenv("TALBEX_TEST_CAMERA_FRAME"))
+                std::sscanf(size, "%dx%d", &width, &height);
+            drawn = Jpeg(std::clamp(width, 16, 4096), std::clamp(height, 16, 4096), gFocus, zoom);
+        }
         last = look;
+        frame = drawn;
     }
     gp_file_set_mime_type(file, GP_MIME_JPEG);
     return gp_file_append(file, reinterpret_cast<const char*>(frame.data()), frame.size());
