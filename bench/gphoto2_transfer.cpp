@@ -21,6 +21,7 @@
 #include "camera/sdk/gphoto2/gphoto2_backend.h"
 #include "camera/sdk/sdk.h"
 #include "camera/session_commands.h"
+#include "picture_arrival.h"
 #include "support/served_camera_process.h"
 
 namespace {
@@ -30,20 +31,6 @@ using namespace talbex;
 using Clock = std::chrono::steady_clock;
 
 constexpr uint64_t kPictureBytes = 25ull << 20;
-
-std::mutex gMutex;
-std::promise<SdkDirectoryItemRef>* gWaiting = nullptr;
-
-SdkError OnObject(SdkObjectEvent event, SdkBaseRef object, void*) {
-    std::lock_guard lock(gMutex);
-    if (event == kObjectEventDirItemRequestTransfer && gWaiting != nullptr) {
-        gWaiting->set_value(object);
-        gWaiting = nullptr;
-    } else if (object != nullptr) {
-        SdkRelease(object);
-    }
-    return kSdkOk;
-}
 
 struct Session {
     bool Open() {
@@ -64,7 +51,8 @@ struct Session {
         if (camera == nullptr || SdkGetDeviceInfo(camera, &info) != kSdkOk)
             return false;
         model = camera::createCameraModel(camera, info);
-        SdkSetObjectEventHandler(camera, kObjectEventAll, &OnObject, nullptr);
+        SdkSetObjectEventHandler(camera, kObjectEventAll, &bench::PictureArrival::OnObject,
+                                 nullptr);
         camera::OpenSessionCommand(model.get()).execute();  // pictures to the computer
         folder = fs::temp_directory_path() /
                  ("talbex_gphoto2_transfer_bench_" + std::to_string(::getpid()));
@@ -80,22 +68,6 @@ struct Session {
         SdkUseBackend(nullptr);
         fs::remove_all(folder);
     }
-    SdkDirectoryItemRef TakePicture() {
-        std::promise<SdkDirectoryItemRef> item;
-        auto future = item.get_future();
-        {
-            std::lock_guard lock(gMutex);
-            gWaiting = &item;
-        }
-        if (SdkSendCommand(camera, kCameraCommandTakePicture, 0) != kSdkOk ||
-            future.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
-            std::lock_guard lock(gMutex);
-            gWaiting = nullptr;
-            return nullptr;
-        }
-        return future.get();
-    }
-
     testing::ServedCameraProcess server;
     SdkCameraRef camera = nullptr;
     std::unique_ptr<camera::CameraModel> model;
@@ -108,7 +80,7 @@ std::vector<char> gBytes;  // the last picture, for the plain writes
 
 // Seconds of one transfer; 0 when none came.
 double TransferOnce() {
-    SdkDirectoryItemRef item = gSession->TakePicture();
+    SdkDirectoryItemRef item = bench::PictureArrival::Take(gSession->camera);
     if (item == nullptr)
         return 0;
     std::string landed;
@@ -170,11 +142,6 @@ BENCHMARK(BM_TransferThroughLibgphoto2)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -196,12 +163,12 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i < gTransfer.size(); ++i)
             ratios.push_back(gWrite[i] / gTransfer[i]);
         const double mb = kPictureBytes / 1048576.0;
-        const double ratio = Median(ratios);
+        const double ratio = bench::Median(ratios);
         std::printf(
             "\nmedian of %zu: through libgphoto2 %.0f ms (%.0f MB/s), plain write flushed "
             "%.0f ms (%.0f MB/s)\n",
-            gTransfer.size(), Median(gTransfer) * 1e3, mb / Median(gTransfer), Median(gWrite) * 1e3,
-            mb / Median(gWrite));
+            gTransfer.size(), bench::Median(gTransfer) * 1e3, mb / bench::Median(gTransfer),
+            bench::Median(gWrite) * 1e3, mb / bench::Median(gWrite));
         std::printf(
             "transfer through libgphoto2 / flushed plain write throughput ratio (median "
             "of pairs): %.2f (goal >= 0.3: %s)\n",

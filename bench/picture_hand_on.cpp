@@ -22,6 +22,7 @@
 #include "camera/action_event.h"
 #include "camera/sdk/sdk.h"
 #include "camera/sdk/sim/sim_backend.h"
+#include "picture_arrival.h"
 #include "platform/os/local_time.h"
 #include "platform/ui/clock.h"
 #include "platform/ui/headless_prompts.h"
@@ -180,11 +181,6 @@ BENCHMARK(BM_HandOnToDevShm)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -208,7 +204,7 @@ int main(int argc, char** argv) {
     bool measured = gResults.size() == 4;  // both sizes on both file systems
     std::printf("\nfrom \"DownloadComplete\" to the picture in the save folder (median):\n");
     for (const auto& [what, seconds] : gResults) {
-        const double median = Median(seconds);
+        const double median = bench::Median(seconds);
         measured = measured && median > 0;
         std::printf(
             "  %-48s %7.2f ms of %zu; %.0fx faster than the timers' best 2 s; "

@@ -21,6 +21,7 @@
 #include "camera/sdk/sdk.h"
 #include "camera/sdk/sim/sim_backend.h"
 #include "camera/session_commands.h"
+#include "picture_arrival.h"
 
 namespace {
 
@@ -31,20 +32,6 @@ using Clock = std::chrono::steady_clock;
 constexpr uint64_t kPictureBytes = 25ull << 20;
 
 // The camera's "picture waiting" event hands its item over here.
-std::mutex gMutex;
-std::promise<SdkDirectoryItemRef>* gWaiting = nullptr;
-
-SdkError OnObject(SdkObjectEvent event, SdkBaseRef object, void*) {
-    std::lock_guard lock(gMutex);
-    if (event == kObjectEventDirItemRequestTransfer && gWaiting != nullptr) {
-        gWaiting->set_value(object);
-        gWaiting = nullptr;
-    } else if (object != nullptr) {
-        SdkRelease(object);
-    }
-    return kSdkOk;
-}
-
 struct Session {
     Session() {
         backend = sim::InstallSimulatedCameras({sim::CameraSettings{}});
@@ -57,7 +44,8 @@ struct Session {
         SdkDeviceInfo info{};
         SdkGetDeviceInfo(camera, &info);
         model = camera::createCameraModel(camera, info);
-        SdkSetObjectEventHandler(camera, kObjectEventAll, &OnObject, nullptr);
+        SdkSetObjectEventHandler(camera, kObjectEventAll, &bench::PictureArrival::OnObject,
+                                 nullptr);
         camera::OpenSessionCommand(model.get()).execute();
         folder =
             fs::temp_directory_path() / ("talbex_transfer_bench_" + std::to_string(::getpid()));
@@ -70,17 +58,6 @@ struct Session {
         SdkUseBackend(nullptr);
         fs::remove_all(folder);
     }
-    SdkDirectoryItemRef takePicture() {
-        std::promise<SdkDirectoryItemRef> item;
-        auto future = item.get_future();
-        {
-            std::lock_guard lock(gMutex);
-            gWaiting = &item;
-        }
-        SdkSendCommand(camera, kCameraCommandTakePicture, 0);
-        return future.get();
-    }
-
     std::shared_ptr<sim::SimBackend> backend;
     SdkCameraRef camera = nullptr;
     std::unique_ptr<camera::CameraModel> model;
@@ -93,7 +70,7 @@ std::vector<double> gWrite;
 std::vector<double> gCachedWrite;
 
 double transferOnce() {
-    SdkDirectoryItemRef item = gSession->takePicture();
+    SdkDirectoryItemRef item = bench::PictureArrival::Take(gSession->camera);
     camera::DownloadCommand command(gSession->model.get(), item, gSession->folder.string());
     auto begin = Clock::now();
     command.execute();
@@ -147,11 +124,6 @@ BENCHMARK(BM_TransferAgainstPlainWrite)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,8 +134,8 @@ int main(int argc, char** argv) {
     gSession = &session;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    double transfer = median(gTransfer);
-    double write = median(gWrite);
+    double transfer = bench::Median(gTransfer);
+    double write = bench::Median(gWrite);
     const bool measured = transfer > 0 && write > 0;
     if (measured) {
         // Each transfer is paired with the writes next to it in time; the median of the
@@ -174,19 +146,19 @@ int main(int argc, char** argv) {
             cachedRatios.push_back(gCachedWrite[i] / gTransfer[i]);
         }
         double mb = kPictureBytes / 1048576.0;
-        double cached = median(gCachedWrite);
+        double cached = bench::Median(gCachedWrite);
         std::printf(
             "\nmedian of %zu: transfer %.1f ms (%.0f MB/s), plain write flushed to disk %.1f ms "
             "(%.0f MB/s), left in the page cache %.1f ms (%.0f MB/s)\n",
             gTransfer.size(), transfer * 1e3, mb / transfer, write * 1e3, mb / write, cached * 1e3,
             mb / cached);
-        double ratio = median(ratios);
+        double ratio = bench::Median(ratios);
         std::printf(
             "transfer / flushed plain write throughput ratio (median of pairs): %.2f (goal > 0.8: "
             "%s)\n",
             ratio, ratio > 0.8 ? "met" : "NOT met");
         std::printf("transfer / page-cache write throughput ratio (median of pairs): %.2f\n",
-                    median(cachedRatios));
+                    bench::Median(cachedRatios));
     }
     gSession = nullptr;
     return bench::Finish(measured, "a transfer against a plain write");
