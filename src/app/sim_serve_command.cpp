@@ -114,7 +114,7 @@ int RunSimServeCommand(int argc, char** argv) {
                     serial.empty() ? "none" : serial.c_str(), where.c_str());
         std::printf("  gphoto2 --port ptpip:%s:%u --camera \"PTP/IP Camera\" --summary\n",
                     where.c_str(), server.Port());
-        std::printf("  TALBEX_CAMERA=gphoto2:ptpip:%s:%u talbex\n", where.c_str(), server.Port());
+        std::printf("  talbex --camera gphoto2:ptpip:%s:%u\n", where.c_str(), server.Port());
         std::fflush(stdout);
 
         struct sigaction action {};
