@@ -87,6 +87,9 @@ struct BusyAroundTheShot {
     const char* fault;
     bool throughLibgphoto2;
 };
+void PrintTo(const BusyAroundTheShot& c, std::ostream* out) {
+    *out << c.fault << (c.throughLibgphoto2 ? " through libgphoto2" : "");
+}
 
 class OneBusyAnswerAroundTheTestShot : public FaultRun,
                                        public ::testing::WithParamInterface<BusyAroundTheShot> {};

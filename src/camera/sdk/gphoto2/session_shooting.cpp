@@ -118,8 +118,13 @@ SdkError CameraSession::Download(const CameraPicture& picture, uint64_t size, Sd
     CameraFile* file = nullptr;
     if (gp_file_new_from_handler(&file, &handler, &sink) != GP_OK)
         return kSdkErrInternal;
-    const int result = gp_camera_file_get(camera_, picture.folder.c_str(), picture.name.c_str(),
-                                          GP_FILE_TYPE_NORMAL, file, context_);
+    int result;
+    {
+        // libgphoto2's driver keeps a few bytes for good when the camera answers busy.
+        ScopedForeignAllocations foreign;
+        result = gp_camera_file_get(camera_, picture.folder.c_str(), picture.name.c_str(),
+                                    GP_FILE_TYPE_NORMAL, file, context_);
+    }
     gp_file_unref(file);
     if (sink.error != kSdkOk)
         return sink.error;
