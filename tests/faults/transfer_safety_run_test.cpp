@@ -16,7 +16,10 @@ namespace talbex::faults {
 namespace {
 
 constexpr uint64_t kPictureBytes = 3000000;
-constexpr char kTakeOnePicture[] = "wait 2.5\nclick 1014\nwait 1\n";
+// Opens the remote-control window once the camera is identified: a traced program (and
+// more so a sanitized one) takes longer to get there.
+constexpr char kOpenRemote[] = "wait 2.5\nclick 1014\nwait 1\n";
+constexpr char kOpenRemoteTraced[] = "wait 8\nclick 1014\nwait 1\n";
 
 // The program under strace, its fsync calls answered as `inject` says. The leak checker
 // cannot run under a tracer; the runs without one check for leaks.
@@ -92,8 +95,9 @@ TEST_F(TransferSafetyRun, AFlushThatFailsKeepsThePictureAndTheCameraUntold) {
         camera.Start("[camera]\npicture_bytes = " + std::to_string(kPictureBytes) + "\n", &error))
         << error;
     wrapper_ = Traced("error=EIO");
-    const Outcome run = Run(kTakeOnePicture + ChoosePhotos() + "click 1000\nwait 5\nclose\nquit\n",
-                            60s, {}, "TALBEX_CAMERA=gphoto2:" + camera.GphotoPort());
+    const Outcome run =
+        Run(kOpenRemoteTraced + ChoosePhotos() + "click 1000\nwait 5\nclose\nquit\n", 60s, {},
+            "TALBEX_CAMERA=gphoto2:" + camera.GphotoPort());
     ExpectClean(run);
     EXPECT_TRUE(Has(run.out, "message box: A picture from the camera could not be stored in " +
                                  incoming_.substr(0, incoming_.size() - 1)))
@@ -136,7 +140,8 @@ TEST_F(TransferSafetyRun, WhatAKilledRunLeftIsClearedAtTheNextStart) {
         SCOPED_TRACE(c.when);
         Camera("[camera]\npicture_bytes = " + std::to_string(kPictureBytes) + "\n" + c.camera);
         wrapper_ = *c.inject != '\0' ? Traced(c.inject) : "";
-        Start(kTakeOnePicture + std::string("click 1000\nwait 30\nquit\n"));
+        Start((*c.inject != '\0' ? kOpenRemoteTraced : kOpenRemote) +
+              std::string("click 1000\nwait 30\nquit\n"));
         ASSERT_TRUE(WaitUntil(
             [&] {
                 const off_t size = TemporarySize();
