@@ -17,19 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class InstallTest : public apptest::TalbexProcessTest {
-  protected:
-    /// Runs a shell command; its exit status, its output in `*out`.
-    int Shell(const std::string& command, std::string* out) {
-        const std::string log = dir_ / "shell.log";
-        const int raw = std::system((command + " >'" + log + "' 2>&1").c_str());
-        *out = Slurp(log);
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-    static bool Installed(const std::string& program) {
-        return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-    }
-};
+using InstallTest = apptest::TalbexProcessTest;
 
 TEST_F(InstallTest, TheInstalledProgramRunsWithItsPagesIconDesktopEntryAndMetainfo) {
     const std::string build = program_.parent_path().parent_path().string();

@@ -21,16 +21,6 @@ namespace fs = std::filesystem;
 
 class PackageTest : public apptest::TalbexProcessTest {
   protected:
-    /// Runs a shell command; its exit status, its standard output (and error) in `*out`.
-    int Shell(const std::string& command, std::string* out) {
-        const std::string log = dir_ / "shell.log";
-        const int raw = std::system((command + " >'" + log + "' 2>&1").c_str());
-        *out = Slurp(log);
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-    static bool Installed(const std::string& program) {
-        return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-    }
     /// The files the README's package section lists: the block after "It installs these
     /// files".
     static std::set<std::string> ReadmeFiles() {
