@@ -70,14 +70,17 @@ TEST_F(TestCameraRun, ARemoteSessionWithLiveViewZoomFocusAndBothPressesBringsThe
                     "serial=3141592653; shutter count=4321; firmware=9.9;"))
         << run.out;
     EXPECT_TRUE(Has(run.out, "[Remote Control] control 1022 picture: ")) << run.out;
-    // The frames follow the zoom and the focus; the full press takes the picture, which
-    // the camera lets go only once it is safe here.
-    EXPECT_TRUE(LoggedInOrder({"set capturetarget=Internal RAM", "set viewfinder=1",
-                               "preview zoom=1 focus=500", "set eoszoom=5",
+    // The frames follow the zoom and the focus; the zoom's area starts in the middle of the
+    // frame and moves a step right. The full press takes the picture, which stays on the
+    // camera's card (its capture target already says the camera's memory, so it is left
+    // as it is).
+    EXPECT_TRUE(LoggedInOrder({"set viewfinder=1", "preview zoom=1 focus=500", "set eoszoom=5",
                                "preview zoom=5 focus=500", "set manualfocusdrive=Near 1",
-                               "preview zoom=5 focus=490", "set eoszoomposition=128,0"}));
+                               "preview zoom=5 focus=490", "set eoszoomposition=256,96"}));
     EXPECT_TRUE(LoggedInOrder({"set eosremoterelease=Press Half", "set eosremoterelease=Press Full",
-                               "capture IMG_0001.JPG", "delete IMG_0001.JPG"}));
+                               "capture IMG_0001.JPG"}));
+    EXPECT_FALSE(Has(Slurp(log_), "delete ")) << Slurp(log_);
+    EXPECT_FALSE(Has(Slurp(log_), "set capturetarget")) << Slurp(log_);
     EXPECT_TRUE(LoggedInOrder({"set eosremoterelease=Release Full",
                                "set eosremoterelease=Release Half", "set viewfinder=0"}));
     std::vector<std::string> saved;

@@ -232,11 +232,15 @@ struct SdkDirectoryItemInfo {
     uint32_t size;
     int32_t isFolder;
     uint32_t groupId;
-    uint32_t option;
+    uint32_t option;  // kItemOption... flags
     char fileName[256];
     uint32_t format;
     uint32_t dateTime;
 };
+
+/// The camera no longer holds the picture (it went from the camera's memory straight to
+/// the computer): the program's copy is the only one.
+inline constexpr uint32_t kItemOptionHandedOver = 0x1;
 
 /// Camera clock: year, month, day, hour, minute, second, milliseconds.
 struct SdkTime {

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "camera/sdk/gphoto2/gphoto2_results.h"
+#include "camera/sdk/gphoto2/lasting_settings.h"
 
 namespace talbex::gphoto {
 
@@ -18,6 +19,9 @@ constexpr int kEventWaitMs = 20;
 constexpr auto kEventPause = std::chrono::milliseconds(80);
 // At most this many events are taken in one go, so a chatty camera cannot starve calls.
 constexpr int kEventsPerRound = 16;
+
+// Where libgphoto2 announces a picture it took off the camera's memory itself.
+constexpr char kHandedOverFolder[] = "/";
 
 // libgphoto2's answers when another program has the camera.
 bool IsHeld(int result) {
@@ -42,6 +46,7 @@ std::shared_ptr<CameraSession> CameraSession::Open(
     {
         std::lock_guard global(library->GlobalLock());
         ScopedCLocale locale;
+        LastingCaptureTarget::RecoverFromEarlierRun();
         session->context_ = gp_context_new();
         if (session->context_ == nullptr || gp_camera_new(&session->camera_) != GP_OK) {
             *error = kSdkErrInternal;
@@ -84,15 +89,16 @@ std::shared_ptr<CameraSession> CameraSession::Open(
             session->previewInAbilities_ = (opened.operations & GP_OPERATION_CAPTURE_PREVIEW) != 0;
         }
     }
-    // Drivers that serve many models (network cameras) say which one in the camera.
     {
         std::lock_guard lock(session->cameraMutex_);
         ScopedCLocale locale;
+        session->family_ = &session->LearnFamilyLocked();
+        // Drivers that serve many models (network cameras) say which one in the camera.
         std::string name;
         int number;
         bool readOnly;
-        if (session->ReadValueLocked(*FindRoute(kPropProductName), &name, &number, &readOnly) ==
-                kSdkOk &&
+        if (session->ReadValueLocked(*FindRoute(session->family(), kPropProductName), &name,
+                                     &number, &readOnly) == kSdkOk &&
             !name.empty())
             session->model_ = name;
     }
@@ -104,6 +110,14 @@ std::shared_ptr<CameraSession> CameraSession::Open(
 CameraSession::~CameraSession() {
     StopEvents();
     if (camera_ != nullptr) {
+        {
+            // A camera that left without the session's close still has its settings and
+            // its handed-over pictures to answer for.
+            std::lock_guard lock(cameraMutex_);
+            ScopedCLocale locale;
+            PutBackCaptureTargetLocked();
+            RescueHandedOverLocked();
+        }
         std::lock_guard global(library_->GlobalLock());
         ScopedCLocale locale;
         ScopedForeignAllocations foreign;
@@ -157,6 +171,30 @@ SdkError CameraSession::Present() {
     return Gone() ? kSdkErrCommDisconnected : kSdkOk;
 }
 
+const Family& CameraSession::LearnFamilyLocked() {
+    auto entry = [this](const char* name) {
+        CameraWidget* widget = nullptr;
+        const int result = gp_camera_get_single_config(camera_, name, &widget, context_);
+        const bool found = result == GP_OK && widget != nullptr;
+        if (widget != nullptr)
+            gp_widget_free(widget);
+        return found;
+    };
+    std::string manufacturer;
+    CameraWidget* widget = nullptr;
+    if (gp_camera_get_single_config(camera_, "manufacturer", &widget, context_) == GP_OK &&
+        widget != nullptr) {
+        CameraWidgetType type;
+        const char* text = nullptr;
+        if (gp_widget_get_type(widget, &type) == GP_OK && type == GP_WIDGET_TEXT &&
+            gp_widget_get_value(widget, &text) == GP_OK && text != nullptr)
+            manufacturer = text;
+    }
+    if (widget != nullptr)
+        gp_widget_free(widget);
+    return FamilyOf(manufacturer, entry);
+}
+
 // ---- Outcomes and liveness --------------------------------------------------------------
 
 SdkError CameraSession::OutcomeLocked(int result, SdkError refused) {
@@ -206,6 +244,10 @@ bool CameraSession::PollLocked(int timeoutMs, std::vector<Event>* events) {
             case GP_EVENT_FILE_ADDED: {
                 auto* path = static_cast<CameraFilePath*>(data);
                 events->push_back(Event{Event::Kind::kPicture, path->folder, path->name, 0});
+                // libgphoto2 announces what it took off the camera's memory in its own
+                // folder: until the program confirms it, the session answers for it.
+                if (events->back().folder == kHandedOverFolder)
+                    unconfirmed_.emplace_back(path->folder, path->name);
                 break;
             }
             case GP_EVENT_UNKNOWN:
@@ -276,18 +318,22 @@ void CameraSession::Dispatch(const Event& event) {
             const bool wanted = to.object.filter == kObjectEventAll ||
                                 to.object.filter == kObjectEventDirItemRequestTransfer;
             lock.unlock();
-            // Only pictures meant for the computer are offered for transfer.
+            // libgphoto2 announces what it took off the camera's memory in its own folder
+            // "/": until the program confirms it, the session answers for it.
+            const bool handedOver = event.folder == kHandedOverFolder;
             uint32_t saveTo;
             {
                 std::lock_guard camera(cameraMutex_);
                 saveTo = saveTo_;
             }
+            // Only pictures meant for the computer are offered for transfer.
             if (handler == nullptr || !wanted || (saveTo & kSaveToHost) == 0)
                 return;
             auto picture = std::make_shared<CameraPicture>();
             picture->session = weak_from_this();
             picture->folder = event.folder;
             picture->name = event.name;
+            picture->handedOver = handedOver;
             if (SdkBaseRef ref = SdkRegisterObject(picture))
                 handler(kObjectEventDirItemRequestTransfer, ref, context);
             return;
@@ -302,12 +348,26 @@ void CameraSession::Dispatch(const Event& event) {
                 return;
             std::vector<SdkPropertyId> ids = event.kind == Event::Kind::kPropertyChanged
                                                  ? std::vector<SdkPropertyId>{event.property}
-                                                 : PropertiesOfEntry(event.name);
+                                                 : PropertiesOfEntry(*family_, event.name);
+            if (event.kind == Event::Kind::kEntryChanged) {
+                // What the camera announces may have come or gone with it (a lens taken
+                // off takes its aperture along): looked up afresh at the next read.
+                std::lock_guard camera(cameraMutex_);
+                for (SdkPropertyId id : ids)
+                    entryNames_.erase(id);
+                for (size_t c = 0; c < kControlCount; ++c)
+                    if (const ControlUse* use = FindControl(*family_, static_cast<Control>(c));
+                        use != nullptr && event.name == use->entry)
+                        controls_[c].reset();
+                if (const ControlUse* focus = FindControl(*family_, Control::kFocusInfo);
+                    focus != nullptr && event.name == focus->entry)
+                    ids.push_back(kPropFocusInfo);
+            }
             for (SdkPropertyId id : ids) {
                 if (filter == kPropertyEventAll || filter == kPropertyEventPropertyChanged)
                     handler(kPropertyEventPropertyChanged, id, 0, context);
                 // The standard announces a changed value and changed choices alike.
-                const Route* route = FindRoute(id);
+                const Route* route = FindRoute(*family_, id);
                 if (event.kind == Event::Kind::kEntryChanged && route != nullptr &&
                     IsCoded(route->codec) &&
                     (filter == kPropertyEventAll || filter == kPropertyEventPropertyDescChanged))

@@ -8,6 +8,9 @@
 // outcomes, events), session_properties.cpp, session_shooting.cpp (commands and
 // pictures) and session_live_view.cpp (live view and the camera's own controls).
 //
+// The session learns its camera's family when it opens (families.h) and reads and writes
+// everything through that family's tables.
+//
 // A camera that stops answering is gone for good: every later call answers
 // kSdkErrCommDisconnected and the state handler hears 0x301 once.
 #pragma once
@@ -26,7 +29,8 @@
 #include <thread>
 #include <vector>
 
-#include "camera/sdk/gphoto2/control_widgets.h"
+#include "camera/sdk/gphoto2/families.h"
+#include "camera/sdk/gphoto2/focus_points.h"
 #include "camera/sdk/gphoto2/gphoto2_library.h"
 #include "camera/sdk/gphoto2/property_routes.h"
 #include "camera/sdk/sdk_backend.h"
@@ -40,6 +44,9 @@ struct CameraPicture : SdkObject {
     std::weak_ptr<CameraSession> session;
     std::string folder;
     std::string name;
+    /// libgphoto2 has already taken it off the camera (a picture shot into the camera's
+    /// memory): the program's copy is the only one.
+    bool handedOver = false;
 };
 
 /// Who is told of the camera's events. Handlers are registered on the camera reference
@@ -78,6 +85,8 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     void Leave();
     /// The camera's own name for itself, read when the session opened.
     const std::string& ModelName() const { return model_; }
+    /// The camera's family, learnt when the session opened.
+    const Family& family() const { return *family_; }
     /// kSdkOk while the camera is there.
     SdkError Present();
 
@@ -112,10 +121,14 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
                   std::shared_ptr<EventSubscriptions> subscriptions);
 
     // Everything named ...Locked expects cameraMutex_ to be held.
+    /// The camera's family, from its manufacturer's name and the entries only a family has.
+    const Family& LearnFamilyLocked();
     SdkError ReadEntryLocked(const Route& route, std::unique_ptr<Entry>* out);
     SdkError ReadValueLocked(const Route& route, std::string* text, int* number, bool* readOnly);
     SdkError WriteRouteLocked(const Route& route, uint32_t size, const void* data);
     SdkError StoreEntryLocked(Entry& entry);
+    /// The camera reads back what `written` holds.
+    bool ReadsBackLocked(const Entry& written);
     /// The boundary's answer for a libgphoto2 result; a lost camera is marked gone.
     SdkError OutcomeLocked(int result, SdkError refused = 0);
     /// True while the camera answers; events seen meanwhile are kept for the thread.
@@ -133,22 +146,44 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     SdkError SessionValue(SdkPropertyId id, uint32_t size, void* out);
     SdkError SetSessionValue(SdkPropertyId id, uint32_t size, const void* data);
 
-    // The camera's own controls (control_widgets.h).
+    // The camera's own controls, as its family reaches them (families.h).
     /// The control's widget, read afresh; kSdkErrNotSupported when the camera has none.
-    SdkError ReadControlLocked(Control control, std::unique_ptr<Entry>* out);
+    SdkError ReadControlLocked(Control control, std::unique_ptr<Entry>* out,
+                               const ControlUse** use = nullptr);
     bool HasControlLocked(Control control);
     /// Sets the control: `text` for choices and texts, `number` for toggles and ranges.
     SdkError SetControlLocked(Control control, const std::string& text, float number);
+    /// Starts (`on`) or ends the action of a press-like control: a choice widget takes its
+    /// start or end choice, a toggle 1 or 0; one whose every write starts it is only
+    /// written to start.
+    SdkError ActLocked(Control control, bool on);
     SdkError PressShutterLocked(int32_t state);
     SdkError DriveFocusLocked(uint32_t step);
     SdkError CaptureLocked();
-    /// Whether the camera delivers preview frames (tried once, when first needed).
+    /// Points the camera's capture target where the program wants its pictures, keeping
+    /// what it was (and libgphoto2's lasting setting) for PutBackCaptureTargetLocked. A
+    /// refused target never stops a picture: it then lands where the camera puts it.
+    void AimCaptureTargetLocked();
+    void PutBackCaptureTargetLocked();
+    /// Whether the camera delivers preview frames; a failed try is tried again on a later
+    /// request, unless the camera said it has no live view at all.
     bool LiveViewLocked();
     bool MayHaveLiveViewLocked();
     SdkError SwitchLiveViewLocked(bool on);
     /// Switches live view on where the camera has its own switch and makes sure frames
     /// come; kSdkErrNotSupported when they do not.
     SdkError StartLiveViewLocked();
+    /// A failed preview: "not supported" ends live view for the session; anything else is
+    /// said once and asked again.
+    void NotePreviewFailureLocked(int result);
+    /// The autofocus points where the family reports them; they also tell the area the
+    /// live-view zoom position is given in.
+    std::optional<FocusPoints> FocusPointsLocked();
+    /// The zoom's area in `area`'s coordinates, at its position.
+    SdkRect ZoomRectLocked(SdkSize area) const;
+    /// Writes `data` for every handed-over picture the program never confirmed into the
+    /// program folder's incoming folder: the camera no longer holds them.
+    void RescueHandedOverLocked();
 
     const std::shared_ptr<Gphoto2Library> library_;
     const std::string port_;
@@ -159,6 +194,7 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     GPContext* context_ = nullptr;
     Camera* camera_ = nullptr;
     bool previewInAbilities_ = false;
+    const Family* family_ = &GenericFamily();
     std::map<SdkPropertyId, std::string> entryNames_;  // resolved; "" when the camera has none
     std::array<std::optional<bool>, kControlCount> controls_;  // looked up: present or not
     uint32_t saveTo_ = 1;                                      // the card until told otherwise
@@ -166,9 +202,17 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     uint32_t evfOutput_ = 0;
     uint32_t zoom_ = 1;
     tagSdkPoint zoomAt_{};
+    bool zoomAtSet_ = false;               // the program placed the zoom: until then it is centred
+    SdkSize evfArea_{};                    // the camera's live-view coordinates, once known
     bool viewfinderOn_ = false;            // the camera's own live-view switch, as set
     int32_t pressed_ = kShutterButtonOff;  // the shutter button as the program left it
     std::optional<bool> liveView_;         // whether the camera delivers preview frames
+    bool liveViewFailureTold_ = false;     // a failed preview was said once
+    /// The capture target as the session found it, once the session changed it.
+    std::optional<std::string> targetBefore_;
+    /// Handed-over pictures the program has not yet confirmed: libgphoto2 holds their only
+    /// copy until then.
+    std::vector<std::pair<std::string, std::string>> unconfirmed_;
 
     mutable std::mutex stateMutex_;
     std::condition_variable wake_;

@@ -19,7 +19,12 @@ locale_t CLocale() {
     // Made once and never freed: threads may still use it while the program ends.
     static const locale_t locale = [] {
         locale_t l = newlocale(LC_ALL_MASK, "C.UTF-8", nullptr);
-        return l != nullptr ? l : newlocale(LC_ALL_MASK, "C", nullptr);
+        if (l == nullptr)
+            return newlocale(LC_ALL_MASK, "C", nullptr);
+        // libgphoto2 runs its choices through its own catalogue, which honours LANGUAGE
+        // under every message locale but exactly "C": its texts stay untranslated only so.
+        locale_t messages = newlocale(LC_MESSAGES_MASK, "C", l);
+        return messages != nullptr ? messages : l;
     }();
     return locale;
 }

@@ -16,8 +16,8 @@
 namespace talbex::gphoto {
 
 /// For the calling thread while it lives: the "C" texts and numbers libgphoto2 parses
-/// and prints (English labels, a decimal point) with UTF-8 for text, whatever the
-/// program's own locale.
+/// and prints (its untranslated labels and choices, whatever LANGUAGE says; a decimal
+/// point) with UTF-8 for text, whatever the program's own locale.
 class ScopedCLocale {
   public:
     ScopedCLocale();

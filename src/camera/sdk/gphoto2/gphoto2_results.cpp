@@ -17,10 +17,13 @@ constexpr ResultMapping kResults[] = {
     {GP_ERROR_CANCEL, kSdkErrInternal, Failure::kRefused},
     {GP_ERROR_NO_MEMORY, kSdkErrInternal, Failure::kRefused},
     {GP_ERROR_NO_SPACE, kSdkErrFileIo, Failure::kRefused},
-    {GP_ERROR_IO, kSdkErrCommDisconnected, Failure::kLost},
+    // libgphoto2's camera drivers answer every failed exchange with the camera (a
+    // time-out, one garbled answer) with a plain I/O error: the camera may well still be
+    // there, and asking again is the answer when it is.
+    {GP_ERROR_IO, kSdkErrDeviceBusy, Failure::kUnclear},
+    {GP_ERROR_IO_READ, kSdkErrDeviceBusy, Failure::kUnclear},
+    {GP_ERROR_IO_WRITE, kSdkErrDeviceBusy, Failure::kUnclear},
     {GP_ERROR_IO_INIT, kSdkErrCommDisconnected, Failure::kLost},
-    {GP_ERROR_IO_READ, kSdkErrCommDisconnected, Failure::kLost},
-    {GP_ERROR_IO_WRITE, kSdkErrCommDisconnected, Failure::kLost},
     {GP_ERROR_IO_UPDATE, kSdkErrCommDisconnected, Failure::kLost},
     {GP_ERROR_IO_USB_CLEAR_HALT, kSdkErrCommDisconnected, Failure::kLost},
     {GP_ERROR_IO_USB_FIND, kSdkErrCommDisconnected, Failure::kLost},

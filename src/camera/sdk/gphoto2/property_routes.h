@@ -44,13 +44,15 @@ struct Label {
 
 struct Route {
     SdkPropertyId id;
-    std::array<const char*, 2> entries;  // configuration entry names, tried in order
+    std::array<const char*, 3> entries;  // configuration entry names, tried in order
     Codec codec;
     std::span<const Label> labels;
     bool writable;  // false: the program never writes it (e.g. the mode dial)
 };
 
+/// The common route of `id` (families.h adds each family's own); null when none.
 const Route* FindRoute(SdkPropertyId id);
+/// The common routes.
 std::span<const Route> Routes();
 /// The properties that read the entry `name` (a change of it concerns each of them).
 std::vector<SdkPropertyId> PropertiesOfEntry(std::string_view name);

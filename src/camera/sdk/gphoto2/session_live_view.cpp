@@ -1,17 +1,23 @@
 // Live view through libgphoto2's preview capture, and what cameras offer beyond the
-// standard through libgphoto2's own widgets (control_widgets.h): the live-view switch,
-// its zoom, the shutter button pressed half or fully, autofocus and focus drive.
+// standard through libgphoto2's own widgets, as the camera's family reaches them
+// (families.h): the live-view switch, its zoom, the shutter button pressed half or fully,
+// autofocus and focus drive.
 #include <gphoto2/gphoto2-file.h>
 #include <gphoto2/gphoto2-result.h>
 #include <gphoto2/gphoto2-widget.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "camera/sdk/gphoto2/camera_session.h"
+#include "platform/os/diagnostics.h"
 
 namespace talbex::gphoto {
 
 namespace {
+
+// The magnification the zoom button starts with: its area is shown before it zooms.
+constexpr int32_t kFirstZoom = 5;
 
 // Width and height of a JPEG frame from its first frame header; nothing when the bytes
 // hold none.
@@ -42,14 +48,17 @@ std::optional<SdkSize> JpegSize(const unsigned char* data, size_t length) {
 
 // ---- The camera's own controls -----------------------------------------------------------
 
-SdkError CameraSession::ReadControlLocked(Control control, std::unique_ptr<Entry>* out) {
+SdkError CameraSession::ReadControlLocked(Control control, std::unique_ptr<Entry>* out,
+                                          const ControlUse** use) {
     std::optional<bool>& known = controls_[static_cast<size_t>(control)];
-    if (known == false)
+    const ControlUse* found = FindControl(*family_, control);
+    if (known == false || found == nullptr)
         return kSdkErrNotSupported;
     auto entry = std::make_unique<Entry>();
-    const char* name = WidgetNameOf(control);
-    const int result = gp_camera_get_single_config(camera_, name, &entry->root, context_);
-    if (result == GP_ERROR_BAD_PARAMETERS || result == GP_ERROR_NOT_SUPPORTED) {
+    const int result = gp_camera_get_single_config(camera_, found->entry, &entry->root, context_);
+    // A body without the widget says so, or answers with no widget at all.
+    if (result == GP_ERROR_BAD_PARAMETERS || result == GP_ERROR_NOT_SUPPORTED ||
+        (result == GP_OK && entry->root == nullptr)) {
         known = false;
         return kSdkErrNotSupported;
     }
@@ -57,8 +66,10 @@ SdkError CameraSession::ReadControlLocked(Control control, std::unique_ptr<Entry
         return OutcomeLocked(result);
     known = true;
     entry->widget = entry->root;
-    entry->name = name;
+    entry->name = found->entry;
     *out = std::move(entry);
+    if (use != nullptr)
+        *use = found;
     return kSdkOk;
 }
 
@@ -97,21 +108,31 @@ SdkError CameraSession::SetControlLocked(Control control, const std::string& tex
     return OutcomeLocked(result, kSdkErrInvalidValue);
 }
 
+SdkError CameraSession::ActLocked(Control control, bool on) {
+    std::unique_ptr<Entry> entry;
+    const ControlUse* use = nullptr;
+    if (SdkError e = ReadControlLocked(control, &entry, &use))
+        return e;
+    if (!on && use->writeStarts)
+        return kSdkOk;  // writing would start it again
+    const char* choice = use->choices[on ? 0 : 1];
+    return SetControlLocked(control, choice != nullptr ? choice : "", on ? 1.0f : 0.0f);
+}
+
 SdkError CameraSession::PressShutterLocked(int32_t state) {
-    const bool release = HasControlLocked(Control::kRemoteRelease);
     switch (state) {
         case kShutterButtonHalfway: {
-            const SdkError e = release ? SetControlLocked(Control::kRemoteRelease, kPressHalf, 0)
-                                       : SetControlLocked(Control::kAutofocusDrive, "", 1);
+            const SdkError e = ActLocked(Control::kHalfPress, true);
             if (e == kSdkOk)
                 pressed_ = kShutterButtonHalfway;
             return e;
         }
         case kShutterButtonCompletely: {
-            // Without the release control a full press is the picture command itself.
-            if (!release)
+            // Without a widget of its own a full press is the picture command itself.
+            if (!HasControlLocked(Control::kFullPress))
                 return CaptureLocked();
-            const SdkError e = SetControlLocked(Control::kRemoteRelease, kPressFull, 0);
+            AimCaptureTargetLocked();
+            const SdkError e = ActLocked(Control::kFullPress, true);
             if (e == kSdkOk)
                 pressed_ = kShutterButtonCompletely;
             return e;
@@ -121,15 +142,13 @@ SdkError CameraSession::PressShutterLocked(int32_t state) {
             const int32_t was = std::exchange(pressed_, kShutterButtonOff);
             if (was == kShutterButtonOff)
                 return kSdkOk;
-            if (!release)
-                return was == kShutterButtonHalfway
-                           ? SetControlLocked(Control::kAutofocusDrive, "", 0)
-                           : kSdkOk;
             SdkError e = kSdkOk;
             if (was == kShutterButtonCompletely)
-                e = SetControlLocked(Control::kRemoteRelease, kReleaseFull, 0);
-            const SdkError half = SetControlLocked(Control::kRemoteRelease, kReleaseHalf, 0);
-            return e != kSdkOk ? e : half;
+                e = ActLocked(Control::kFullPress, false);
+            const SdkError half = ActLocked(Control::kHalfPress, false);
+            if (e == kSdkOk && half != kSdkErrNotSupported)
+                e = half;
+            return e;
         }
         default:
             return kSdkErrInvalidParameter;
@@ -138,11 +157,11 @@ SdkError CameraSession::PressShutterLocked(int32_t state) {
 
 SdkError CameraSession::DriveFocusLocked(uint32_t step) {
     const auto choice = FocusChoiceOf(step);
-    const auto range = FocusRangeValueOf(step);
-    if (!choice || !range)
+    if (!choice)
         return kSdkErrInvalidParameter;
     std::unique_ptr<Entry> entry;
-    if (SdkError e = ReadControlLocked(Control::kManualFocusDrive, &entry))
+    const ControlUse* use = nullptr;
+    if (SdkError e = ReadControlLocked(Control::kFocusDrive, &entry, &use))
         return e;
     CameraWidgetType type;
     gp_widget_get_type(entry->widget, &type);
@@ -163,9 +182,12 @@ SdkError CameraSession::DriveFocusLocked(uint32_t step) {
                 return kSdkErrNotSupported;
             --wanted.back();
         }
-        return SetControlLocked(Control::kManualFocusDrive, wanted, 0);
+        return SetControlLocked(Control::kFocusDrive, wanted, 0);
     }
-    return SetControlLocked(Control::kManualFocusDrive, "", *range);
+    const auto range = FocusRangeValueOf(step, use->steps);
+    if (!range || *range == 0)
+        return kSdkErrNotSupported;
+    return SetControlLocked(Control::kFocusDrive, "", *range);
 }
 
 // ---- Live view ----------------------------------------------------------------------------
@@ -175,20 +197,36 @@ bool CameraSession::MayHaveLiveViewLocked() {
 }
 
 bool CameraSession::LiveViewLocked() {
-    if (!previewInAbilities_)
+    if (!previewInAbilities_ || liveView_ == false)
         return false;
-    if (!liveView_) {
-        CameraFile* file = nullptr;
-        if (gp_file_new(&file) != GP_OK)
-            return false;
-        const int result = gp_camera_capture_preview(camera_, file, context_);
-        gp_file_unref(file);
-        if (result == GP_OK)
-            liveView_ = true;
-        else if (OutcomeLocked(result) != kSdkErrCommDisconnected)
-            liveView_ = false;
-    }
+    if (liveView_ == true)
+        return true;
+    CameraFile* file = nullptr;
+    if (gp_file_new(&file) != GP_OK)
+        return false;
+    const int result = gp_camera_capture_preview(camera_, file, context_);
+    gp_file_unref(file);
+    if (result == GP_OK)
+        liveView_ = true;
+    else
+        NotePreviewFailureLocked(result);
     return liveView_.value_or(false);
+}
+
+void CameraSession::NotePreviewFailureLocked(int result) {
+    // Only a camera that says it has no live view has none: one that refuses for now (a
+    // body whose live view is momentarily prohibited, a busy one) is asked again.
+    if (result == GP_ERROR_NOT_SUPPORTED) {
+        liveView_ = false;
+        return;
+    }
+    if (OutcomeLocked(result) == kSdkErrCommDisconnected || liveViewFailureTold_)
+        return;
+    liveViewFailureTold_ = true;
+    os::Diagnostic(
+        "the camera gives no live-view frame for now (libgphoto2 error %d); "
+        "asking again\n",
+        result);
 }
 
 SdkError CameraSession::SwitchLiveViewLocked(bool on) {
@@ -201,13 +239,15 @@ SdkError CameraSession::SwitchLiveViewLocked(bool on) {
 }
 
 void CameraSession::Leave() {
-    {
-        std::lock_guard lock(cameraMutex_);
-        ScopedCLocale locale;
-        if (viewfinderOn_ && !Gone())
-            SwitchLiveViewLocked(false);
-    }
+    // Events stop first: the event thread would otherwise go on announcing pictures the
+    // program no longer takes.
     StopEvents();
+    std::lock_guard lock(cameraMutex_);
+    ScopedCLocale locale;
+    if (viewfinderOn_ && !Gone())
+        SwitchLiveViewLocked(false);
+    PutBackCaptureTargetLocked();
+    RescueHandedOverLocked();
 }
 
 SdkError CameraSession::StartLiveViewLocked() {
@@ -216,11 +256,38 @@ SdkError CameraSession::StartLiveViewLocked() {
     if (!wasOn)
         if (SdkError e = SwitchLiveViewLocked(true))
             return e;
-    if (LiveViewLocked())
+    // Frames that do not come yet are asked for again with every frame the program wants.
+    LiveViewLocked();
+    if (MayHaveLiveViewLocked() && !Gone())
         return kSdkOk;
     if (!wasOn)
         SwitchLiveViewLocked(false);
     return Gone() ? kSdkErrCommDisconnected : kSdkErrNotSupported;
+}
+
+std::optional<FocusPoints> CameraSession::FocusPointsLocked() {
+    std::unique_ptr<Entry> entry;
+    if (ReadControlLocked(Control::kFocusInfo, &entry) != kSdkOk)
+        return std::nullopt;
+    const char* text = nullptr;
+    if (gp_widget_get_value(entry->widget, &text) != GP_OK || text == nullptr)
+        return std::nullopt;
+    auto points = ParseFocusPoints(text);
+    if (points)
+        evfArea_ = points->area;
+    return points;
+}
+
+SdkRect CameraSession::ZoomRectLocked(SdkSize area) const {
+    // The area the zoom magnifies, shown before it does at its first magnification.
+    const int32_t factor = zoom_ > 1 ? static_cast<int32_t>(zoom_) : kFirstZoom;
+    const SdkRect rect{0, 0, area.width / factor, area.height / factor};
+    const tagSdkPoint at =
+        zoomAtSet_ ? zoomAt_
+                   : tagSdkPoint{(area.width - rect.width) / 2, (area.height - rect.height) / 2};
+    return SdkRect{std::clamp(at.x, 0, std::max(0, area.width - rect.width)),
+                   std::clamp(at.y, 0, std::max(0, area.height - rect.height)), rect.width,
+                   rect.height};
 }
 
 SdkError CameraSession::EvfImage(SdkEvfImage& image) {
@@ -230,28 +297,37 @@ SdkError CameraSession::EvfImage(SdkEvfImage& image) {
     ScopedCLocale locale;
     if ((evfOutput_ & kEvfOutputDeviceComputer) == 0)
         return kSdkErrObjectNotReady;
-    if (!LiveViewLocked())
-        return Gone() ? kSdkErrCommDisconnected : kSdkErrNotSupported;
+    if (!previewInAbilities_ || liveView_ == false)
+        return kSdkErrNotSupported;
     CameraFile* file = nullptr;
     if (gp_file_new(&file) != GP_OK)
         return kSdkErrInternal;
     const int result = gp_camera_capture_preview(camera_, file, context_);
     const char* data = nullptr;
     unsigned long length = 0;
-    SdkError e = OutcomeLocked(result);
-    if (e == kSdkOk && (gp_file_get_data_and_size(file, &data, &length) != GP_OK || length == 0))
-        e = kSdkErrObjectNotReady;
+    SdkError e = kSdkOk;
+    if (result != GP_OK) {
+        NotePreviewFailureLocked(result);
+        e = Gone()               ? kSdkErrCommDisconnected
+            : liveView_ == false ? kSdkErrNotSupported
+                                 : kSdkErrObjectNotReady;  // asked again, as a frame not ready
+    } else {
+        liveView_ = true;
+        if (gp_file_get_data_and_size(file, &data, &length) != GP_OK || length == 0)
+            e = kSdkErrObjectNotReady;
+    }
     if (e == kSdkOk) {
         image.stream->Truncate();
         e = image.stream->Write(data, length);
-        // The frame shows the whole picture, or the zoomed part at the zoom position.
         const SdkSize frame =
             JpegSize(reinterpret_cast<const unsigned char*>(data), length).value_or(SdkSize{});
+        // Zoom and autofocus points are given in the camera's own coordinates where it
+        // tells them (its focus points' area); the frame's pixels otherwise.
+        const SdkSize area = evfArea_.width > 0 ? evfArea_ : frame;
         image.zoom = zoom_;
-        image.coordinateSystem = frame;
-        image.zoomRect = SdkRect{zoomAt_.x, zoomAt_.y, frame.width / static_cast<int32_t>(zoom_),
-                                 frame.height / static_cast<int32_t>(zoom_)};
-        image.imagePosition = zoomAt_;
+        image.coordinateSystem = area;
+        image.zoomRect = HasControlLocked(Control::kZoom) ? ZoomRectLocked(area) : SdkRect{};
+        image.imagePosition = {image.zoomRect.x, image.zoomRect.y};
         image.histogram.fill(0);
     }
     gp_file_unref(file);

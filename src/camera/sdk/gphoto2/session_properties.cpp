@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "camera/sdk/gphoto2/camera_session.h"
+#include "platform/os/diagnostics.h"
 
 namespace talbex::gphoto {
 
@@ -19,6 +20,8 @@ namespace {
 // libgphoto2 sends texts as the standard's strings: 254 characters at most.
 constexpr uint32_t kMaxTextBytes = 254;
 constexpr uint32_t kUnknownCode = 0xFFFFFFFF;
+// How far a clock read back may be from what was written: the camera's clock runs on.
+constexpr int kClockSlackSeconds = 5;
 
 bool HasChoices(CameraWidget* widget) {
     CameraWidgetType type;
@@ -68,6 +71,11 @@ bool IsValidTime(const SdkTime& t) {
            t.day <= 31 && t.hour <= 23 && t.minute <= 59 && t.second <= 59;
 }
 
+// "d402", "501e": libgphoto2's name of a standard property it has no name of its own for.
+bool IsCodeEntry(const std::string& name) {
+    return name.size() == 4 && name.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
 SdkError Value32(uint32_t value, uint32_t size, void* out) {
     if (size < sizeof value)
         return kSdkErrInvalidLength;
@@ -91,6 +99,10 @@ SdkError CameraSession::ReadEntryLocked(const Route& route, std::unique_ptr<Entr
             continue;
         auto entry = std::make_unique<Entry>();
         const int result = gp_camera_get_single_config(camera_, name, &entry->root, context_);
+        // An entry whose reading failed inside libgphoto2 (or any entry of a body that
+        // lists no properties) comes back without a widget: the camera has none.
+        if (result == GP_OK && entry->root == nullptr)
+            continue;
         if (result == GP_OK) {
             entry->widget = entry->root;
             entry->name = name;
@@ -113,6 +125,13 @@ SdkError CameraSession::ReadValueLocked(const Route& route, std::string* text, i
     if (SdkError e = ReadEntryLocked(route, &entry))
         return e;
     *text = TextOf(entry->widget);
+    // A serial the family pads shows as its own tools show it.
+    if (route.id == kPropBodySerial)
+        *text = NormalisedSerial(*family_, *text);
+    // libgphoto2 names what its tables do not know "Unknown value 00a1" (a lens missing
+    // from its list): that tells the user nothing, so the camera has no such text.
+    if (route.codec == Codec::kText && text->rfind("Unknown value", 0) == 0)
+        return kSdkErrPropertyUnavailable;
     *number = std::atoi(text->c_str());
     int ro = 0;
     gp_widget_get_readonly(entry->widget, &ro);
@@ -125,11 +144,24 @@ SdkError CameraSession::StoreEntryLocked(Entry& entry) {
         gp_camera_set_single_config(camera_, entry.name.c_str(), entry.widget, context_);
     if (result != GP_OK)
         return OutcomeLocked(result, kSdkErrInvalidValue);
+    // libgphoto2 answers success for a standard property it knows only by its code,
+    // whether or not the camera took the value: such a write counts once it reads back.
+    if (IsCodeEntry(entry.name) && !ReadsBackLocked(entry))
+        return kSdkErrInvalidValue;
     // Cameras that announce the change announce it again; one that does not still has
     // its new value read back, as the program expects.
-    for (SdkPropertyId id : PropertiesOfEntry(entry.name))
+    for (SdkPropertyId id : PropertiesOfEntry(*family_, entry.name))
         Post(Event{Event::Kind::kPropertyChanged, {}, {}, id});
     return kSdkOk;
+}
+
+bool CameraSession::ReadsBackLocked(const Entry& written) {
+    CameraWidget* root = nullptr;
+    const int result = gp_camera_get_single_config(camera_, written.name.c_str(), &root, context_);
+    const bool same = result == GP_OK && root != nullptr && TextOf(root) == TextOf(written.widget);
+    if (root != nullptr)
+        gp_widget_free(root);
+    return same;
 }
 
 SdkError CameraSession::PropertySize(SdkPropertyId id, SdkDataType* type, uint32_t* size) {
@@ -147,7 +179,7 @@ SdkError CameraSession::PropertySize(SdkPropertyId id, SdkDataType* type, uint32
         default:
             break;
     }
-    const Route* route = FindRoute(id);
+    const Route* route = FindRoute(*family_, id);
     if (route == nullptr)
         return kSdkErrNotSupported;
     std::lock_guard lock(cameraMutex_);
@@ -180,13 +212,17 @@ SdkError CameraSession::PropertyData(SdkPropertyId id, uint32_t size, void* out)
     if (IsSessionValue(id))
         return SessionValue(id, size, out);
     if (id == kPropFocusInfo) {
-        // No autofocus frames are known through the standard: an empty record.
+        // The family's autofocus points where it reports them; none through the standard.
         if (size < sizeof(SdkFocusInfo))
             return kSdkErrInvalidLength;
-        std::memset(out, 0, sizeof(SdkFocusInfo));
+        std::lock_guard lock(cameraMutex_);
+        ScopedCLocale locale;
+        const std::optional<FocusPoints> points = FocusPointsLocked();
+        const SdkFocusInfo info = points ? points->info : SdkFocusInfo{};
+        std::memcpy(out, &info, sizeof info);
         return kSdkOk;
     }
-    const Route* route = FindRoute(id);
+    const Route* route = FindRoute(*family_, id);
     if (route == nullptr || id == kPropShutterCount)
         return id == kPropShutterCount ? kSdkErrPropertyUnavailable : kSdkErrNotSupported;
     std::lock_guard lock(cameraMutex_);
@@ -230,7 +266,7 @@ SdkError CameraSession::SetProperty(SdkPropertyId id, uint32_t size, const void*
         return kSdkErrCommDisconnected;
     if (IsSessionValue(id))
         return SetSessionValue(id, size, data);
-    const Route* route = FindRoute(id);
+    const Route* route = FindRoute(*family_, id);
     if (route == nullptr || !route->writable)
         return kSdkErrNotSupported;
     std::lock_guard lock(cameraMutex_);
@@ -277,7 +313,20 @@ SdkError CameraSession::WriteRouteLocked(const Route& route, uint32_t size, cons
         const int seconds = static_cast<int>(mktime(&tm));
         if (gp_widget_set_value(entry->widget, &seconds) != GP_OK)
             return kSdkErrInvalidValue;
-        return StoreEntryLocked(*entry);
+        if (SdkError e = StoreEntryLocked(*entry))
+            return e;
+        // libgphoto2 converts some clocks between time zones on their way: the clock is set
+        // when it reads back what was written (it runs on meanwhile).
+        std::string text;
+        int now = 0;
+        bool readOnly = false;
+        if (ReadValueLocked(route, &text, &now, &readOnly) == kSdkOk &&
+            std::abs(now - seconds) > kClockSlackSeconds) {
+            os::Diagnostic("the camera's clock reads %d s off what was written to \"%s\"\n",
+                           now - seconds, entry->name.c_str());
+            return kSdkErrInvalidValue;
+        }
+        return kSdkOk;
     }
 
     if (size != sizeof(uint32_t))
@@ -329,7 +378,7 @@ SdkError CameraSession::PropertyDesc(SdkPropertyId id, SdkPropertyDesc* out) {
         out->access = 1;
         return kSdkOk;
     }
-    const Route* route = FindRoute(id);
+    const Route* route = FindRoute(*family_, id);
     if (route == nullptr || id == kPropShutterCount)
         return kSdkErrNotSupported;
     std::lock_guard lock(cameraMutex_);
@@ -368,12 +417,13 @@ SdkError CameraSession::ShutterCount(uint32_t* out) {
     std::string text;
     int number;
     bool readOnly;
-    const SdkError e = ReadValueLocked(*FindRoute(kPropShutterCount), &text, &number, &readOnly);
+    const SdkError e =
+        ReadValueLocked(*FindRoute(*family_, kPropShutterCount), &text, &number, &readOnly);
     if (e == kSdkErrNotSupported)
         return kSdkErrPropertyUnavailable;
     if (e != kSdkOk)
         return e;
-    auto count = CodeOfText(*FindRoute(kPropShutterCount), text);
+    auto count = CodeOfText(*FindRoute(*family_, kPropShutterCount), text);
     if (!count)
         return kSdkErrPropertyUnavailable;
     *out = *count;
@@ -411,7 +461,9 @@ SdkError CameraSession::SessionValue(SdkPropertyId id, uint32_t size, void* out)
     if (id == kPropEvfZoomPosition) {
         if (size < sizeof zoomAt_)
             return kSdkErrInvalidLength;
-        std::memcpy(out, &zoomAt_, sizeof zoomAt_);
+        const SdkRect zoom = ZoomRectLocked(evfArea_);
+        const tagSdkPoint at = evfArea_.width > 0 ? tagSdkPoint{zoom.x, zoom.y} : zoomAt_;
+        std::memcpy(out, &at, sizeof at);
         return kSdkOk;
     }
     return Value32(id == kPropSaveTo    ? saveTo_
@@ -432,28 +484,30 @@ SdkError CameraSession::SetSessionValue(SdkPropertyId id, uint32_t size, const v
         std::memcpy(&at, data, sizeof at);
         if (at.x < 0 || at.y < 0)
             return kSdkErrInvalidValue;
+        // The camera takes its own coordinates, the ones the frames report.
+        if (evfArea_.width > 0) {
+            const SdkRect zoom = ZoomRectLocked(evfArea_);
+            at.x = std::min(at.x, evfArea_.width - zoom.width);
+            at.y = std::min(at.y, evfArea_.height - zoom.height);
+        }
         const std::string text = std::to_string(at.x) + "," + std::to_string(at.y);
         if (SdkError e = SetControlLocked(Control::kZoomPosition, text, 0))
             return e;
         zoomAt_ = at;
+        zoomAtSet_ = true;
         Post(Event{Event::Kind::kPropertyChanged, {}, {}, id});
         return kSdkOk;
     }
     uint32_t value;
     std::memcpy(&value, data, sizeof value);
     switch (id) {
-        case kPropSaveTo: {
+        case kPropSaveTo:
             if (value < 1 || value > 3)
                 return kSdkErrInvalidValue;
-            // Pictures for the computer alone wait in the camera's memory; any others are
-            // written to its card too. A camera without the choice keeps its own.
-            const SdkError e = SetControlLocked(
-                Control::kCaptureTarget, value == kSaveToHost ? kTargetMemory : kTargetCard, 0);
-            if (e != kSdkOk && e != kSdkErrNotSupported)
-                return e;
+            // Only noted: the camera's capture target is pointed there when the program
+            // itself takes a picture (AimCaptureTargetLocked), and put back afterwards.
             saveTo_ = value;
             break;
-        }
         case kPropEvfZoom:
             if (value < 1 || value > 10)
                 return kSdkErrInvalidValue;
