@@ -123,7 +123,10 @@ void CMSG::FillFields() {
         anySaved = anySaved || Item(t.field).IsWindowEnabled();
     if (!anySaved)
         Item(kSave).EnableWindow(false);
-    if (Lacks(kPropDateTime))
+    // A camera without a clock says so where its clock would run (some bodies give none
+    // over USB at all).
+    const bool noClock = Lacks(kPropDateTime);
+    if (noClock)
         Item(kSynchTime).EnableWindow(false);
     const struct {
         SdkPropertyId property;
@@ -137,6 +140,9 @@ void CMSG::FillFields() {
     if (!LoadCameraClock()) {
         clockRunning_ = false;
         KillTimer(kClockTimer);
+        if (noClock)
+            Item(kDateTime).SetWindowText(
+                ui::ByLanguage(language_, kNoClockEnglish, kNoClockChinese));
     }
     filled_ = true;
 }
