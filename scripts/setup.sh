@@ -8,6 +8,8 @@ preset="${1:-default}"
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           libjpeg62-turbo-dev libcurl4-openssl-dev python3 ccache mold
           libgphoto2-dev gphoto2 strace
+          # libgphoto2's own catalogues: the tests read its texts in German and Chinese
+          libgphoto2-l10n
           # the desktop windows, their Chinese font, Qt's own translations (the standard
           # buttons in Chinese), and the tests on a real X server
           qt6-base-dev qt6-svg-dev fonts-wqy-microhei qt6-translations-l10n
