@@ -879,6 +879,26 @@ CameraWidget* ToggleWidget(const Entry& e, int value, bool set) {
     return w;
 }
 
+// The device information's manufacturer as the family's bodies give it; programs tell
+// the families by it, as ptp2 itself does where the extension is not named. The eos
+// family's bodies are told by their own entries.
+const char* Manufacturer(Kind kind) {
+    switch (kind) {
+        case Kind::kNikon:
+            return "Nikon Corporation";
+        case Kind::kSony:
+            return "Sony Corporation";
+        case Kind::kFuji:
+            return "FUJIFILM";
+        case Kind::kPanasonic:
+            return "Panasonic";
+        case Kind::kOlympus:
+            return "OLYMPUS CORPORATION";
+        default:
+            return "Talbex";
+    }
+}
+
 int RenderVirtual(const Entry& e, CameraWidget** out) {
     State& s = Body();
     switch (e.codec) {
@@ -888,7 +908,7 @@ int RenderVirtual(const Entry& e, CameraWidget** out) {
             if (name == "serialnumber")
                 value = DeviceSerial();
             else if (name == "manufacturer")
-                value = "Talbex";
+                value = Manufacturer(s.family->kind);
             else if (name == "cameramodel")
                 value = s.family->model;
             else if (name == "deviceversion")

@@ -269,7 +269,27 @@ bool CameraSession::PollLocked(int timeoutMs, std::vector<Event>* events) {
 
 // ---- Events -----------------------------------------------------------------------------
 
+void CameraSession::AnnounceKeptProperties() {
+    // A body of the current protocol tells a new session every setting it keeps, value
+    // and choices; libgphoto2 tells nothing until something changes, so the session asks.
+    std::vector<SdkPropertyId> kept;
+    {
+        std::lock_guard lock(cameraMutex_);
+        ScopedCLocale locale;
+        for (const Route& common : Routes()) {
+            const Route& route = *FindRoute(*family_, common.id);
+            std::unique_ptr<Entry> entry;
+            if (IsCoded(route.codec) && route.id != kPropShutterCount && !Gone() &&
+                ReadEntryLocked(route, &entry) == kSdkOk)
+                kept.push_back(route.id);
+        }
+    }
+    for (SdkPropertyId id : kept)
+        Post(Event{Event::Kind::kKept, {}, {}, id});
+}
+
 void CameraSession::RunEvents() {
+    AnnounceKeptProperties();
     for (;;) {
         std::vector<Event> events;
         if (!Gone()) {
@@ -339,14 +359,15 @@ void CameraSession::Dispatch(const Event& event) {
             return;
         }
         case Event::Kind::kEntryChanged:
-        case Event::Kind::kPropertyChanged: {
+        case Event::Kind::kPropertyChanged:
+        case Event::Kind::kKept: {
             const auto handler = to.property.handler;
             void* context = to.property.context;
             const uint32_t filter = to.property.filter;
             lock.unlock();
             if (handler == nullptr)
                 return;
-            std::vector<SdkPropertyId> ids = event.kind == Event::Kind::kPropertyChanged
+            std::vector<SdkPropertyId> ids = event.kind != Event::Kind::kEntryChanged
                                                  ? std::vector<SdkPropertyId>{event.property}
                                                  : PropertiesOfEntry(*family_, event.name);
             if (event.kind == Event::Kind::kEntryChanged) {
@@ -368,7 +389,7 @@ void CameraSession::Dispatch(const Event& event) {
                     handler(kPropertyEventPropertyChanged, id, 0, context);
                 // The standard announces a changed value and changed choices alike.
                 const Route* route = FindRoute(*family_, id);
-                if (event.kind == Event::Kind::kEntryChanged && route != nullptr &&
+                if (event.kind != Event::Kind::kPropertyChanged && route != nullptr &&
                     IsCoded(route->codec) &&
                     (filter == kPropertyEventAll || filter == kPropertyEventPropertyDescChanged))
                     handler(kPropertyEventPropertyDescChanged, id, 0, context);

@@ -104,7 +104,8 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
   private:
     // What the event thread hands to the program.
     struct Event {
-        enum class Kind { kPicture, kEntryChanged, kPropertyChanged, kGone } kind;
+        // kKept: a setting the camera keeps, told to a new session (value and choices).
+        enum class Kind { kPicture, kEntryChanged, kPropertyChanged, kKept, kGone } kind;
         std::string folder, name;  // a picture's place, or the entry that changed
         SdkPropertyId property = 0;
     };
@@ -138,6 +139,7 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     void MarkGone();
     void Post(Event event);
     void RunEvents();
+    void AnnounceKeptProperties();
     void Dispatch(const Event& event);
 
     // The session's own values of the live-view and save-target properties.
