@@ -252,9 +252,14 @@ bool CameraSession::PollLocked(int timeoutMs, std::vector<Event>* events) {
             }
             case GP_EVENT_UNKNOWN:
                 if (data != nullptr) {
-                    std::string entry = EntryOfChangeEvent(static_cast<const char*>(data));
+                    const std::string_view text = static_cast<const char*>(data);
+                    std::string entry = EntryOfChangeEvent(text);
                     if (!entry.empty())
                         events->push_back(Event{Event::Kind::kEntryChanged, {}, entry, 0});
+                    // The eos family's autofocus points come with a text of their own.
+                    else if (text.starts_with("FocusInfo "))
+                        events->push_back(
+                            Event{Event::Kind::kPropertyChanged, {}, {}, kPropFocusInfo});
                 }
                 break;
             default:
@@ -385,12 +390,16 @@ void CameraSession::Dispatch(const Event& event) {
                     ids.push_back(kPropFocusInfo);
             }
             for (SdkPropertyId id : ids) {
+                // The shutter count is read through its own lookup, never as a property.
+                if (id == kPropShutterCount)
+                    continue;
                 if (filter == kPropertyEventAll || filter == kPropertyEventPropertyChanged)
                     handler(kPropertyEventPropertyChanged, id, 0, context);
-                // The standard announces a changed value and changed choices alike.
+                // The standard announces a changed value and changed choices alike, for
+                // the settings that have choices.
                 const Route* route = FindRoute(*family_, id);
                 if (event.kind != Event::Kind::kPropertyChanged && route != nullptr &&
-                    IsCoded(route->codec) &&
+                    IsCoded(route->codec) && route->writable &&
                     (filter == kPropertyEventAll || filter == kPropertyEventPropertyDescChanged))
                     handler(kPropertyEventPropertyDescChanged, id, 0, context);
             }
