@@ -27,14 +27,14 @@ struct BilingualLabel {
 std::span<const BilingualLabel> AeModeLabels();       // 0x436, 25 entries
 std::span<const BilingualLabel> EvfAfModeLabels();    // 0x50E, 4 entries
 std::span<const PropertyLabel> MeteringModeLabels();  // 0x403, 4
-std::span<const PropertyLabel> IsoSpeedLabels();      // 0x402, 34
+std::span<const PropertyLabel> IsoSpeedLabels();      // 0x402, 41
 std::span<const PropertyLabel> AvLabels();            // 0x405, 54
-std::span<const PropertyLabel> TvLabels();            // 0x406, 74
-std::span<const PropertyLabel> ImageQualityLabels();  // 0x100, 81
+std::span<const PropertyLabel> TvLabels();            // 0x406, 80
+std::span<const PropertyLabel> ImageQualityLabels();  // 0x100, 93
 
 /// Exposure steps in eighths of a stop as a signed byte (exposure compensation 0x407,
-/// flash exposure compensation 0x408), 25 entries; negative steps sort after the
-/// positive ones. Never translated.
+/// flash exposure compensation 0x408), 41 entries from -5 to +5; negative steps sort
+/// after the positive ones. Never translated.
 const LabelTable& ExposureStepLabels();
 
 }  // namespace talbex::controls

@@ -100,7 +100,15 @@ void AddRemoteControlLabels(LabelDictionary& dictionary) {
         {"Manual", "手动"},
         {"Silent single shooting", "无声单拍"},
     };
+    // The words of the image qualities the first table did not know (a basic and an extra
+    // fine JPEG), so they read in Chinese as the others do.
+    static const char* const kQualityWords[][2] = {
+        {"Basic", "基本"},
+        {"Extra", "超"},
+    };
     for (const auto& entry : kEntries)
+        dictionary.Add(entry[0], entry[1]);
+    for (const auto& entry : kQualityWords)
         dictionary.Add(entry[0], entry[1]);
 }
 

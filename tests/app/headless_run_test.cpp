@@ -200,7 +200,7 @@ TEST_F(HeadlessRun, ARemoteControlSessionShowsWhatTheUserSees) {
     const Outcome run = Talbex({"--language", "en", "--script", script});
     EXPECT_EQ(run.status, 0) << run.err;
     for (const std::string& line : std::vector<std::string>{
-             "[Remote Control] control 1058 rows (25): 0 | +1/3 | +1/2",
+             "[Remote Control] control 1058 rows (41): 0 | +1/3 | +1/2",
              "[Remote Control] control 1035 text: Single Shooting",
              "[Remote Control] control 1064 text: Large Fine Jpeg",
              "message box: ExposureComp Set successfully! (OK) -> OK",

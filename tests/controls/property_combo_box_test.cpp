@@ -205,12 +205,16 @@ TEST_F(PropertyComboTest, LabelTablesWalkInAscendingCodeOrder) {
     EXPECT_EQ(ae.begin()->second, std::string("程序优先"));
     EXPECT_EQ(ae.rbegin()->first, 0xFFFFFFFFu);  // "unknown" comes last
     EXPECT_EQ(ae.rbegin()->second, std::string("未知"));
-    EXPECT_EQ(host.tv.labels().size(), 74u);
+    // The tables as first written, and the codes real bodies added (shutter speeds to
+    // 1/32000, ISO speeds, ±5 stops, compact RAW, basic and extra fine JPEG).
+    EXPECT_EQ(host.tv.labels().size(), 74u + 6);
     EXPECT_EQ(host.av.labels().size(), 54u);
-    EXPECT_EQ(host.iso.labels().size(), 34u);
+    EXPECT_EQ(host.iso.labels().size(), 34u + 7);
     EXPECT_EQ(host.metering.labels().size(), 4u);
-    EXPECT_EQ(host.exposure.labels().size(), 25u);
-    EXPECT_EQ(host.quality.labels().size(), 81u);
+    EXPECT_EQ(host.exposure.labels().size(), 25u + 16);
+    EXPECT_EQ(host.quality.labels().size(), 81u + 12);
+    EXPECT_EQ(host.tv.labels().rbegin()->second, std::string("1/32000"));  // 0xB0
+    EXPECT_EQ(host.iso.labels().at(0x43), std::string("64"));
     EXPECT_EQ(host.exposure.labels().rbegin()->second, std::string("-1/3"));  // 0xFD
     EXPECT_EQ(host.quality.labels().at(0x002F000F), std::string("RAW"));
     EXPECT_EQ(host.tv.getActionCommand(), "set_Tv");

@@ -89,21 +89,25 @@ TEST(PropertyLabels, OffOnColourSpaceAndNoiseReduction) {
                                          {0x04, "Auto", "自动", false}});
 }
 
-TEST(PropertyLabels, ExposureStepsReadFromZeroUpToPlusThreeThenMinusThreeUp) {
+TEST(PropertyLabels, ExposureStepsReadFromZeroUpToPlusFiveThenMinusFiveUp) {
     std::vector<std::string> labels;
     std::vector<uint32_t> codes;
     for (const auto& [code, label] : ExposureStepLabels()) {
         codes.push_back(code);
         labels.push_back(label);
     }
-    EXPECT_EQ(labels,
-              (std::vector<std::string>{
-                  "0",      "+1/3",   "+1/2",   "+2/3", "+1",   "+1 1/3", "+1 1/2", "+1 2/3", "+2",
-                  "+2 1/3", "+2 1/2", "+2 2/3", "+3",   "-3",   "-2 2/3", "-2 1/2", "-2 1/3", "-2",
-                  "-1 2/3", "-1 1/2", "-1 1/3", "-1",   "-2/3", "-1/2",   "-1/3"}));
+    EXPECT_EQ(labels, (std::vector<std::string>{
+                          "0",      "+1/3",   "+1/2",   "+2/3",   "+1",     "+1 1/3", "+1 1/2",
+                          "+1 2/3", "+2",     "+2 1/3", "+2 1/2", "+2 2/3", "+3",     "+3 1/3",
+                          "+3 1/2", "+3 2/3", "+4",     "+4 1/3", "+4 1/2", "+4 2/3", "+5",
+                          "-5",     "-4 2/3", "-4 1/2", "-4 1/3", "-4",     "-3 2/3", "-3 1/2",
+                          "-3 1/3", "-3",     "-2 2/3", "-2 1/2", "-2 1/3", "-2",     "-1 2/3",
+                          "-1 1/2", "-1 1/3", "-1",     "-2/3",   "-1/2",   "-1/3"}));
     EXPECT_EQ(codes, (std::vector<uint32_t>{0x00, 0x03, 0x04, 0x05, 0x08, 0x0B, 0x0C, 0x0D, 0x10,
-                                            0x13, 0x14, 0x15, 0x18, 0xE8, 0xEB, 0xEC, 0xED, 0xF0,
-                                            0xF3, 0xF4, 0xF5, 0xF8, 0xFB, 0xFC, 0xFD}));
+                                            0x13, 0x14, 0x15, 0x18, 0x1B, 0x1C, 0x1D, 0x20, 0x23,
+                                            0x24, 0x25, 0x28, 0xD8, 0xDB, 0xDC, 0xDD, 0xE0, 0xE3,
+                                            0xE4, 0xE5, 0xE8, 0xEB, 0xEC, 0xED, 0xF0, 0xF3, 0xF4,
+                                            0xF5, 0xF8, 0xFB, 0xFC, 0xFD}));
 }
 
 TEST(TranslateLabel, WorkedExamplesByteForByte) {
@@ -141,12 +145,15 @@ TEST(TranslateLabel, LongLabelsAndWordsAreKeptWhole) {
 
 TEST(LabelDictionary, HoldsTheDialogEntriesInOrderAndKeysAreUniqueIgnoringCase) {
     const auto entries = LabelDictionary::Instance().Entries();
-    ASSERT_EQ(entries.size(), 42u);  // "Custom" and "Jpeg" were added twice
+    ASSERT_EQ(entries.size(), 44u);  // "Custom" and "Jpeg" were added twice
     EXPECT_EQ(entries.front(), (std::pair<std::string, std::string>{"GreeMode", "全自动"}));
     EXPECT_EQ(entries[23], (std::pair<std::string, std::string>{"Self-timer", "自拍定时器"}));
     EXPECT_EQ(entries[24], (std::pair<std::string, std::string>{"One-Shot AF", "单次自动对焦"}));
-    EXPECT_EQ(entries.back(),
+    EXPECT_EQ(entries[41],
               (std::pair<std::string, std::string>{"Silent single shooting", "无声单拍"}));
+    // Then the words of the qualities real bodies added.
+    EXPECT_EQ(translateLabel("Large Extra Fine Jpeg"), "大 超 优质 照片 ");
+    EXPECT_EQ(translateLabel("RAW + Large Basic Jpeg"), "原始 + 大 基本 照片 ");
 
     LabelDictionary dictionary;
     AddRemoteControlLabels(dictionary);

@@ -61,7 +61,8 @@ TEST_F(RemoteControlTest, EnglishCaptionsWithLanguageThreeAndTheTemplatesChinese
         EXPECT_EQ(Item(1015).GetWindowText(), "<<<");
         EXPECT_EQ(Item(1020).GetWindowText(), ">>>");
         // The lists offer their tables in code order, translated where they should be.
-        EXPECT_EQ(Item(1058).GetLBText(13), "-3");  // right after "+3"
+        EXPECT_EQ(Item(1058).GetLBText(20), "+5");
+        EXPECT_EQ(Item(1058).GetLBText(21), "-5");  // right after "+5"
         EXPECT_EQ(Item(1035).GetLBText(7), english ? "10-Sec Self-timer" : "1 0-Sec 自拍定时器 ");
         EXPECT_EQ(Item(1041).GetCount(), 0);  // bracketing stays empty
         // Clicking a row label does nothing.

@@ -4,8 +4,8 @@
 //
 // Cameras that speak standard protocols describe these settings by their values
 // (f/5.6, 1/125 s, ISO 400, +1/3 EV); the program works with codes. Values that sit
-// more than a sixth of a stop (an eighth of a step for compensation) from every code
-// have no code.
+// more than a sixth of a stop (a twelfth for ISO speeds, an eighth of a step for
+// compensation) from every code have no code.
 #pragma once
 
 #include <cstdint>

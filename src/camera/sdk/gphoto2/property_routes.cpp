@@ -12,8 +12,12 @@ namespace talbex::gphoto {
 
 namespace {
 
-// The labels cameras show through libgphoto2: the standard's names for its values and
-// common names of the same settings.
+// The labels the standard's bodies show through libgphoto2 (its tables' entries for no
+// vendor in particular: config.c's exposure_program_modes around 3736, whitebalance
+// around 1451, exposure_metering around 4267, focusmodes around 5810, capture_mode around
+// 4065, flash_mode around 4286), and common names of the same settings. The families'
+// own texts are in family_routes_*.cpp. A text with no fitting code is left out: the
+// lists then do not offer it ("Creative", "One-push Automatic", "Average", "Timelapse").
 constexpr Label kExposureProgram[] = {
     {"M", 3},
     {"Manual", 3},
@@ -208,12 +212,25 @@ std::optional<uint32_t> WholeNumber(const std::string& text) {
     return static_cast<uint32_t>(value);
 }
 
+// libgphoto2 prints a time it has no value for as the two 16-bit halves of an unset one
+// ("65535/65535"); no exposure lasts 65535 s or 1/65535 s.
+bool IsUnsetFraction(const std::string& text) {
+    const size_t slash = text.find('/');
+    if (slash == std::string::npos)
+        return false;
+    auto top = WholeNumber(Trimmed(text.substr(0, slash)));
+    auto bottom = WholeNumber(Trimmed(text.substr(slash + 1)));
+    return (top && *top >= 65535) || (bottom && *bottom >= 65535);
+}
+
 std::optional<uint32_t> ShutterCode(std::string text) {
     text = Lower(Trimmed(text));
     if (text == "bulb")
         return sdk::kTvBulb;
     if (!text.empty() && (text.back() == 's' || text.back() == '"'))
         text = Trimmed(text.substr(0, text.size() - 1));
+    if (IsUnsetFraction(text))
+        return std::nullopt;
     auto seconds = Fraction(text);
     if (!seconds || *seconds <= 0)
         return std::nullopt;
@@ -222,16 +239,52 @@ std::optional<uint32_t> ShutterCode(std::string text) {
     return sdk::TvForSeconds(*seconds);
 }
 
-std::optional<uint32_t> IsoCode(std::string text) {
-    text = Lower(Trimmed(text));
-    if (text.rfind("iso", 0) == 0)
-        text = Trimmed(text.substr(3));
-    if (text == "auto" || text == "automatic" || text == "65535")
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t end = std::min(text.find(' ', at), text.size());
+        if (end > at)
+            words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return words;
+}
+
+// "400", "ISO 400", "Auto", "Auto ISO" and "ISO Auto 6400" (automatic up to a limit):
+// the word ISO says nothing. Anything more ("Auto ISO Multi Frame Noise Reduction",
+// "Low") is a setting of its own, with no code.
+std::optional<uint32_t> IsoCode(const std::string& raw) {
+    std::vector<std::string> words;
+    for (std::string word : Words(Lower(Trimmed(raw)))) {
+        if (word.rfind("iso", 0) == 0)
+            word = word.substr(3);
+        if (!word.empty())
+            words.push_back(word);
+    }
+    if (words.empty() || words.size() > 2)
+        return std::nullopt;
+    if (words[0] == "auto" || words[0] == "automatic") {
+        if (words.size() == 1 || WholeNumber(words[1]))
+            return sdk::kIsoAuto;
+        return std::nullopt;
+    }
+    if (words.size() != 1)
+        return std::nullopt;
+    if (words[0] == "65535")  // the standard's automatic speed
         return sdk::kIsoAuto;
-    auto speed = Number(text);
+    auto speed = Number(words[0]);
     if (!speed || *speed <= 0)
         return std::nullopt;
     return sdk::IsoForSpeed(*speed);
+}
+
+std::optional<uint32_t> LabelCode(std::span<const Label> labels, const std::string& text) {
+    const std::string lower = Lower(text);
+    for (const Label& label : labels)
+        if (Lower(label.text) == lower)
+            return label.code;
+    return std::nullopt;
 }
 
 std::string Formatted(double value) {
@@ -264,6 +317,9 @@ std::vector<SdkPropertyId> PropertiesOfEntry(std::string_view name) {
 
 std::optional<uint32_t> CodeOfText(const Route& route, std::string_view raw) {
     const std::string text = Trimmed(raw);
+    if (IsCoded(route.codec))
+        if (auto code = LabelCode(route.labels, text))
+            return code;
     switch (route.codec) {
         case Codec::kNumber:
             return WholeNumber(text);
@@ -297,13 +353,7 @@ std::optional<uint32_t> CodeOfText(const Route& route, std::string_view raw) {
                 return std::nullopt;
             return sdk::StepForStops(*stops);
         }
-        case Codec::kLabels: {
-            const std::string lower = Lower(text);
-            for (const Label& label : route.labels)
-                if (Lower(label.text) == lower)
-                    return label.code;
-            return std::nullopt;
-        }
+        case Codec::kLabels:  // only its labels, looked up above
         case Codec::kText:
         case Codec::kDateTime:
             break;
@@ -331,8 +381,10 @@ std::optional<std::string> TextOfCode(const Route& route, uint32_t code) {
             return Formatted(*seconds);
         }
         case Codec::kIso:
+            // Free-text and range entries hold the standard's number, which for the
+            // automatic speed is 65535.
             if (code == sdk::kIsoAuto)
-                return "Auto";
+                return "65535";
             if (auto speed = sdk::SpeedOfIso(code))
                 return std::to_string(*speed);
             return std::nullopt;

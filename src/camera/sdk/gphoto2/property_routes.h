@@ -25,9 +25,9 @@ enum class Codec {
     kPercent,       // "85%"
     kDateTime,      // a date entry: seconds since 1970, local time
     kAperture,      // "f/5.6"
-    kShutterSpeed,  // "1/125", "0.0080s", "2.5", "Bulb"
-    kIso,           // "400", "Auto"
-    kExposureBias,  // "-0.333", "+1/3", "1"
+    kShutterSpeed,  // "1/125", "0.0080s", "13/10", "2.5", "1/1.3s", "Bulb"
+    kIso,           // "400", "Auto", "Auto ISO", "ISO Auto 6400"
+    kExposureBias,  // "-0.333", "+1/3", "1", "0.666667"
     kLabels,        // one of the route's labels
 };
 
@@ -46,6 +46,8 @@ struct Route {
     SdkPropertyId id;
     std::array<const char*, 3> entries;  // configuration entry names, tried in order
     Codec codec;
+    /// The texts of a `kLabels` route; for a numeric codec, texts of the family's own that
+    /// the codec cannot read (a body's automatic ISO settings), looked up before it.
     std::span<const Label> labels;
     bool writable;  // false: the program never writes it (e.g. the mode dial)
 };

@@ -36,6 +36,16 @@ TEST(PropertyRoutesTest, CameraTextsBecomeCodes) {
         {kPropIsoSpeed, "Auto", 0x00},
         {kPropIsoSpeed, "65535", 0x00},
         {kPropIsoSpeed, "-5", std::nullopt},
+        {kPropIsoSpeed, "Auto ISO", 0x00},
+        {kPropIsoSpeed, "ISO Auto 6400", 0x00},  // automatic up to a limit
+        {kPropIsoSpeed, "Auto ISO Multi Frame Noise Reduction", std::nullopt},
+        {kPropIsoSpeed, "64", 0x43},
+        {kPropIsoSpeed, "140", std::nullopt},  // a sixth of a stop: between two codes
+        {kPropTv, "1/16000", 0xA8},
+        {kPropTv, "1/1.3s", 0x3B},
+        {kPropTv, "65535/65535", std::nullopt},  // no time at all
+        {kPropExposureCompensation, "5", 0x28},
+        {kPropExposureCompensation, "-4.333", 0xDD},
         {kPropExposureCompensation, "-0.333", 0xFD},
         {kPropExposureCompensation, "+1 2/3", 0x0D},
         {kPropExposureCompensation, "0,5", 0x04},
@@ -49,6 +59,8 @@ TEST(PropertyRoutesTest, CameraTextsBecomeCodes) {
         {kPropWhiteBalance, "Unknown value 8002", std::nullopt},  // no code: left out
         {kPropAeMode, "M", 3},
         {kPropAeMode, "Shutter Priority", 1},
+        {kPropAeMode, "Creative", std::nullopt},  // the standard's depth-biased program
+        {kPropWhiteBalance, "One-push Automatic", std::nullopt},
         {kPropMeteringMode, "Center Spot", 1},
         {kPropAfMode, "AF-C", 1},
         {kPropDriveMode, "Single Shot", 0},
@@ -82,6 +94,10 @@ TEST(PropertyRoutesTest, CodesWrittenAsTextReadBackAsThemselves) {
         ASSERT_TRUE(text) << std::hex << c.id << " " << c.code;
         EXPECT_EQ(CodeOfText(route, *text), c.code) << *text;
     }
+    // The standard's free-text and range entries take numbers (config.c's _put_INT): the
+    // automatic speed is its 65535, never a word.
+    EXPECT_EQ(TextOfCode(*FindRoute(kPropIsoSpeed), 0x00), "65535");
+    EXPECT_EQ(TextOfCode(*FindRoute(kPropTv), 0xB0), "1/32000");
 }
 
 TEST(PropertyRoutesTest, ChangeEventsNameTheirEntry) {
