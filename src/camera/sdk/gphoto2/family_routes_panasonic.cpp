@@ -43,6 +43,8 @@ constexpr Route kRoutes[] = {
     // The image format arrives as the body's own numbers (config.c around 9544), and
     // libgphoto2 2.5.30 says nothing of what they stand for: none is offered.
     {kPropImageQuality, {"imageformat", nullptr}, Codec::kLabels, {}, true},
+    // Its put reads the choice's text and truncates it to thirds (config.c around 9367).
+    {kPropExposureCompensation, {"exposurecompensation"}, Codec::kExposureBias, {}, true, true},
 };
 
 }  // namespace

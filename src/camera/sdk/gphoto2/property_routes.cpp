@@ -404,6 +404,15 @@ std::optional<std::string> TextOfCode(const Route& route, uint32_t code) {
     return std::nullopt;
 }
 
+std::string TextForTruncatingPut(std::string_view choice) {
+    const std::optional<double> value = Number(Trimmed(choice));
+    if (!value || std::nearbyint(*value) == *value)
+        return std::string(choice);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", *value + (*value < 0 ? -0.0001 : 0.0001));
+    return text;
+}
+
 std::string EntryOfChangeEvent(std::string_view text) {
     constexpr std::string_view kPrefix = "PTP Property ";
     if (text.substr(0, kPrefix.size()) != kPrefix)

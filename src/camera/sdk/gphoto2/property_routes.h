@@ -50,7 +50,15 @@ struct Route {
     /// the codec cannot read (a body's automatic ISO settings), looked up before it.
     std::span<const Label> labels;
     bool writable;  // false: the program never writes it (e.g. the mode dial)
+    /// libgphoto2's put for the entry truncates the number it reads from the text it is
+    /// given (Panasonic's exposure compensation, config.c around 9367, turns "0.333333"
+    /// into 0): a fraction is written a hair further from zero than its choice reads.
+    bool truncatingPut = false;
 };
+
+/// The text to write for `choice` on a route whose put truncates: a fraction a hair
+/// further from zero ("0.333333" → "0.3334"); the choice itself otherwise.
+std::string TextForTruncatingPut(std::string_view choice);
 
 /// The common route of `id` (families.h adds each family's own); null when none.
 const Route* FindRoute(SdkPropertyId id);

@@ -340,7 +340,9 @@ SdkError CameraSession::WriteRouteLocked(const Route& route, uint32_t size, cons
             const char* choice = nullptr;
             if (gp_widget_get_choice(entry->widget, i, &choice) == GP_OK && choice != nullptr &&
                 CodeOfText(route, choice) == code) {
-                if (gp_widget_set_value(entry->widget, choice) != GP_OK)
+                const std::string written =
+                    route.truncatingPut ? TextForTruncatingPut(choice) : std::string(choice);
+                if (gp_widget_set_value(entry->widget, written.c_str()) != GP_OK)
                     return kSdkErrInvalidValue;
                 return StoreEntryLocked(*entry);
             }

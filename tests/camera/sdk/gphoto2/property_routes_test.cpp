@@ -131,3 +131,24 @@ TEST(Gphoto2ResultsTest, FailuresTellRefusalFromLoss) {
 
 }  // namespace
 }  // namespace talbex::gphoto
+
+namespace talbex::gphoto {
+namespace {
+
+// Panasonic's put truncates the thirds it reads (config.c around 9367): what is written
+// must land on the choice's third, as f * 3 cast to a whole number does.
+TEST(PropertyRoutesTest, FractionsForATruncatingPutLandOnTheirThird) {
+    const struct {
+        const char* choice;
+        int thirds;
+    } cases[] = {{"0.333333", 1}, {"-1.333333", -4}, {"2.666667", 8}, {"0.000000", 0}, {"-3", -9}};
+    for (const auto& c : cases) {
+        const float f = std::stof(TextForTruncatingPut(c.choice));
+        const int thirds = f < 0 ? -static_cast<int>(-f * 3) : static_cast<int>(f * 3);
+        EXPECT_EQ(thirds, c.thirds) << c.choice << " as " << TextForTruncatingPut(c.choice);
+    }
+    EXPECT_EQ(TextForTruncatingPut("Auto"), "Auto");
+}
+
+}  // namespace
+}  // namespace talbex::gphoto
