@@ -421,6 +421,7 @@ Reply ServedCamera::Handle(SessionState& session, const OperationRequest& reques
         if (Nikon()) {
             session.polled = std::make_shared<PolledEvents>();
             std::lock_guard lock(mutex_);
+            std::erase_if(polled_, [](const auto& weak) { return weak.expired(); });
             polled_.push_back(session.polled);
         }
         return ok();

@@ -111,6 +111,46 @@ TEST(NikonOperationsTest, LiveViewFramesFollowAHeaderWithoutAJpegMarker) {
     EXPECT_EQ(client.Operation(kOpNikonGetLiveViewImg)->code, kRespNikonNotLiveView);
 }
 
+TEST(NikonOperationsTest, TheMemorysShotCountsInThePictureBudget) {
+    sim::CameraSettings settings;
+    settings.pictureBytes = 1'000'000;
+    ServedOptions options;
+    options.vendor = ServedVendor::kNikon;
+    ServedSimulator served(settings, options);
+    served.camera().SetPictureBudget(1'500'000);  // room for one such picture
+    served.Start();
+    Initiator client(served.port());
+    ASSERT_TRUE(client.Hello("budget"));
+    ASSERT_EQ(client.Operation(kOpOpenSession, {1})->code, kRespOk);
+    auto shoot = [&](uint16_t operation) {
+        const std::vector<uint32_t> params = operation == kOpInitiateCapture
+                                                 ? std::vector<uint32_t>{0, 0}
+                                                 : std::vector<uint32_t>{0xFFFFFFFF};
+        const uint16_t code = client.Operation(operation, params)->code;
+        // The picture is there once the camera is ready again.
+        for (int i = 0; i < 300 && client.Operation(kOpNikonDeviceReady)->code == kRespDeviceBusy;
+             ++i)
+            std::this_thread::sleep_for(10ms);
+        return code;
+    };
+    struct Step {
+        const char* what;
+        uint16_t operation;
+        uint16_t code;
+    };
+    const Step steps[] = {
+        {"into memory", kOpNikonInitiateCaptureRecInSdram, kRespOk},
+        {"into memory again: it replaces the last", kOpNikonInitiateCaptureRecInSdram, kRespOk},
+        {"onto the card beside the memory's", kOpInitiateCapture, kRespStoreFull},
+    };
+    for (const Step& step : steps)
+        EXPECT_EQ(shoot(step.operation), step.code) << step.what;
+    EXPECT_EQ(served.simulated().PicturesTaken(), 2u);
+    ASSERT_EQ(client.Operation(kOpNikonDelImageSdram, {0})->code, kRespOk);
+    EXPECT_EQ(shoot(kOpInitiateCapture), kRespOk);
+    EXPECT_EQ(shoot(kOpNikonInitiateCaptureRecInSdram), kRespStoreFull);
+}
+
 TEST(NikonOperationsTest, ASessionKeepsItsNewestEventsOnly) {
     PolledEvents events;
     for (uint32_t i = 0; i < PolledEvents::kLimit + 44; ++i)
