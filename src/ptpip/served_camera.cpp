@@ -286,8 +286,15 @@ void ServedCamera::Emit(uint16_t code, uint32_t transaction, std::vector<uint32_
     EventListener listener;
     {
         std::lock_guard lock(mutex_);
-        if (Nikon()) {
-            // Each session fetches its own (Nikon's GetEvent carries one parameter).
+        // A Nikon body tells its own events and its properties' changes through Nikon's
+        // GetEvent, each session its own. The card's pictures it tells on the event
+        // connection: camera_capture's standard way (library.c, a capture to the card)
+        // waits there with ptp_wait_event, and libgphoto2's PTP/IP transport reads that
+        // connection at every operation. Each event goes one way only: none comes twice.
+        const bool cardPicture = code == kEventObjectAdded || code == kEventObjectRemoved ||
+                                 code == kEventCaptureComplete;
+        if (Nikon() && !cardPicture) {
+            // Nikon's GetEvent carries one parameter.
             const uint32_t param = params.empty() ? 0 : params.front();
             std::erase_if(polled_, [&](const std::weak_ptr<PolledEvents>& weak) {
                 auto queue = weak.lock();

@@ -9,8 +9,8 @@
 //
 // As a Nikon body (ServedOptions::vendor) it also answers Nikon's operations
 // (served_camera_nikon.cpp): pictures taken into the camera's memory, live view, focus
-// drive; and its events go to each session's queue for Nikon's GetEvent rather than to
-// the event connections, so an initiator never sees one twice.
+// drive. Its events go to each session's queue for Nikon's GetEvent, but for those of
+// the card's pictures, which go to the event connections as a standard camera's do.
 #pragma once
 
 #include <chrono>

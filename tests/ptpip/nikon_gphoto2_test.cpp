@@ -194,6 +194,31 @@ TEST_F(NikonGphoto2Test, PicturesTakenIntoMemoryArriveWhole) {
     }
 }
 
+TEST_F(NikonGphoto2Test, PicturesTakenOntoTheCardArriveOnce) {
+    // The card as capture target: libgphoto2's standard capture, and the picture's event.
+    ASSERT_EQ(Gphoto2("--set-config capturetarget='Memory card'").status, 0);
+    const std::pair<const char*, const char*> cases[] = {
+        {"--capture-image-and-download", "IMG_0001.JPG"},
+        {"--trigger-capture --wait-event-and-download=3s", "IMG_0002.JPG"},
+    };
+    for (const auto& [arguments, name] : cases) {
+        const Gphoto2Run run = Gphoto2(arguments);
+        EXPECT_EQ(run.status, 0) << arguments << "\n" << run.output;
+        const std::vector<uint8_t> picture = served_.simulated().LastPicture();
+        EXPECT_EQ(FileText(folder_ / name), std::string(picture.begin(), picture.end()))
+            << arguments << "\n"
+            << run.output;
+        // Announced once: one picture saved, one capture completed.
+        EXPECT_EQ(run.output.find("Saving file", run.output.find("Saving file") + 1),
+                  std::string::npos)
+            << run.output;
+        EXPECT_EQ(run.output.find("CAPTURECOMPLETE", run.output.find("CAPTURECOMPLETE") + 1),
+                  std::string::npos)
+            << run.output;
+    }
+    EXPECT_EQ(served_.simulated().PicturesTaken(), 2u);
+}
+
 TEST_F(NikonGphoto2Test, PreviewIsALiveViewFrameAndLiveViewEndsWithTheSession) {
     const Gphoto2Run run = Gphoto2("--capture-preview");
     EXPECT_EQ(run.status, 0) << run.output;
