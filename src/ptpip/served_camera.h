@@ -176,9 +176,9 @@ class ServedCamera {
     uint32_t nextHandle_ = 3;
     std::optional<uint32_t> captureTransaction_;
     // Where the next pictures go: the camera's memory after a Nikon capture into it, else
-    // the card. A shot into memory is pending until its first picture has come.
+    // the card. A shot is pending until its first picture has come.
     bool intoMemory_ = false;
-    std::optional<std::chrono::steady_clock::time_point> memoryShotSince_;
+    std::optional<std::chrono::steady_clock::time_point> shotSince_;
     uint32_t nextMemoryHandle_ = 0;
     // The last live-view frame sent, sent again while the camera has no newer one.
     std::shared_ptr<const std::vector<uint8_t>> lastFrame_;

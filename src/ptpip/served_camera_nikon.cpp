@@ -12,9 +12,9 @@ namespace talbex::ptpip {
 
 namespace {
 
-// A shot into memory whose picture has not come by then is given up: the camera is
-// ready again (DeviceReady no longer answers busy).
-constexpr std::chrono::seconds kMemoryShotPatience{30};
+// A shot whose picture has not come by then is given up: the camera is ready again
+// (DeviceReady no longer answers busy).
+constexpr std::chrono::seconds kShotPatience{30};
 
 // Live-view frames come after a header that libgphoto2's capture_preview skips by
 // looking for the JPEG's start marker (its comment counts 128 bytes of it).
@@ -87,12 +87,11 @@ Reply ServedCamera::SendPolledEvents(SessionState& session, DataSink& out) {
     return SendSmall(out, w.bytes()) ? Reply{kRespOk, {}} : Reply{kRespGeneralError, {}, true};
 }
 
-// nikon_wait_busy (library.c) asks until the camera is no longer busy: after a shot into
-// memory, until its picture is there.
+// nikon_wait_busy (library.c) asks until the camera is no longer busy: after a shot,
+// until its picture is there.
 Reply ServedCamera::DeviceReady() {
     std::lock_guard lock(mutex_);
-    if (memoryShotSince_ &&
-        std::chrono::steady_clock::now() - *memoryShotSince_ < kMemoryShotPatience)
+    if (shotSince_ && std::chrono::steady_clock::now() - *shotSince_ < kShotPatience)
         return Reply{kRespDeviceBusy, {}};
     return Reply{kRespOk, {}};
 }
@@ -127,7 +126,7 @@ Reply ServedCamera::CaptureIntoMemory(bool autofocus) {
             return Reply{kRespStoreFull, {}};
         DropMemoryLocked(&released);
         intoMemory_ = true;
-        memoryShotSince_ = std::chrono::steady_clock::now();
+        shotSince_ = std::chrono::steady_clock::now();
         nextMemoryHandle_ = kNikonMemoryHandle;
         captureTransaction_.reset();
     }
@@ -146,7 +145,7 @@ Reply ServedCamera::CaptureIntoMemory(bool autofocus) {
         return Reply{kRespOk, {}};
     {
         std::lock_guard lock(mutex_);
-        memoryShotSince_.reset();
+        shotSince_.reset();
     }
     return Failure(e, kRespGeneralError);
 }

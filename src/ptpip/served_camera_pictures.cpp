@@ -93,14 +93,14 @@ void ServedCamera::AddPicture(SdkDirectoryItemRef item) {
             stored.parent = 0;
             stored.inMemory = true;
             handle = nextMemoryHandle_++;
-            firstOfShot = memoryShotSince_.has_value();
-            memoryShotSince_.reset();
+            firstOfShot = shotSince_.has_value();
         } else {
             handle = nextHandle_++;
         }
         objects_[handle] = std::move(stored);
         capture = captureTransaction_;
         captureTransaction_.reset();
+        shotSince_.reset();
         size_t pictures = std::count_if(objects_.begin(), objects_.end(),
                                         [](const auto& o) { return !o.second.folder; });
         for (auto it = objects_.begin(); pictures > kMaxPictures && it != objects_.end();) {
@@ -251,6 +251,7 @@ Reply ServedCamera::Capture(uint32_t transaction) {
         // The picture's event may come before the command returns.
         captureTransaction_ = transaction;
         intoMemory_ = false;
+        shotSince_ = std::chrono::steady_clock::now();
     }
     const SdkError e = SdkSendCommand(camera_, kCameraCommandTakePicture, 0);
     if (e == kSdkOk)
@@ -258,6 +259,7 @@ Reply ServedCamera::Capture(uint32_t transaction) {
     {
         std::lock_guard lock(mutex_);
         captureTransaction_.reset();
+        shotSince_.reset();
     }
     return Failure(e, kRespGeneralError);
 }

@@ -3,6 +3,7 @@
 // memory, a live-view frame, and focus drive. The camera is served in this process, so
 // each case can see what it did to the simulated camera.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -76,12 +77,20 @@ class NikonGphoto2Test : public ::testing::Test {
 };
 
 TEST_F(NikonGphoto2Test, TheSettingsFileChoosesTheNikonBody) {
-    std::string error;
-    talbex::testing::ServedCameraProcess refused;
-    EXPECT_FALSE(refused.Start("[camera]\nvendor = pentax\n", &error));
-    EXPECT_NE(error.find("camera.ini:2: vendor: 'pentax' is neither standard nor nikon"),
+    // A vendor sim-serve cannot present stops it, naming the line.
+    std::ofstream(folder_ / "refused.ini") << "[camera]\nvendor = pentax\n";
+    const std::string command =
+        "env TALBEX_HOME='" + folder_.path() + "' TALBEX_CAMERA='sim:" + folder_ / "refused.ini" +
+        "' timeout 10 '" + talbex::testing::ServedCameraProcess::ProgramPath() +
+        "' sim-serve --listen 127.0.0.1:0 --seconds 1 >'" + folder_ / "refused.out" + "' 2>&1";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    const std::string said = FileText(folder_ / "refused.out");
+    EXPECT_NE(said.find("refused.ini:2: vendor: 'pentax' is neither standard nor nikon"),
               std::string::npos)
-        << error;
+        << said;
+
+    std::string error;
 
     talbex::testing::ServedCameraProcess server;
     ASSERT_TRUE(
