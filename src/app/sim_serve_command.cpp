@@ -87,6 +87,9 @@ int RunSimServeCommand(int argc, char** argv) {
         std::vector<sim::CameraSettings> cameras;
         if (sim::ReadSettingsFile(choice.substr(4), &cameras, &error) && !cameras.empty()) {
             options.offered = cameras[0].servedProperties;
+            options.vendor = cameras[0].vendor == sim::CameraSettings::Vendor::kNikon
+                                 ? ptpip::ServedVendor::kNikon
+                                 : ptpip::ServedVendor::kStandard;
             const SdkSize size = cameras[0].pictureSize;
             options.imageSize = std::to_string(size.width) + "x" + std::to_string(size.height);
         }
@@ -112,6 +115,8 @@ int RunSimServeCommand(int argc, char** argv) {
         const std::string serial = camera->SerialNumber();
         std::printf("serving %s (serial %s) over PTP/IP on %s\n", camera->ModelName().c_str(),
                     serial.empty() ? "none" : serial.c_str(), where.c_str());
+        if (options.vendor == ptpip::ServedVendor::kNikon)
+            std::printf("  as a body speaking Nikon's extension\n");
         std::printf("  gphoto2 --port ptpip:%s:%u --camera \"PTP/IP Camera\" --summary\n",
                     where.c_str(), server.Port());
         std::printf("  talbex --camera gphoto2:ptpip:%s:%u\n", where.c_str(), server.Port());

@@ -69,9 +69,9 @@ std::optional<PtpValue> ParsePropertyValue(std::span<const uint8_t> data, uint16
 std::vector<uint8_t> EncodeDeviceInfo(const DeviceInfo& info) {
     ByteWriter w;
     w.U16(100);  // standard version 1.00
-    w.U32(0);    // no vendor extension
-    w.U16(0);
-    w.String("");
+    w.U32(info.vendorExtensionId);
+    w.U16(info.vendorExtensionVersion);
+    w.String(info.vendorExtensionDesc);
     w.U16(0);  // functional mode: standard
     w.Array16(info.operations);
     w.Array16(info.events);

@@ -28,6 +28,10 @@ std::optional<PtpValue> ReadValue(ByteReader& r, uint16_t dataType);
 std::optional<PtpValue> ParsePropertyValue(std::span<const uint8_t> data, uint16_t dataType);
 
 struct DeviceInfo {
+    /// The vendor extension the device speaks; 0: the standard alone.
+    uint32_t vendorExtensionId = 0;
+    uint16_t vendorExtensionVersion = 0;
+    std::string vendorExtensionDesc;
     std::vector<uint16_t> operations;
     std::vector<uint16_t> events;
     std::vector<uint16_t> properties;

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "camera/sdk/sdk_backend.h"
+#include "ptpip/nikon_codes.h"
 #include "ptpip/ptp_codes.h"
 #include "ptpip/served_properties.h"
 
@@ -21,6 +22,24 @@ const uint16_t kOperations[] = {
 };
 const uint16_t kEvents[] = {kEventObjectAdded, kEventObjectRemoved, kEventDevicePropChanged,
                             kEventCaptureComplete};
+// What libgphoto2 2.5.30 needs of a Nikon body (library.c's fixup_cached_deviceinfo and
+// camera_nikon_capture, config.c's actions): capture into memory and its events, live
+// view, focus drive. No GetVendorPropCodes: the device information lists every property.
+const uint16_t kNikonOperations[] = {
+    kOpNikonInitiateCaptureRecInSdram,
+    kOpNikonAfDrive,
+    kOpNikonChangeCameraMode,
+    kOpNikonDelImageSdram,
+    kOpNikonGetEvent,
+    kOpNikonDeviceReady,
+    kOpNikonAfCaptureSdram,
+    kOpNikonStartLiveView,
+    kOpNikonEndLiveView,
+    kOpNikonGetLiveViewImg,
+    kOpNikonMfDrive,
+};
+const uint16_t kNikonEvents[] = {kEventNikonObjectAddedInSdram,
+                                 kEventNikonCaptureCompleteRecInSdram};
 
 bool IsJpegName(const std::string& name) {
     std::string lower = name;
@@ -81,15 +100,17 @@ struct ServedCamera::Inbox {
 };
 
 std::unique_ptr<ServedCamera> ServedCamera::Open(std::string* error, Options options) {
+    const std::span<const ServedProperty> properties = ServedPropertiesOf(options.vendor);
     if (options.offered)
         for (const std::string& name : *options.offered)
-            if (FindServedPropertyNamed(name) == nullptr) {
-                *error = "served_properties: no standard property '" + name +
+            if (FindServedPropertyNamed(properties, name) == nullptr) {
+                *error = "served_properties: no property '" + name +
                          "' is served (battery_level, image_size, date_time, f_number, ...)";
                 return nullptr;
             }
     std::unique_ptr<ServedCamera> served(new ServedCamera);
     served->options_ = std::move(options);
+    served->properties_ = properties;
     if (SdkInitialize() != kSdkOk) {
         *error = SdkLastInitializeError();
         if (error->empty())
@@ -203,7 +224,7 @@ std::string ServedCamera::ReadText(SdkPropertyId id) {
 }
 
 const ServedProperty* ServedCamera::Offered(uint16_t ptpCode) const {
-    const ServedProperty* property = FindServedProperty(ptpCode);
+    const ServedProperty* property = FindServedProperty(properties_, ptpCode);
     if (property == nullptr || !options_.offered)
         return property;
     return std::find(options_.offered->begin(), options_.offered->end(), property->name) !=
@@ -214,14 +235,27 @@ const ServedProperty* ServedCamera::Offered(uint16_t ptpCode) const {
 
 std::vector<uint16_t> ServedCamera::PropertyList() {
     std::vector<uint16_t> codes;
-    for (const ServedProperty& p : ServedProperties()) {
+    for (const ServedProperty& p : properties_) {
         SdkDataType type;
         uint32_t size;
         if (Offered(p.ptpCode) != nullptr &&
-            (p.conversion == Conversion::kImageSize ||
-             SdkGetPropertySize(camera_, p.id, 0, &type, &size) == kSdkOk))
+            (!HasCameraProperty(p) || SdkGetPropertySize(camera_, p.id, 0, &type, &size) == kSdkOk))
             codes.push_back(p.ptpCode);
     }
+    return codes;
+}
+
+std::vector<uint16_t> ServedCamera::OperationList() const {
+    std::vector<uint16_t> codes(std::begin(kOperations), std::end(kOperations));
+    if (Nikon())
+        codes.insert(codes.end(), std::begin(kNikonOperations), std::end(kNikonOperations));
+    return codes;
+}
+
+std::vector<uint16_t> ServedCamera::EventList() const {
+    std::vector<uint16_t> codes(std::begin(kEvents), std::end(kEvents));
+    if (Nikon())
+        codes.insert(codes.end(), std::begin(kNikonEvents), std::end(kNikonEvents));
     return codes;
 }
 
@@ -252,6 +286,24 @@ void ServedCamera::Emit(uint16_t code, uint32_t transaction, std::vector<uint32_
     EventListener listener;
     {
         std::lock_guard lock(mutex_);
+        // A Nikon body tells its own events and its properties' changes through Nikon's
+        // GetEvent, each session its own. The card's pictures it tells on the event
+        // connection: camera_capture's standard way (library.c, a capture to the card)
+        // waits there with ptp_wait_event, and libgphoto2's PTP/IP transport reads that
+        // connection at every operation. Each event goes one way only: none comes twice.
+        const bool cardPicture = code == kEventObjectAdded || code == kEventObjectRemoved ||
+                                 code == kEventCaptureComplete;
+        if (Nikon() && !cardPicture) {
+            // Nikon's GetEvent carries one parameter.
+            const uint32_t param = params.empty() ? 0 : params.front();
+            std::erase_if(polled_, [&](const std::weak_ptr<PolledEvents>& weak) {
+                auto queue = weak.lock();
+                if (queue)
+                    queue->Push(code, param);
+                return !queue;
+            });
+            return;
+        }
         listener = eventListener_;
     }
     if (listener)
@@ -271,9 +323,11 @@ void ServedCamera::RunEvents() {
         }
         switch (entry.kind) {
             case Inbox::Kind::kProperty:
-                if (const ServedProperty* p = FindServedPropertyOf(entry.property);
-                    p != nullptr && Offered(p->ptpCode) != nullptr)
-                    Emit(kEventDevicePropChanged, 0, {p->ptpCode});
+                // One camera property may stand behind several served ones.
+                for (const ServedProperty& p : properties_)
+                    if (HasCameraProperty(p) && p.id == entry.property &&
+                        Offered(p.ptpCode) != nullptr)
+                        Emit(kEventDevicePropChanged, 0, {p.ptpCode});
                 break;
             case Inbox::Kind::kPicture:
                 AddPicture(entry.item);
@@ -287,7 +341,7 @@ void ServedCamera::RunEvents() {
 
 ObjectInfo ServedCamera::InfoOf(uint32_t /*handle*/, const Stored& stored) const {
     ObjectInfo info;
-    info.storage = kStorageId;
+    info.storage = stored.inMemory ? 0 : kStorageId;
     info.parent = stored.parent;
     info.fileName = stored.name;
     info.captureDate = stored.date;
@@ -318,6 +372,8 @@ std::vector<uint32_t> ServedCamera::Select(uint32_t storage, uint32_t format, ui
     }
     std::vector<uint32_t> handles;
     for (const auto& [handle, stored] : objects_) {
+        if (stored.inMemory)
+            continue;  // on no card
         if (parent == kAll && stored.parent != 0)
             continue;  // the root's own objects only
         if (parent != kAll && parent != 0 && stored.parent != parent)
@@ -344,12 +400,20 @@ Reply ServedCamera::Handle(SessionState& session, const OperationRequest& reques
 
     if (request.code == kOpGetDeviceInfo) {
         DeviceInfo info;
-        info.operations.assign(std::begin(kOperations), std::end(kOperations));
-        info.events.assign(std::begin(kEvents), std::end(kEvents));
+        info.operations = OperationList();
+        info.events = EventList();
         info.properties = PropertyList();
         info.captureFormats = {kFormatExifJpeg};
         info.imageFormats = {kFormatExifJpeg, kFormatAssociation};
         info.manufacturer = "SimCam";
+        if (Nikon()) {
+            // What library.c's camera_init reads to run its Nikon code on a network camera:
+            // the extension's id (fixup_cached_deviceinfo keeps it).
+            info.vendorExtensionId = kVendorNikon;
+            info.vendorExtensionVersion = 100;
+            info.vendorExtensionDesc = "microsoft.com: 1.0";
+            info.manufacturer = "Nikon Corporation";
+        }
         info.model = ReadText(kPropProductName);
         info.deviceVersion = ReadText(kPropFirmwareVersion);
         info.serialNumber = ReadText(kPropBodySerial);
@@ -361,6 +425,12 @@ Reply ServedCamera::Handle(SessionState& session, const OperationRequest& reques
         if (session.session != 0)
             return Reply{kRespSessionAlreadyOpen, {session.session}};
         session.session = param(0);
+        if (Nikon()) {
+            session.polled = std::make_shared<PolledEvents>();
+            std::lock_guard lock(mutex_);
+            std::erase_if(polled_, [](const auto& weak) { return weak.expired(); });
+            polled_.push_back(session.polled);
+        }
         return ok();
     }
     if (session.session == 0)
@@ -369,6 +439,7 @@ Reply ServedCamera::Handle(SessionState& session, const OperationRequest& reques
     switch (request.code) {
         case kOpCloseSession:
             session.session = 0;
+            session.polled.reset();
             return ok();
         case kOpGetStorageIds: {
             ByteWriter w;
@@ -424,6 +495,8 @@ Reply ServedCamera::Handle(SessionState& session, const OperationRequest& reques
                 return Reply{kRespInvalidParameter, {}};
             return SetProperty(static_cast<uint16_t>(param(0)), dataIn);
         default:
+            if (Nikon())
+                return HandleNikon(session, request, out);
             return Reply{kRespOperationNotSupported, {}};
     }
 }

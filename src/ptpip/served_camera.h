@@ -6,8 +6,14 @@
 // It reaches the camera only through the camera boundary (sdk.h), so it serves
 // whatever camera the library offers, the simulated one by default. Every member is
 // thread-safe: each connection calls Handle from its own thread.
+//
+// As a Nikon body (ServedOptions::vendor) it also answers Nikon's operations
+// (served_camera_nikon.cpp): pictures taken into the camera's memory, live view, focus
+// drive. Its events go to each session's queue for Nikon's GetEvent, but for those of
+// the card's pictures, which go to the event connections as a standard camera's do.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -22,6 +28,7 @@
 #include <vector>
 
 #include "camera/sdk/sdk.h"
+#include "ptpip/polled_events.h"
 #include "ptpip/ptp_datasets.h"
 #include "ptpip/ptpip_packet.h"
 #include "ptpip/served_properties.h"
@@ -49,15 +56,17 @@ struct Reply {
     bool drop = false;
 };
 
-/// A connection's own state: its session.
+/// A connection's own state: its session, and the events kept for it to fetch.
 struct SessionState {
     uint32_t session = 0;  // 0: none open
+    std::shared_ptr<PolledEvents> polled;
 };
 
 /// What the served body offers of the standard.
 struct ServedOptions {
-    /// The standard properties served, by their settings names (served_properties.h);
-    /// nothing: all of them.
+    ServedVendor vendor = ServedVendor::kStandard;
+    /// The properties served, by their settings names (served_properties.h,
+    /// nikon_properties.cpp); nothing: all of the vendor's.
     std::optional<std::vector<std::string>> offered;
     std::string imageSize = "1600x1067";  // the image size property's value
 };
@@ -108,6 +117,8 @@ class ServedCamera {
         SdkDirectoryItemRef item = nullptr;  // owned; pictures only
         uint32_t size = 0;
         std::string date;
+        /// In the camera's memory, not on its card: no storage, in no folder listing.
+        bool inMemory = false;
     };
     struct Inbox;
 
@@ -117,6 +128,25 @@ class ServedCamera {
     Reply GetObject(uint32_t transaction, uint32_t handle, DataSink& out);
     Reply Delete(uint32_t handle);
     Reply Capture(uint32_t transaction);
+    bool Nikon() const { return options_.vendor == ServedVendor::kNikon; }
+    std::vector<uint16_t> OperationList() const;
+    std::vector<uint16_t> EventList() const;
+    /// Nikon's operations; kRespOperationNotSupported for any other.
+    Reply HandleNikon(SessionState& session, const OperationRequest& request, DataSink& out);
+    Reply CaptureIntoMemory(bool autofocus);
+    Reply DeviceReady();
+    Reply DeleteFromMemory(uint32_t handle);
+    Reply SendPolledEvents(SessionState& session, DataSink& out);
+    Reply StartLiveView();
+    Reply EndLiveView();
+    Reply LiveViewImage(DataSink& out);
+    Reply AutofocusDrive();
+    Reply ManualFocusDrive(uint32_t direction, uint32_t steps);
+    /// True while live view goes to the computer; nullopt with `error` set when the
+    /// camera does not say.
+    std::optional<bool> InLiveView(SdkError* error);
+    /// Releases the pictures in the camera's memory; answers their handles.
+    std::vector<uint32_t> DropMemoryLocked(std::vector<SdkDirectoryItemRef>* released);
     StorageInfo CardInfo() const;
     uint64_t HeldBytesLocked() const;
     /// What the next picture is expected to take: the size of the newest one.
@@ -136,7 +166,8 @@ class ServedCamera {
 
     SdkCameraRef camera_ = nullptr;
     bool initialized_ = false;
-    Options options_;  // fixed once opened
+    Options options_;                             // fixed once opened
+    std::span<const ServedProperty> properties_;  // the vendor's; fixed once opened
     std::shared_ptr<Inbox> inbox_;
     std::thread events_;
 
@@ -144,6 +175,14 @@ class ServedCamera {
     std::map<uint32_t, Stored> objects_;
     uint32_t nextHandle_ = 3;
     std::optional<uint32_t> captureTransaction_;
+    // Where the next pictures go: the camera's memory after a Nikon capture into it, else
+    // the card. A shot is pending until its first picture has come.
+    bool intoMemory_ = false;
+    std::optional<std::chrono::steady_clock::time_point> shotSince_;
+    uint32_t nextMemoryHandle_ = 0;
+    // The last live-view frame sent, sent again while the camera has no newer one.
+    std::shared_ptr<const std::vector<uint8_t>> lastFrame_;
+    std::vector<std::weak_ptr<PolledEvents>> polled_;
     uint64_t pictureBudget_ = kPictureBudget;
     bool gone_ = false;
     EventListener eventListener_;

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "camera/sdk/sdk_backend.h"
+#include "ptpip/nikon_codes.h"
 #include "ptpip/ptp_codes.h"
 #include "ptpip/served_camera.h"
 #include "ptpip/served_properties.h"
@@ -79,14 +80,27 @@ void ServedCamera::AddPicture(SdkDirectoryItemRef item) {
     info.fileName[sizeof info.fileName - 1] = '\0';
     uint32_t handle;
     std::optional<uint32_t> capture;
+    bool inMemory;
+    bool firstOfShot = false;
     std::vector<std::pair<uint32_t, SdkDirectoryItemRef>> dropped;
     {
         std::lock_guard lock(mutex_);
-        handle = nextHandle_++;
-        objects_[handle] =
-            Stored{kFolderHandle, false, info.fileName, item, info.size, DateText(info.dateTime)};
+        inMemory = intoMemory_;
+        Stored stored{kFolderHandle, false,     info.fileName,
+                      item,          info.size, DateText(info.dateTime)};
+        if (inMemory) {
+            // Every picture of a shot into memory: RAW and JPEG come one after the other.
+            stored.parent = 0;
+            stored.inMemory = true;
+            handle = nextMemoryHandle_++;
+            firstOfShot = shotSince_.has_value();
+        } else {
+            handle = nextHandle_++;
+        }
+        objects_[handle] = std::move(stored);
         capture = captureTransaction_;
         captureTransaction_.reset();
+        shotSince_.reset();
         size_t pictures = std::count_if(objects_.begin(), objects_.end(),
                                         [](const auto& o) { return !o.second.folder; });
         for (auto it = objects_.begin(); pictures > kMaxPictures && it != objects_.end();) {
@@ -102,6 +116,14 @@ void ServedCamera::AddPicture(SdkDirectoryItemRef item) {
     for (auto [oldHandle, oldItem] : dropped) {
         SdkRelease(oldItem);
         Emit(kEventObjectRemoved, 0, {oldHandle});
+    }
+    if (inMemory) {
+        // What camera_nikon_capture and camera_wait_for_event wait for (library.c): the
+        // picture in memory, then the end of the shot.
+        Emit(kEventNikonObjectAddedInSdram, 0, {handle});
+        if (firstOfShot)
+            Emit(kEventNikonCaptureCompleteRecInSdram, 0, {});
+        return;
     }
     Emit(kEventObjectAdded, capture.value_or(0), {handle});
     if (capture)
@@ -228,6 +250,8 @@ Reply ServedCamera::Capture(uint32_t transaction) {
             return Reply{kRespStoreFull, {}};
         // The picture's event may come before the command returns.
         captureTransaction_ = transaction;
+        intoMemory_ = false;
+        shotSince_ = std::chrono::steady_clock::now();
     }
     const SdkError e = SdkSendCommand(camera_, kCameraCommandTakePicture, 0);
     if (e == kSdkOk)
@@ -235,6 +259,7 @@ Reply ServedCamera::Capture(uint32_t transaction) {
     {
         std::lock_guard lock(mutex_);
         captureTransaction_.reset();
+        shotSince_.reset();
     }
     return Failure(e, kRespGeneralError);
 }

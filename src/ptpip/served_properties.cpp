@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "camera/sdk/exposure_scales.h"
+#include "ptpip/nikon_properties.h"
 #include "ptpip/ptp_codes.h"
 
 namespace talbex::ptpip {
@@ -83,6 +84,9 @@ constexpr ServedProperty kProperties[] = {
 constexpr uint32_t kExposureTimeBulb = 0xFFFFFFFF;
 constexpr uint16_t kIsoAutomatic = 0xFFFF;
 constexpr uint32_t kMaxText = 4096;
+// While the camera chooses the ISO speed, a body without an automatic value shows the
+// speed its pictures then record: the base speed.
+constexpr int64_t kIsoShownWhileAutomatic = 100;
 
 PtpValue Number(int64_t n) {
     PtpValue v;
@@ -99,7 +103,39 @@ std::vector<uint32_t> AllowedCodes(const SdkPropertyDesc& desc) {
 }
 
 bool IsCoded(Conversion c) {
-    return c != Conversion::kText && c != Conversion::kDateTime && c != Conversion::kImageSize;
+    return c != Conversion::kText && c != Conversion::kDateTime && c != Conversion::kImageSize &&
+           c != Conversion::kLensId;
+}
+
+// Properties the camera shows but the host cannot change.
+bool IsReadOnly(Conversion c) {
+    return c == Conversion::kBatteryLevel || c == Conversion::kLensId ||
+           c == Conversion::kLiveViewStatus;
+}
+
+std::optional<PtpValue> FromTable(std::span<const CodePair> table, uint32_t code) {
+    for (const CodePair& pair : table)
+        if (pair.code == code)
+            return Number(pair.value);
+    return std::nullopt;
+}
+
+std::optional<uint32_t> ToTable(std::span<const CodePair> table, int64_t value) {
+    // Several codes may share a value: the first is the one the value stands for.
+    for (const CodePair& pair : table)
+        if (pair.value == value)
+            return pair.code;
+    return std::nullopt;
+}
+
+// The value shown for the current code: what ToPtpValue gives, or for a code without one
+// what the body shows instead.
+PtpValue CurrentValue(const ServedProperty& property, uint32_t code) {
+    if (auto value = ToPtpValue(property, code))
+        return *value;
+    if (property.conversion == Conversion::kIsoSpeedOnly && code == sdk::kIsoAuto)
+        return Number(kIsoShownWhileAutomatic);
+    return PtpValue{};
 }
 
 }  // namespace
@@ -108,11 +144,23 @@ std::span<const ServedProperty> ServedProperties() {
     return kProperties;
 }
 
+std::span<const ServedProperty> ServedPropertiesOf(ServedVendor vendor) {
+    return vendor == ServedVendor::kNikon ? NikonProperties() : ServedProperties();
+}
+
 const ServedProperty* FindServedProperty(uint16_t ptpCode) {
-    for (const ServedProperty& p : kProperties)
+    return FindServedProperty(kProperties, ptpCode);
+}
+
+const ServedProperty* FindServedProperty(std::span<const ServedProperty> set, uint16_t ptpCode) {
+    for (const ServedProperty& p : set)
         if (p.ptpCode == ptpCode)
             return &p;
     return nullptr;
+}
+
+bool HasCameraProperty(const ServedProperty& property) {
+    return property.conversion != Conversion::kImageSize;
 }
 
 const ServedProperty* FindServedPropertyOf(SdkPropertyId id) {
@@ -123,7 +171,12 @@ const ServedProperty* FindServedPropertyOf(SdkPropertyId id) {
 }
 
 const ServedProperty* FindServedPropertyNamed(std::string_view name) {
-    for (const ServedProperty& p : kProperties)
+    return FindServedPropertyNamed(kProperties, name);
+}
+
+const ServedProperty* FindServedPropertyNamed(std::span<const ServedProperty> set,
+                                              std::string_view name) {
+    for (const ServedProperty& p : set)
         if (name == p.name)
             return &p;
     return nullptr;
@@ -160,9 +213,26 @@ std::optional<PtpValue> ToPtpValue(const ServedProperty& property, uint32_t code
             if (code < kDeviceDefinedValue)
                 return Number(kDeviceDefinedValue | code);
             return std::nullopt;
+        case Conversion::kVendorTable:
+            return FromTable(property.table, code);
+        case Conversion::kNikonShutterSpeed:
+            if (auto value = NikonShutterSpeedOf(code))
+                return Number(*value);
+            return std::nullopt;
+        case Conversion::kIsoSpeedOnly:
+            if (code == sdk::kIsoAuto)
+                return std::nullopt;  // not a speed: ISO auto says it
+            if (auto speed = sdk::SpeedOfIso(code))
+                return Number(std::min<uint32_t>(*speed, 0xFFFF));
+            return std::nullopt;
+        case Conversion::kIsoAutoSwitch:
+            return Number(code == sdk::kIsoAuto ? 1 : 0);
+        case Conversion::kLiveViewStatus:
+            return Number((code & kEvfOutputDeviceComputer) != 0 ? 1 : 0);
         case Conversion::kText:
         case Conversion::kDateTime:
         case Conversion::kImageSize:
+        case Conversion::kLensId:
             break;
     }
     return std::nullopt;
@@ -184,12 +254,22 @@ std::optional<uint32_t> FromPtpValue(const ServedProperty& property, const PtpVa
         case Conversion::kExposureBias:
             return sdk::StepForStops(static_cast<double>(v) / 1000);
         case Conversion::kTable:
-            for (const CodePair& pair : property.table)
-                if (pair.value == v)
-                    return pair.code;
+            if (auto code = ToTable(property.table, v))
+                return code;
             if (v >= kDeviceDefinedValue && v <= 0xFFFF)
                 return static_cast<uint32_t>(v & 0x7FFF);
             return std::nullopt;
+        case Conversion::kVendorTable:
+            return ToTable(property.table, v);
+        case Conversion::kNikonShutterSpeed:
+            if (v < 0 || v > 0xFFFFFFFF)
+                return std::nullopt;
+            return TvOfNikonShutterSpeed(static_cast<uint32_t>(v));
+        case Conversion::kIsoSpeedOnly:
+            return sdk::IsoForSpeed(static_cast<double>(v));
+        case Conversion::kIsoAutoSwitch:
+            // Off stands for no one code: the camera's allowed speeds decide (WriteProperty).
+            return v == 1 ? std::optional<uint32_t>(sdk::kIsoAuto) : std::nullopt;
         default:
             return std::nullopt;
     }
@@ -233,14 +313,19 @@ SdkError DescribeProperty(SdkCameraRef camera, const ServedProperty& property, P
     PropDesc d;
     d.code = property.ptpCode;
     d.dataType = property.dataType;
-    d.getSet = described && desc.access != 0 ? kGetSet : kGetOnly;
+    d.getSet =
+        described && desc.access != 0 && !IsReadOnly(property.conversion) ? kGetSet : kGetOnly;
     switch (property.conversion) {
-        case Conversion::kText: {
+        case Conversion::kText:
+        case Conversion::kLensId: {
             std::vector<char> text(std::clamp<uint32_t>(size, 1, kMaxText) + 1, '\0');
             if (SdkError e = SdkGetPropertyData(
                     camera, property.id, 0, static_cast<uint32_t>(text.size() - 1), text.data()))
                 return e;
-            d.current.text = text.data();
+            if (property.conversion == Conversion::kLensId)
+                d.current = Number(NikonLensIdOf(text.data()));
+            else
+                d.current.text = text.data();
             d.form = kFormNone;
             break;
         }
@@ -256,13 +341,18 @@ SdkError DescribeProperty(SdkCameraRef camera, const ServedProperty& property, P
             uint32_t code = 0;
             if (SdkError e = SdkGetPropertyData(camera, property.id, 0, sizeof code, &code))
                 return e;
-            d.current = ToPtpValue(property, code).value_or(PtpValue{});
-            if (property.conversion == Conversion::kBatteryLevel) {
-                d.getSet = kGetOnly;
+            d.current = CurrentValue(property, code);
+            if (property.conversion == Conversion::kBatteryLevel ||
+                property.conversion == Conversion::kIsoAutoSwitch) {
+                // A level, and a switch: ranges, as such bodies describe them.
                 d.form = kFormRange;
                 d.minimum = Number(0);
-                d.maximum = Number(100);
+                d.maximum = Number(property.conversion == Conversion::kBatteryLevel ? 100 : 1);
                 d.step = Number(1);
+                break;
+            }
+            if (property.conversion == Conversion::kLiveViewStatus) {
+                d.form = kFormNone;
                 break;
             }
             d.form = kFormEnumeration;
@@ -294,19 +384,33 @@ SdkError WriteProperty(SdkCameraRef camera, const ServedProperty& property, cons
             return kSdkErrInvalidValue;
         return SdkSetPropertyData(camera, property.id, 0, sizeof *time, &*time);
     }
-    if (!IsCoded(property.conversion) || property.conversion == Conversion::kBatteryLevel)
+    if (!IsCoded(property.conversion) || IsReadOnly(property.conversion))
         return kSdkErrNotSupported;
 
-    // A value the camera offers maps back to the very code it came from.
+    // A value the camera offers maps back to the very code it came from: the current one
+    // when it already stands for the value (a JPEG's compression leaves its size alone),
+    // else the code the value's table names first, else the first allowed one.
     std::optional<uint32_t> code;
     SdkPropertyDesc desc{};
     if (SdkGetPropertyDesc(camera, property.id, &desc) == kSdkOk) {
-        for (uint32_t allowed : AllowedCodes(desc)) {
-            if (ToPtpValue(property, allowed) == value) {
-                code = allowed;
-                break;
-            }
-        }
+        const std::vector<uint32_t> allowed = AllowedCodes(desc);
+        auto offered = [&](uint32_t c) {
+            return std::find(allowed.begin(), allowed.end(), c) != allowed.end() &&
+                   ToPtpValue(property, c) == value;
+        };
+        uint32_t current = 0;
+        const std::optional<uint32_t> named = FromPtpValue(property, value);
+        if (SdkGetPropertyData(camera, property.id, 0, sizeof current, &current) == kSdkOk &&
+            offered(current))
+            code = current;
+        else if (named && offered(*named))
+            code = named;
+        else
+            for (uint32_t c : allowed)
+                if (offered(c)) {
+                    code = c;
+                    break;
+                }
     }
     if (!code)
         code = FromPtpValue(property, value);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/gphoto2_command.h"
 #include "support/served_camera_process.h"
 #include "support/temp_folder.h"
 
@@ -14,7 +15,7 @@ namespace {
 class Gphoto2CommandTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (std::system("command -v gphoto2 >/dev/null 2>&1") != 0)
+        if (!Gphoto2Installed())
             GTEST_SKIP() << "the gphoto2 command is not installed";
         std::string error;
         ASSERT_TRUE(server_.Start("", &error)) << error;
@@ -22,13 +23,9 @@ class Gphoto2CommandTest : public ::testing::Test {
 
     // Runs gphoto2 against the served camera in `folder`; answers what it printed.
     std::string Gphoto2(const std::string& arguments, const std::string& folder) {
-        const std::string out = folder + "gphoto2.out";
-        const std::string command = "cd '" + folder + "' && LANG=C timeout 60 gphoto2 --port " +
-                                    server_.GphotoPort() + " --camera 'PTP/IP Camera' " +
-                                    arguments + " >'" + out + "' 2>&1";
-        status_ = std::system(command.c_str());
-        std::ifstream in(out);
-        return std::string(std::istreambuf_iterator<char>(in), {});
+        const Gphoto2Run run = RunGphoto2(server_.GphotoPort(), arguments, folder);
+        status_ = run.status;
+        return run.output;
     }
 
     ServedCameraProcess server_;

@@ -1,7 +1,11 @@
 // The boundary's codes as standard property values and back.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include "camera/sdk/exposure_scales.h"
+#include "camera/sdk/sim/property_codes.h"
+#include "ptpip/nikon_properties.h"
 #include "ptpip/ptp_codes.h"
 #include "ptpip/served_properties.h"
 
@@ -45,6 +49,26 @@ TEST(ServedPropertiesTest, CodesBecomeStandardValuesAndBack) {
     EXPECT_FALSE(FromPtpValue(*FindServedProperty(kDpcFNumber), PtpValue{3, ""}));
     EXPECT_FALSE(FromPtpValue(*FindServedProperty(kDpcWhiteBalance), PtpValue{3, ""}));
     EXPECT_FALSE(ToPtpValue(*FindServedProperty(kDpcWhiteBalance), 0xFFFFFFFF));
+}
+
+TEST(ServedPropertiesTest, NikonShutterSpeedsAreExactAndDistinct) {
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {0xA0, 1 << 16 | 8000}, {0x95, 1 << 16 | 3200}, {0x68, 1 << 16 | 60},
+        {0x48, 1 << 16 | 4},    {0x45, 3 << 16 | 10},   {0x2D, 25 << 16 | 10},
+        {0x38, 1 << 16 | 1},    {0x10, 30 << 16 | 1},   {sdk::kTvBulb, 0xFFFFFFFF},
+    };
+    for (const auto& [code, value] : cases)
+        EXPECT_EQ(NikonShutterSpeedOf(code), value) << std::hex << code;
+    // Every speed the camera offers has a value of its own that leads back to it.
+    std::set<uint32_t> seen;
+    for (uint32_t code : sim::TvCodes()) {
+        const auto value = NikonShutterSpeedOf(code);
+        ASSERT_TRUE(value) << std::hex << code;
+        EXPECT_TRUE(seen.insert(*value).second) << std::hex << code;
+        EXPECT_EQ(TvOfNikonShutterSpeed(*value), code) << std::hex << code;
+    }
+    EXPECT_EQ(NikonLensIdOf("AF-S Nikkor 35mm 1:1.8G DX"), 159);
+    EXPECT_EQ(NikonLensIdOf("SIM 24-70mm f/2.8"), 0);
 }
 
 TEST(ServedPropertiesTest, ClockText) {

@@ -17,10 +17,10 @@
 
 namespace talbex::ptpip::testing {
 
-ServedSimulator::ServedSimulator(sim::CameraSettings settings) {
-    sim::InstallSimulatedCameras({std::move(settings)});
+ServedSimulator::ServedSimulator(sim::CameraSettings settings, ServedOptions options) {
+    simulated_ = sim::InstallSimulatedCameras({std::move(settings)})->Camera(0);
     std::string error;
-    camera_ = ServedCamera::Open(&error);
+    camera_ = ServedCamera::Open(&error, std::move(options));
     EXPECT_TRUE(camera_) << error;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "camera/sdk/sim/sim_camera.h"
 #include "camera/sdk/sim/sim_settings.h"
 #include "ptpip/ptpip_packet.h"
 #include "ptpip/ptpip_server.h"
@@ -24,10 +25,12 @@ using namespace std::chrono_literals;
 class ServedSimulator {
   public:
     /// Serves a camera with `settings`; call Start once the camera is set up.
-    explicit ServedSimulator(sim::CameraSettings settings = {});
+    explicit ServedSimulator(sim::CameraSettings settings = {}, ServedOptions options = {});
     ~ServedSimulator();
 
     ServedCamera& camera() { return *camera_; }
+    /// The simulated camera behind it, to see what the served operations did to it.
+    sim::SimCamera& simulated() { return *simulated_; }
     /// Listens on a free port and serves on a thread of its own.
     void Start(ServerLimits limits = {});
     uint16_t port() const { return port_; }
@@ -37,6 +40,7 @@ class ServedSimulator {
     bool Logged(const std::string& text, std::chrono::milliseconds wait = 3s);
 
   private:
+    std::shared_ptr<sim::SimCamera> simulated_;
     std::unique_ptr<ServedCamera> camera_;
     std::unique_ptr<PtpIpServer> server_;
     std::atomic<bool> stop_{false};

@@ -379,6 +379,15 @@ class Parser {
                  c.servedProperties = std::move(names);
                  return true;
              }},
+            {"vendor", false,
+             [](Parser& p, const Entry& e, CameraSettings& c) {
+                 if (e.value != "standard" && e.value != "nikon")
+                     return p.Fail("vendor: '" + std::string(e.value) +
+                                   "' is neither standard nor nikon");
+                 c.vendor = e.value == "nikon" ? CameraSettings::Vendor::kNikon
+                                               : CameraSettings::Vendor::kStandard;
+                 return true;
+             }},
             FaultsKey("busy", false),
             FaultsKey("fail", true),
             PlainKey<int64_t>("unplug_after_ms", 86400000, &CameraSettings::unplugAfterMs),

@@ -17,7 +17,8 @@
 // unplug_after_ms, shutdown_after_ms (from the first SdkInitialize), transfer_ms,
 // busy_after_shot_ms, busy_while_transferring (0/1), live_view_fps, mains_power (0/1),
 // battery_drain, text_limit, widest_aperture, narrowest_aperture (Av codes), image_quality,
-// color_space. A camera whose values do not go together (an image quality of the other
+// color_space, served_properties and vendor (standard/nikon: what `talbex sim-serve`
+// serves). A camera whose values do not go together (an image quality of the other
 // protocol, an inverted aperture range) is an error at its section's line.
 // Operations are the names of OperationName (sim_settings.h).
 #pragma once

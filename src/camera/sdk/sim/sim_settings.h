@@ -100,6 +100,10 @@ struct CameraSettings {
     /// The standard properties `talbex sim-serve` serves of this camera, by name
     /// (battery_level, image_size, f_number, ...); nothing: all of them.
     std::optional<std::vector<std::string>> servedProperties;
+    /// How `talbex sim-serve` presents this camera: as a standard camera, or as a body
+    /// speaking Nikon's extension of the standard.
+    enum class Vendor { kStandard, kNikon };
+    Vendor vendor = Vendor::kStandard;
 
     // Faults.
     std::vector<Fault> faults;
