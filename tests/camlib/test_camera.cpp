@@ -358,6 +358,10 @@ int camera_init(Camera* camera, GPContext*) {
         held != nullptr && *held != '\0' && ::stat(held, &st) == 0)
         return GP_ERROR_IO_USB_CLAIM;
     {
+        std::lock_guard lock(tcam::Lock());
+        tcam::Renew();
+    }
+    {
         tcam::Call call("open");
         if (call.failed())
             return GP_ERROR_IO;
