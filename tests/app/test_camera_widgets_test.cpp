@@ -1,7 +1,8 @@
 // The test camera driver's answers to libgphoto2's own calls where ptp2's answers are
 // easy to get wrong: whole-tree writes against single ones, entries labelled alike, GP_OK
 // with no widget, writes answered in ptp2's way, property events, pictures handed over in
-// the event wait, and faults. libgphoto2 runs in this process, with a home of its own.
+// the event wait, faults, and calls from two threads at once. libgphoto2 runs in this
+// process, with a home of its own (and, under a sanitizer, the driver built with it).
 #include <gphoto2/gphoto2.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -11,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/temp_folder.h"
@@ -22,7 +24,7 @@ class TestCameraWidgets : public ::testing::Test {
   protected:
     void SetUp() override {
         setenv("HOME", dir_.path().c_str(), 1);
-        setenv("CAMLIBS", TALBEX_TEST_CAMLIBS, 1);
+        setenv("CAMLIBS", TALBEX_TEST_CAMLIBS_IN_PROCESS, 1);
         setenv("TALBEX_TEST_CAMERA_LOG", log_.c_str(), 1);
     }
     void TearDown() override {
@@ -41,24 +43,28 @@ class TestCameraWidgets : public ::testing::Test {
         setenv("TALBEX_TEST_CAMERA_FAULTS", faults.c_str(), 1);
         setenv("TALBEX_TEST_CAMERA_SERIAL", serial.c_str(), 1);
         context_ = gp_context_new();
-        gp_camera_new(&camera_);
+        return OpenHandle(&camera_, context_);
+    }
+    /// Another handle on the same camera: libgphoto2 lets two of them call at once.
+    static int OpenHandle(Camera** camera, GPContext* context) {
+        gp_camera_new(camera);
         CameraAbilitiesList* abilities = nullptr;
         gp_abilities_list_new(&abilities);
-        gp_abilities_list_load(abilities, context_);
+        gp_abilities_list_load(abilities, context);
         CameraAbilities a{};
         gp_abilities_list_get_abilities(
             abilities, gp_abilities_list_lookup_model(abilities, "Talbex Test Camera"), &a);
         gp_abilities_list_free(abilities);
-        gp_camera_set_abilities(camera_, a);
+        gp_camera_set_abilities(*camera, a);
         GPPortInfoList* ports = nullptr;
         gp_port_info_list_new(&ports);
         gp_port_info_list_load(ports);
         GPPortInfo port;
         gp_port_info_list_get_info(ports, gp_port_info_list_lookup_path(ports, "ptpip:127.0.0.1"),
                                    &port);
-        gp_camera_set_port_info(camera_, port);
+        gp_camera_set_port_info(*camera, port);
         gp_port_info_list_free(ports);
-        return gp_camera_init(camera_, context_);
+        return gp_camera_init(*camera, context);
     }
     void Close() {
         if (camera_ != nullptr) {
@@ -358,6 +364,58 @@ TEST_F(TestCameraWidgets, FaultsAnswerAsTheBodyAndPtp2Would) {
         EXPECT_GT(size, 100u);
         gp_file_unref(file);
     }
+}
+
+// The program's window thread and event thread call the camera in turns through one
+// handle; two handles call it truly at once. The driver keeps its one state under one
+// lock and tells libgphoto2's file system of pictures outside it (that calls back).
+TEST_F(TestCameraWidgets, TwoHandlesCallingAtOnceGetEveryPictureAndEveryAnswer) {
+    ASSERT_EQ(Open("nikon"), GP_OK);
+    Camera* other = nullptr;
+    GPContext* otherContext = gp_context_new();
+    ASSERT_EQ(OpenHandle(&other, otherContext), GP_OK);
+    constexpr int kPictures = 20;
+    int received = 0;
+    std::thread shooter([&] {
+        for (int i = 0; i < kPictures; ++i) {
+            if (gp_camera_trigger_capture(other, otherContext) != GP_OK)
+                continue;
+            // The other thread's writes are told in the same wait: read on to the picture.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            while (std::chrono::steady_clock::now() < until) {
+                CameraEventType type = GP_EVENT_TIMEOUT;
+                void* data = nullptr;
+                gp_camera_wait_for_event(other, 10, &type, &data, otherContext);
+                if (type == GP_EVENT_FILE_ADDED) {
+                    auto* path = static_cast<CameraFilePath*>(data);
+                    CameraFile* file = nullptr;
+                    gp_file_new(&file);
+                    if (gp_camera_file_get(other, path->folder, path->name, GP_FILE_TYPE_NORMAL,
+                                           file, otherContext) == GP_OK)
+                        ++received;
+                    gp_file_unref(file);
+                    free(data);
+                    break;
+                }
+                free(data);
+            }
+        }
+    });
+    int answered = 0;
+    for (int i = 0; i < 100; ++i) {
+        answered += Set("iso", i % 2 == 0 ? "200" : "400") == GP_OK;
+        answered += Get("shutterspeed2") == "1/125";
+        CameraFile* file = nullptr;
+        gp_file_new(&file);
+        answered += gp_camera_capture_preview(camera_, file, context_) == GP_OK;
+        gp_file_unref(file);
+    }
+    shooter.join();
+    gp_camera_exit(other, otherContext);
+    gp_camera_free(other);
+    gp_context_unref(otherContext);
+    EXPECT_EQ(received, kPictures);
+    EXPECT_EQ(answered, 300);
 }
 
 }  // namespace
