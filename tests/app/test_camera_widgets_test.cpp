@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -335,13 +336,28 @@ TEST_F(TestCameraWidgets, FaultsAnswerAsTheBodyAndPtp2Would) {
     EXPECT_EQ(result, GP_ERROR_IO);
     EXPECT_LT(Open("generic", "gone@trigger"), GP_OK);  // the same body, still gone
 
+    ASSERT_EQ(Open("eos", "io@event:1"), GP_OK);
+    EXPECT_EQ(Event(), "<error>");
+    EXPECT_EQ(Event(), "timeout");
+    EXPECT_EQ(Open("nikon", "jam@preview"), GP_ERROR_BAD_PARAMETERS);  // a fault not understood
+    ASSERT_EQ(Open("eos", "unsupported@preview"), GP_OK);
+    for (int i = 0; i < 2; ++i) {
+        CameraFile* file = nullptr;
+        gp_file_new(&file);
+        EXPECT_EQ(gp_camera_capture_preview(camera_, file, context_), GP_ERROR_NOT_SUPPORTED);
+        gp_file_unref(file);
+    }
+
     const struct {
         const char* family;
         int result;
         bool frame;
         int atLeastMs;
     } previews[] = {{"sony", GP_ERROR_CAMERA_BUSY, false, 0},
-                    {"nikon", GP_OK, false, 150},
+                    {"nikon", GP_OK, false, 150},  // success with no picture
+                    {"fuji", GP_OK, false, 0},
+                    {"panasonic", GP_ERROR_CAMERA_BUSY, false, 900},
+                    {"olympus", GP_OK, false, 900},  // the body's busy code, a positive number
                     {"eos", GP_ERROR_CAMERA_BUSY, false, 2900}};
     for (const auto& p : previews) {
         SCOPED_TRACE(p.family);
@@ -364,6 +380,85 @@ TEST_F(TestCameraWidgets, FaultsAnswerAsTheBodyAndPtp2Would) {
         EXPECT_GT(size, 100u);
         gp_file_unref(file);
     }
+}
+
+// A triggered picture as each family's event wait hands it over: read from the camera's
+// memory as "capt0000.jpg" in "/", or announced by its own name where it lies, with the
+// capture target and its lasting setting deciding which.
+TEST_F(TestCameraWidgets, TriggeredPicturesArriveAsEachFamilysEventWaitHandsThemOver) {
+    const std::string card = "file /store_00010001/DCIM/100TEST/";
+    // libgphoto2 keeps its lasting settings for the process: each case writes its target.
+    const struct {
+        const char *family, *target;  // written to capturetarget first, unless empty
+        std::vector<std::string> events;
+    } cases[] = {
+        {"eos",
+         "",
+         {"PTP Property d1ac changed, \"shuttercounter\" to \"4322\"", "Camera Status 1",
+          "file //capt0000.jpg", "complete", "timeout"}},
+        {"eos",
+         "Memory card",
+         {"PTP Property d1ac changed, \"shuttercounter\" to \"4322\"", "Camera Status 1",
+          card + "IMG_0001.JPG", "complete", "timeout"}},
+        {"nikon", "Internal RAM", {"file //capt0000.jpg", "complete", "timeout"}},
+        {"nikon", "Memory card", {card + "DSC_0001.JPG", "complete", "timeout"}},
+        {"sony", "", {"file //capt0000.jpg", "complete", "timeout"}},
+        {"sony", "card", {"timeout"}},  // nothing in its memory: nothing arrives
+        {"fuji", "", {card + "DSCF0001.JPG", "timeout"}},
+        {"panasonic", "", {card + "P1010001.JPG", "timeout"}},
+        {"panasonic", "Internal RAM", {"file /store_00000000/P1010001.JPG", "timeout"}},
+        {"olympus", "", {card + "P1010001.JPG", "timeout"}},
+        {"generic", "", {card + "TBX_0001.JPG", "complete", "timeout"}},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.family) + " " + c.target);
+        ASSERT_EQ(Open(c.family, "", std::to_string(++row)), GP_OK);
+        if (*c.target != '\0') {
+            ASSERT_EQ(Set("capturetarget", c.target), GP_OK);
+        }
+        while (Event(1) != "timeout") {
+        }
+        ASSERT_EQ(gp_camera_trigger_capture(camera_, context_), GP_OK);
+        for (const std::string& expected : c.events)
+            EXPECT_EQ(Event(), expected);
+    }
+}
+
+// The clocks read back what was written (the eos family's local one through ptp2's
+// conversion); the synchronising toggles set the body's clock to now; Sony has none.
+TEST_F(TestCameraWidgets, ClocksReadBackWhatWasWritten) {
+    const int when = 1700000000;
+    const auto now = static_cast<int>(std::time(nullptr));
+    const struct {
+        const char *family, *write, *read;
+        int value, expected;
+    } cases[] = {
+        {"nikon", "datetime", "datetime", when, when},
+        {"generic", "datetime", "datetime", when, when},
+        {"fuji", "datetime", "datetime", when, when},
+        {"eos", "datetimeutc", "datetimeutc", when, when},
+        {"eos", "datetime", "datetime", when, when},
+        {"eos", "syncdatetimeutc", "datetimeutc", 1, now},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.family) + " " + c.write);
+        ASSERT_EQ(Open(c.family, "", c.write), GP_OK);
+        CameraWidget* w = nullptr;
+        ASSERT_EQ(gp_camera_get_single_config(camera_, c.write, &w, context_), GP_OK);
+        gp_widget_set_value(w, &c.value);
+        EXPECT_EQ(gp_camera_set_single_config(camera_, c.write, w, context_), GP_OK);
+        gp_widget_free(w);
+        ASSERT_EQ(gp_camera_get_single_config(camera_, c.read, &w, context_), GP_OK);
+        int read = 0;
+        gp_widget_get_value(w, &read);
+        gp_widget_free(w);
+        EXPECT_NEAR(read, c.expected, 2);  // the clock runs
+    }
+    ASSERT_EQ(Open("sony"), GP_OK);
+    int result = 0;
+    Get("datetime", &result);
+    EXPECT_EQ(result, GP_ERROR_BAD_PARAMETERS);
 }
 
 // The program's window thread and event thread call the camera in turns through one
