@@ -38,7 +38,20 @@ int64_t StartOffset() {
     return static_cast<int64_t>(timegm(&start)) - static_cast<int64_t>(std::time(nullptr));
 }
 
+// What the environment says of the body; it is set up again when that changes.
+std::string Setup() {
+    std::string text;
+    for (const char* name : {"TALBEX_TEST_CAMERA_FAMILY", "TALBEX_TEST_CAMERA_SERIAL",
+                             "TALBEX_TEST_CAMERA_EXIF_SERIAL", "TALBEX_TEST_CAMERA_CARD",
+                             "TALBEX_TEST_CAMERA_FAULTS"}) {
+        const char* value = std::getenv(name);
+        text += value != nullptr ? std::string("=") + value + "\n" : "-\n";
+    }
+    return text;
+}
+
 void SetUp(State& s) {
+    s.setup = Setup();
     s.family = ChosenFamily();
     if (s.family != nullptr)
         s.properties = s.family->properties;
@@ -106,12 +119,18 @@ State& Body() {
     return state;
 }
 
-void OpenSession() {
+void Renew() {
+    // Another body on the same port (the environment describes another one): a state of
+    // its own.
     State& s = Body();
-    if (s.family != ChosenFamily()) {  // another body on the same port: a state of its own
+    if (s.setup != Setup()) {
         s = State{};
         SetUp(s);
     }
+}
+
+void OpenSession() {
+    State& s = Body();
     s.captureCount = 0;
     s.seen.clear();
     s.events.clear();

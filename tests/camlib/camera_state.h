@@ -92,12 +92,15 @@ struct State {
     // The classic camera's widget values and pictures not yet announced.
     std::map<std::string, std::string> classicValues;
     std::vector<std::string> classicAdded;
+    std::string setup;  // the environment it was set up from
     bool ready = false;
 };
 
 std::mutex& Lock();
 /// The state, set up on first use from the environment; under Lock().
 State& Body();
+/// Sets the state up again when the environment describes another body.
+void Renew();
 /// A new session: ptp2's per-session counters start again.
 void OpenSession();
 

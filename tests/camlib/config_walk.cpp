@@ -109,7 +109,7 @@ int GetOne(const char* name, CameraWidget** widget) {
                 continue;
             CameraWidget* w = nullptr;
             const int ret = Render(e, &w);
-            if (e.path == Path::kVirtual && e.property == 0) {
+            if (e.path == Path::kVirtual) {
                 // ptp2 hands over whatever the getter made, nothing when it failed.
                 *widget = ret == GP_OK ? w : nullptr;
                 return GP_OK;

@@ -193,10 +193,12 @@ int NextEvent(CameraEventType* type, void** data, std::vector<Announcement>* out
     *type = GP_EVENT_TIMEOUT;
     *data = nullptr;
     if (s.events.empty() && s.family->kind == Kind::kFuji) {
-        // Fujifilm's wait tells every file it has not seen yet (library.c around 6920).
-        for (const auto& [name, picture] : s.card)
-            if (!s.seen.count(name)) {
-                s.events.push_back({QueuedEvent::Kind::kFile, kCardFolder, name, "", {}});
+        // Fujifilm's wait tells every file it has not seen yet, the last object first
+        // (library.c around 6920). Telling libgphoto2 of one lists its folder, which
+        // makes the others seen, as ptp2's listing loads them.
+        for (auto it = s.card.rbegin(); it != s.card.rend(); ++it)
+            if (!s.seen.count(it->first)) {
+                s.events.push_back({QueuedEvent::Kind::kFile, kCardFolder, it->first, "", {}});
                 break;
             }
     }

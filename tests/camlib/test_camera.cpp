@@ -41,6 +41,7 @@
 #include "classic_camera.h"
 #include "config_walk.h"
 #include "shooting.h"
+#include "virtual_entries.h"
 
 namespace tcam {
 namespace {
@@ -216,7 +217,7 @@ int Summary(Camera*, CameraText* text, GPContext*) {
         return GP_OK;
     }
     std::snprintf(text->text, sizeof text->text, "%s%s%s%s",
-                  Printf(Tr("Manufacturer: %s\n"), "Talbex").c_str(),
+                  Printf(Tr("Manufacturer: %s\n"), Manufacturer(Body().family->kind)).c_str(),
                   Printf(Tr("Model: %s\n"), s.family->model).c_str(),
                   Printf(Tr("  Version: %s\n"), s.family->version).c_str(),
                   Printf(Tr("  Serial Number: %s\n"), DeviceSerial().c_str()).c_str());
@@ -357,6 +358,10 @@ int camera_init(Camera* camera, GPContext*) {
     if (const char* held = std::getenv("TALBEX_TEST_CAMERA_HELD");
         held != nullptr && *held != '\0' && ::stat(held, &st) == 0)
         return GP_ERROR_IO_USB_CLAIM;
+    {
+        std::lock_guard lock(tcam::Lock());
+        tcam::Renew();
+    }
     {
         tcam::Call call("open");
         if (call.failed())
