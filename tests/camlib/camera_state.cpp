@@ -3,6 +3,7 @@
 #include <libintl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +44,7 @@ std::string Setup() {
     std::string text;
     for (const char* name : {"TALBEX_TEST_CAMERA_FAMILY", "TALBEX_TEST_CAMERA_SERIAL",
                              "TALBEX_TEST_CAMERA_EXIF_SERIAL", "TALBEX_TEST_CAMERA_CARD",
-                             "TALBEX_TEST_CAMERA_FAULTS"}) {
+                             "TALBEX_TEST_CAMERA_FAULTS", "TALBEX_TEST_CAMERA_VALUES"}) {
         const char* value = std::getenv(name);
         text += value != nullptr ? std::string("=") + value + "\n" : "-\n";
     }
@@ -64,6 +65,21 @@ void SetUp(State& s) {
     for (Property& p : s.properties)
         if (p.code == 0xD1AF)  // the eos family's body serial
             p.text = s.bodySerial;
+    // "500e=1,5005=2": properties the body starts with (the mode dial on M, say), by their
+    // code in hex and the value the body keeps.
+    const std::string values = Env("TALBEX_TEST_CAMERA_VALUES");
+    for (size_t at = 0; at < values.size();) {
+        const size_t end = std::min(values.find(',', at), values.size());
+        const std::string item = values.substr(at, end - at);
+        const size_t equals = item.find('=');
+        at = end + 1;
+        if (equals == std::string::npos)
+            continue;
+        const auto code = static_cast<uint32_t>(std::strtoul(item.c_str(), nullptr, 16));
+        for (Property& p : s.properties)
+            if (p.code == code)
+                p.value = std::strtoll(item.c_str() + equals + 1, nullptr, 0);
+    }
     s.clockOffset = StartOffset();
     const int onCard = std::atoi(Env("TALBEX_TEST_CAMERA_CARD"));
     const std::string model = s.family != nullptr ? s.family->model : "Talbex Test Camera";

@@ -21,6 +21,8 @@
 //   TALBEX_TEST_CAMERA_NO_LENS      while this file exists the eos body has no lens
 //   TALBEX_TEST_CAMERA_FRAME        live-view frame size, WxH (320x240)
 //   TALBEX_TEST_CAMERA_FAULTS       faults on demand (faults.h)
+//   TALBEX_TEST_CAMERA_VALUES       properties the body starts with, "CODE=VALUE,..." with
+//                                   the code in hex ("500e=1": the mode dial on M)
 #include <gphoto2/gphoto2-library.h>
 #include <gphoto2/gphoto2-result.h>
 #include <sys/stat.h>
