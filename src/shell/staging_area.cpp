@@ -1,6 +1,7 @@
 #include "shell/staging_area.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 
 #include "camera/download_command.h"
 #include "platform/os/diagnostics.h"
+#include "platform/os/file_in_use.h"
 #include "platform/os/file_io.h"
 #include "shell/browse_dir.h"
 
@@ -81,6 +83,14 @@ bool IsNoted(const std::vector<Noted>& noted, const std::string& folder, const s
         if (entry.name == name && stamp && *stamp == entry.stamp)
             return true;
     return false;
+}
+
+// The staging folder itself, never a link in its place: without the trailing '/', which
+// would have the link followed whatever O_NOFOLLOW says. -1 when it is no real folder.
+int OpenStagingFolder(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 }  // namespace
@@ -169,25 +179,41 @@ void PurgeTestShots(const std::string& programDirectory) {
 void RemoveUnfinishedTransfers(const std::string& programDirectory) {
     for (const std::string& folder :
          {IncomingFolder(programDirectory), TestShotFolder(programDirectory)}) {
-        DIR* dir = ::opendir(folder.c_str());
-        if (dir == nullptr)
+        // A link in a staging folder's place never leads the clean-up out of the program
+        // folder.
+        const int folderFd = OpenStagingFolder(folder);
+        if (folderFd < 0)
             continue;
+        DIR* dir = ::fdopendir(folderFd);
+        if (dir == nullptr) {
+            ::close(folderFd);
+            continue;
+        }
         std::vector<std::string> names;
         while (const dirent* entry = ::readdir(dir))
             if (camera::DownloadCommand::isTemporaryName(entry->d_name))
                 names.push_back(entry->d_name);
-        ::closedir(dir);
         for (const std::string& name : names) {
-            const std::string path = folder + name;
-            const std::optional<FileStamp> stamp = StampOf(path);
-            if (!stamp)
-                continue;  // only files the transfers write: never a link or a folder
-            if (::unlink(path.c_str()) == 0)
-                os::Diagnostic(
-                    "removed %s, %lld bytes of a transfer an earlier run did not "
-                    "finish; the camera was not told, so it still holds the picture\n",
-                    path.c_str(), static_cast<long long>(stamp->size));
+            // Only files the transfers write (never a link or a folder), and never one a
+            // running program still writes.
+            off_t size = 0;
+            switch (os::RemoveUnlessInUse(folderFd, name, &size)) {
+                case os::Removal::kRemoved:
+                    os::Diagnostic(
+                        "removed %s, %lld bytes of a transfer an earlier run did not "
+                        "finish; the camera was not told, so it still holds the picture\n",
+                        (folder + name).c_str(), static_cast<long long>(size));
+                    break;
+                case os::Removal::kInUse:
+                    os::Diagnostic("left %s: a running program is still writing it\n",
+                                   (folder + name).c_str());
+                    break;
+                case os::Removal::kNotAFile:
+                case os::Removal::kFailed:
+                    break;
+            }
         }
+        ::closedir(dir);  // closes folderFd too
     }
 }
 
