@@ -1,5 +1,6 @@
 // talbex: command line entry.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "app/main_window_run.h"
 #include "app/serial_command.h"
 #include "app/sim_serve_command.h"
+#include "camera/thread.h"
 #include "platform/os/diagnostics.h"
 
 namespace {
@@ -143,6 +145,19 @@ bool TakeCameraChoice(std::vector<std::string>& args, std::string* error) {
     return true;
 }
 
+// A camera worker left stuck in the camera library (a camera that drips its handshake)
+// may still use what the static destructors would free: the program then ends without
+// running them.
+int Finish(int status) {
+    if (talbex::camera::AbandonedThreads() > 0) {
+        std::cout.flush();
+        std::cerr.flush();
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,7 +176,7 @@ int main(int argc, char** argv) {
     options.version = TALBEX_VERSION;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--demo")
-            return talbex::app::RunDemo(stdout, stderr);
+            return Finish(talbex::app::RunDemo(stdout, stderr));
         if (args[i] == "--help") {
             PrintHelp();
             return 0;
@@ -178,8 +193,8 @@ int main(int argc, char** argv) {
     }
     std::string noDisplay;
     if (const auto platform = talbex::app::DesktopFor(options, &noDisplay))
-        return talbex::app::RunDesktopWindows(options, *platform, std::cerr);
+        return Finish(talbex::app::RunDesktopWindows(options, *platform, std::cerr));
     if (!options.headless && !noDisplay.empty())
         std::fprintf(stderr, "talbex: %s; running without windows\n", noDisplay.c_str());
-    return talbex::app::RunMainWindow(options, std::cout, std::cerr);
+    return Finish(talbex::app::RunMainWindow(options, std::cout, std::cerr));
 }
