@@ -15,14 +15,13 @@
 #include "platform/os/diagnostics.h"
 #include "platform/os/file_in_use.h"
 #include "platform/os/file_io.h"
-#include "shell/browse_dir.h"
 
 namespace talbex::shell {
 
 namespace {
 
 // The list of noted test shots, in the test-shot folder: one "DEVICE INODE SIZE
-// MODIFIED NAME" line each. Its name holds no "IMG", so no purge ever takes it.
+// MODIFIED NAME" line each. Hidden names are never noted, so no purge ever takes it.
 constexpr char kTestShotList[] = ".recorded";
 constexpr size_t kMaxListBytes = 1u << 20;
 
@@ -74,15 +73,20 @@ bool WriteList(const std::string& path, const std::vector<Noted>& noted, std::st
     return os::ReplaceFile(path, text, error, 0600);
 }
 
-bool IsNoted(const std::vector<Noted>& noted, const std::string& folder, const std::string& path) {
-    if (path.compare(0, folder.size(), folder) != 0)
-        return false;
-    const std::string name = path.substr(folder.size());
-    const std::optional<FileStamp> stamp = StampOf(path);
-    for (const Noted& entry : noted)
-        if (entry.name == name && stamp && *stamp == entry.stamp)
-            return true;
-    return false;
+std::optional<FileStamp> StampFromStat(const struct stat& st) {
+    if (!S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size,
+                     int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+// The stamp of the regular file `name` in the folder open as `folderFd` (no link followed).
+std::optional<FileStamp> StampAt(int folderFd, const std::string& name) {
+    struct stat st {};
+    if (name.find('/') != std::string::npos ||
+        ::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return StampFromStat(st);
 }
 
 // The staging folder itself, never a link in its place: without the trailing '/', which
@@ -120,10 +124,9 @@ bool EnsureStagingFolder(const std::string& folder, std::string* error) {
 
 std::optional<FileStamp> StampOf(const std::string& path) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::lstat(path.c_str(), &st) != 0)
         return std::nullopt;
-    return FileStamp{st.st_dev, st.st_ino, st.st_size,
-                     int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+    return StampFromStat(st);
 }
 
 bool RecordTestShot(const std::string& programDirectory, const std::string& path,
@@ -152,25 +155,23 @@ bool RecordTestShot(const std::string& programDirectory, const std::string& path
 
 void PurgeTestShots(const std::string& programDirectory) {
     const std::string folder = TestShotFolder(programDirectory);
-    struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    // A link in the folder's place is not followed out of the program folder.
+    const int folderFd = OpenStagingFolder(folder);
+    if (folderFd < 0)
         return;
     std::lock_guard lock(gListMutex);
     const std::string list = folder + kTestShotList;
     std::vector<Noted> noted = ReadList(list);
-    if (noted.empty())
-        return;
-    CStatDir purge;
-    purge.SetRootDir(folder);  // the walk hands out paths in this form
-    const std::string walked = purge.rootDir;
-    purge.SetKeepFilter([&](const std::string& path) { return !IsNoted(noted, walked, path); });
-    std::string dir = folder;
-    purge.DeletePictures(dir);
-    // What could not be deleted stays noted; what is gone or has changed is forgotten.
+    // Whatever the camera called them (IMG_0001.JPG, DSC_0001.JPG, P1010001.JPG, ...): the
+    // noted files, each only while it is still the file noted.
     std::erase_if(noted, [&](const Noted& entry) {
-        const std::optional<FileStamp> stamp = StampOf(folder + entry.name);
-        return !stamp || *stamp != entry.stamp;
+        const std::optional<FileStamp> stamp = StampAt(folderFd, entry.name);
+        if (!stamp || *stamp != entry.stamp)
+            return true;  // gone or changed: forgotten, never deleted
+        return ::unlinkat(folderFd, entry.name.c_str(), 0) == 0;
     });
+    ::close(folderFd);
+    // What could not be deleted stays noted.
     std::string error;
     if (!WriteList(list, noted, &error))
         os::Diagnostic("cannot update the list of test shots: %s\n", error.c_str());

@@ -12,12 +12,7 @@
 
 namespace talbex::shell {
 
-CVellmoraApp::CVellmoraApp(MainWindowSetup setup) : setup_(std::move(setup)) {
-    // One store for every main window: a window rebuilt after the camera was lost during
-    // a test shot still knows the user's settings.
-    if (!setup_.unrestoredSettings)
-        setup_.unrestoredSettings = std::make_shared<UnrestoredSettings>();
-}
+CVellmoraApp::CVellmoraApp(MainWindowSetup setup) : setup_(std::move(setup)) {}
 
 int CVellmoraApp::Run() {
     std::string problem;
@@ -48,6 +43,12 @@ int CVellmoraApp::Run() {
     // that a running program still writes is locked, and stays even so.
     if (folderLock.acquired())
         RemoveUnfinishedTransfers(programDirectory);
+    // One store for every main window, in the program folder: a window rebuilt after the
+    // camera was lost during a test shot, or the next run after a crash, still knows the
+    // user's settings.
+    if (!setup_.unrestoredSettings)
+        setup_.unrestoredSettings =
+            std::make_shared<UnrestoredSettings>(UnrestoredSettingsFile(programDirectory));
     int result = ui::kIdOk;
     while (result == ui::kIdOk && !stop_) {
         auto window = std::make_unique<CTALBEXMAIN>(setup_);
