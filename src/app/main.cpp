@@ -1,5 +1,6 @@
 // talbex: command line entry.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -10,6 +11,7 @@
 #include "app/main_window_run.h"
 #include "app/serial_command.h"
 #include "app/sim_serve_command.h"
+#include "camera/thread.h"
 #include "platform/os/diagnostics.h"
 
 namespace {
@@ -39,9 +41,9 @@ void PrintHelp() {
         "               the camera to use (before TALBEX_CAMERA, which takes the same\n"
         "               values): gphoto2 (the default) the cameras libgphoto2 detects;\n"
         "               gphoto2:PORT the camera on one libgphoto2 port, e.g. usb:001,004\n"
-        "               or ptpip:HOST; gphoto2:MODEL@PORT that camera with the driver\n"
-        "               of a model libgphoto2 lists (gphoto2 --list-cameras); sim the\n"
-        "               built-in simulated camera; sim:PATH simulated cameras from a\n"
+        "               or ptpip:ADDRESS (numeric); gphoto2:MODEL@PORT that camera with\n"
+        "               the driver of a model libgphoto2 lists (gphoto2 --list-cameras);\n"
+        "               sim the built-in simulated camera; sim:PATH simulated cameras from a\n"
         "               settings file; none no camera\n"
         "  --headless   run the main window without a display, even where there is one\n"
         "  --seconds N  end the run after N seconds (fractions allowed); without it the\n"
@@ -109,8 +111,8 @@ void PrintHelp() {
         "  TALBEX_CAMERA       the camera, as --camera (which wins); unset: the cameras\n"
         "                      libgphoto2 detects\n"
         "  TALBEX_HOME         the program's own folder (default ~/.local/share/talbex/)\n"
-        "  XDG_RUNTIME_DIR     where the one-per-user lock is taken (else the program's\n"
-        "                      folder)\n"
+        "  XDG_RUNTIME_DIR     where the one-per-user lock is taken (one run per\n"
+        "                      program folder holds whatever the environment)\n"
         "  TALBEX_VENDOR_HOST  vendor web service host[:port]; empty: no web service\n"
         "  DISPLAY, WAYLAND_DISPLAY, QT_QPA_PLATFORM\n"
         "                      where the windows open (QT_QPA_PLATFORM=offscreen: nowhere\n"
@@ -143,6 +145,19 @@ bool TakeCameraChoice(std::vector<std::string>& args, std::string* error) {
     return true;
 }
 
+// A camera worker left stuck in the camera library (a camera that drips its handshake)
+// may still use what the static destructors would free: the program then ends without
+// running them.
+int Finish(int status) {
+    if (talbex::camera::AbandonedThreads() > 0) {
+        std::cout.flush();
+        std::cerr.flush();
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -161,7 +176,7 @@ int main(int argc, char** argv) {
     options.version = TALBEX_VERSION;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--demo")
-            return talbex::app::RunDemo(stdout, stderr);
+            return Finish(talbex::app::RunDemo(stdout, stderr));
         if (args[i] == "--help") {
             PrintHelp();
             return 0;
@@ -178,8 +193,8 @@ int main(int argc, char** argv) {
     }
     std::string noDisplay;
     if (const auto platform = talbex::app::DesktopFor(options, &noDisplay))
-        return talbex::app::RunDesktopWindows(options, *platform, std::cerr);
+        return Finish(talbex::app::RunDesktopWindows(options, *platform, std::cerr));
     if (!options.headless && !noDisplay.empty())
         std::fprintf(stderr, "talbex: %s; running without windows\n", noDisplay.c_str());
-    return talbex::app::RunMainWindow(options, std::cout, std::cerr);
+    return Finish(talbex::app::RunMainWindow(options, std::cout, std::cerr));
 }

@@ -149,7 +149,12 @@ void CameraCommander::close() {
     if (model_ != nullptr)
         processor_.setCloseCommand(new CloseSessionCommand(model_));
     processor_.stop();
-    processor_.join();
+    if (processor_.joinFor(kWorkerEndLimit))
+        return;
+    // A picture still arriving may have its grace, unless the program quits; a worker
+    // that has not ended by then is stuck in the camera library.
+    if (processor_.bringingPicture() && !os::QuitRequested())
+        processor_.joinFor(closingGrace_.load());
 }
 
 bool CameraCommander::transferMustEnd() const {

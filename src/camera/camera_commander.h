@@ -3,10 +3,13 @@
 //
 // Who touches what: `actionPerformed` runs on any thread (window thread, worker, the SDK's
 // event thread) and only enqueues, except "closing", which blocks its caller until the
-// worker has ended. A picture still arriving then may finish within a grace period, so
-// closing a window does not lose it; past the grace, or once the program has been asked
-// to quit (os::QuitRequested), the transfer is cancelled instead of waited for. The model
-// and the staging folder are set by the window that opens the connection, before `run`.
+// worker has ended, for a bounded time. A picture still arriving then may finish within a
+// grace period, so closing a window does not lose it; past the grace, or once the program
+// has been asked to quit (os::QuitRequested), the transfer is cancelled instead of waited
+// for. A worker that has still not ended is stuck in the camera library: "closing" returns
+// all the same and `workerEnded` says so, for the owner to abandon it (Thread::abandon).
+// The model and the staging folder are set by the window that opens the connection,
+// before `run`.
 #pragma once
 
 #include <atomic>
@@ -47,6 +50,11 @@ class CameraCommander : public ActionListener {
     /// How long "closing" lets a transfer in progress go on before cancelling it.
     static constexpr std::chrono::milliseconds kDefaultClosingGrace{10000};
     void setClosingGrace(std::chrono::milliseconds grace) { closingGrace_ = grace; }
+    /// How long "closing" waits for a worker that brings no picture in: a command in hand
+    /// ends well within it unless the camera library holds it.
+    static constexpr std::chrono::milliseconds kWorkerEndLimit{3000};
+    /// False after "closing" when the worker was still running at the end of the wait.
+    bool workerEnded() const { return processor_.hasEnded(); }
 
     /// Starts the worker and queues the session open and the product-name read. Once.
     void run();

@@ -36,10 +36,20 @@ CameraModel::CameraModel(SdkCameraRef camera)
       focusInfo_(std::make_unique<SdkFocusInfo>()),
       descriptions_(std::make_unique<Descriptions>()) {}
 
+std::optional<SdkError> CameraModel::getSessionOutcome() const {
+    std::lock_guard lock(mutex_);
+    return sessionOutcome_;
+}
+
+void CameraModel::setSessionOutcome(SdkError result) {
+    std::lock_guard lock(mutex_);
+    sessionOutcome_ = result;
+}
+
 CameraModel::~CameraModel() {
     // A control must never reach a model that is gone.
-    if (currentModel == this)
-        currentModel = nullptr;
+    CameraModel* self = this;
+    currentModel.compare_exchange_strong(self, nullptr);
 }
 
 uint32_t CameraModel::Values::*CameraModel::fieldOf(SdkPropertyId id) {

@@ -7,9 +7,11 @@
 // makes no SDK calls.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "camera/observable.h"
@@ -29,7 +31,15 @@ class CameraModel : public Observable {
 
     virtual bool isLegacy() const { return false; }
 
-    SdkCameraRef getCamera() const { return camera_; }
+    SdkCameraRef getCamera() const { return camera_.load(); }
+    /// The connection gave up on a worker stuck in the camera library and releases the
+    /// camera: the commands that worker still runs reach no camera from now on.
+    void forgetCamera() { camera_.store(nullptr); }
+
+    /// How the session open went, once the worker has tried: the open's own result
+    /// (kSdkOk when the session is open). Nothing before. Any thread.
+    std::optional<SdkError> getSessionOutcome() const;
+    void setSessionOutcome(SdkError result);
 
     std::string getProductName() const;
     uint32_t getAEMode() const { return get(&Values::aeMode); }
@@ -89,8 +99,9 @@ class CameraModel : public Observable {
     uint32_t get(uint32_t Values::*field) const;
     static uint32_t Values::*fieldOf(SdkPropertyId id);
 
-    SdkCameraRef camera_;  // not owned: the connection code releases it
+    std::atomic<SdkCameraRef> camera_;  // not owned: the connection code releases it
     mutable std::mutex mutex_;
+    std::optional<SdkError> sessionOutcome_;  // guarded by mutex_
     std::string productName_;
     Values values_;
     tagSdkPoint evfZoomPosition_{};

@@ -10,6 +10,7 @@
 
 #include "camera/sdk/sdk.h"
 #include "platform/os/diagnostics.h"
+#include "platform/os/file_in_use.h"
 #include "platform/os/file_io.h"
 #include "platform/os/file_move.h"
 #include "platform/os/program_directory.h"
@@ -90,9 +91,21 @@ SdkError DownloadCommand::createTemporary(SdkStreamRef* stream, std::string* pat
     for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
         *path = folder_ + temporaryName();
         result = SdkCreateFileStream(path->c_str(), kFileCreateNew, kAccessReadWrite, stream);
+        if (result == kSdkOk) {
+            // Marked as being written until it is placed, so no start-up clean-up of another
+            // run removes it meanwhile; one that went before it could be marked is not used.
+            inUse_ = std::make_unique<os::FileInUse>(*path);
+            if (inUse_->held())
+                break;
+            inUse_.reset();
+            SdkRelease(*stream);
+            *stream = nullptr;
+            result = kSdkErrFileIo;
+            continue;
+        }
         struct stat st {};
         // Only a name that is taken is worth another try.
-        if (result == kSdkOk || ::lstat(path->c_str(), &st) != 0)
+        if (::lstat(path->c_str(), &st) != 0)
             break;
     }
     if (result != kSdkOk)
@@ -143,12 +156,15 @@ bool DownloadCommand::execute() {
     if (result == kSdkErrDeviceBusy && ++busyAnswers_ <= kMaxBusyAnswers) {
         if (!temporary.empty())
             ::unlink(temporary.c_str());
+        inUse_.reset();
         notify("DeviceBusy");
         return false;
     }
     std::string path;
     if (result == kSdkOk)
         result = place(temporary, name, &path);
+    if (result == kSdkOk)
+        inUse_.reset();  // placed under its own name: no longer a transfer's file
     if (result != kSdkOk) {
         releaseItem();
         // Half a picture is nobody's. A whole one that could not be placed stays under its
@@ -156,6 +172,7 @@ bool DownloadCommand::execute() {
         // next start clears the copy away.
         if (!temporary.empty() && !whole)
             ::unlink(temporary.c_str());
+        inUse_.reset();
         notifyError(result);
         return true;
     }

@@ -7,16 +7,23 @@
 // never place a file elsewhere; an existing file of that name is never replaced (the
 // picture takes the first free "NAME_1.JPG", "NAME_2.JPG", ...). Only then is the camera
 // told the picture arrived, since a camera that sends to the computer alone lets it go
-// when told. A transfer that fails or is cancelled part-way leaves nothing behind; a whole
-// picture that cannot be flushed or named stays under its temporary name, untold. A busy
-// camera is asked again, as the worker asks again for other commands.
+// when told. While it is written the temporary file is marked in use (os::FileInUse), so
+// the start-up clean-up of another run never removes it. A transfer that fails or is
+// cancelled part-way leaves nothing behind; a whole picture that cannot be flushed or named
+// stays under its temporary name, untold. A busy camera is asked again, as the worker asks
+// again for other commands.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "camera/command.h"
+
+namespace talbex::os {
+class FileInUse;
+}
 
 namespace talbex::camera {
 
@@ -56,6 +63,7 @@ class DownloadCommand : public Command {
     Hooks hooks_;
     uint32_t lastPercent_ = UINT32_MAX;  // the last "ProgressReport" sent
     int busyAnswers_ = 0;
+    std::unique_ptr<os::FileInUse> inUse_;  // the temporary file, while it is written
 };
 
 }  // namespace talbex::camera

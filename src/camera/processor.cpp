@@ -49,7 +49,7 @@ void Processor::run() {
         std::unique_ptr<Command> command = take();
         if (!command)
             continue;
-        if (command->execute())
+        if (execute(*command))
             continue;
         // A command may ask for a shorter pause (a live-view frame not ready yet), never a
         // longer one.
@@ -116,8 +116,15 @@ void Processor::bringInQueuedPictures() {
     for (Command* command : queued) {
         std::unique_ptr<Command> owned(command);
         if (owned->bringsPicture())
-            owned->execute();
+            execute(*owned);
     }
+}
+
+bool Processor::execute(Command& command) {
+    bringingPicture_ = command.bringsPicture();
+    const bool finished = command.execute();
+    bringingPicture_ = false;
+    return finished;
 }
 
 void Processor::clear() {

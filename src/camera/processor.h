@@ -6,6 +6,7 @@
 // and deleted after they finish or when they are dropped.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <memory>
@@ -52,8 +53,11 @@ class Processor : public Thread {
     void clear();
 
     bool isRunning();
+    /// True while the worker runs a command that brings a picture in. Any thread.
+    bool bringingPicture() const { return bringingPicture_.load(); }
 
   private:
+    bool execute(Command& command);
     void pause(std::chrono::milliseconds duration);
     /// After the loop: runs each queued picture command once and drops the rest.
     void bringInQueuedPictures();
@@ -63,6 +67,7 @@ class Processor : public Thread {
     bool running_ = false;                   // guarded by sync_
     std::deque<Command*> queue_;             // guarded by sync_; owned
     std::unique_ptr<Command> closeCommand_;  // guarded by sync_
+    std::atomic<bool> bringingPicture_{false};
 };
 
 }  // namespace talbex::camera

@@ -17,6 +17,7 @@ SdkError sendPicturesToComputer(SdkCameraRef camera) {
 
 bool OpenSessionCommand::execute() {
     SdkError result = SdkOpenSession(camera());
+    const SdkError opened = result;
     if (getModel()->isLegacy()) {
         // An older camera takes no write while its own controls are free.
         if (result == kSdkOk)
@@ -39,6 +40,9 @@ bool OpenSessionCommand::execute() {
     }
     if (result != kSdkOk)
         notifyError(result);
+    // Told once the session's own settings are made, so a window that waits for the
+    // session finds pictures already going to the computer.
+    getModel()->setSessionOutcome(opened);
     return true;
 }
 

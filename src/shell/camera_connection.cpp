@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "camera/sdk/sdk.h"
+#include "platform/os/diagnostics.h"
 
 namespace talbex::shell {
 
@@ -116,6 +117,8 @@ void CameraConnection::FireClosing() {
 
 void CameraConnection::Close() {
     FireClosing();
+    if (commander_ && !commander_->workerEnded())
+        AbandonWorker();
     if (cameraRef_ != nullptr) {
         SdkRelease(cameraRef_);
         cameraRef_ = nullptr;
@@ -128,6 +131,27 @@ void CameraConnection::Close() {
     model_.reset();
     commander_.reset();
     actions_ = camera::ActionSource();
+}
+
+void CameraConnection::AbandonWorker() {
+    os::Diagnostic(
+        "the camera did not answer while its connection closed; its worker is left to end "
+        "by itself\n");
+    // Its late notifications reach no window, and its commands no camera: the camera
+    // reference is released below, and its address could name another camera later.
+    model_->forgetObservers();
+    model_->forgetCamera();
+    commander_->getProcessor().setCloseCommand(nullptr);
+    camera::CameraCommander* commander = commander_.release();
+    camera::CameraModel* model = model_.release();
+    auto drop = [commander, model] {
+        delete commander;  // its worker's own processor: the worker ends right after
+        delete model;
+    };
+    if (!commander->getProcessor().abandon(drop)) {
+        commander->getProcessor().join();  // it ended meanwhile
+        drop();
+    }
 }
 
 }  // namespace talbex::shell

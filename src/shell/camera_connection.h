@@ -56,7 +56,10 @@ class CameraConnection {
     /// Fires "closing" once when the worker runs: the session closes and the worker ends.
     void FireClosing();
     /// "closing" when due, the camera released, the library closed, model and commander
-    /// deleted. Safe to call at any point and again.
+    /// deleted. A worker that does not end within the commander's bound (stuck in the
+    /// camera library) is abandoned: it keeps its model and commander, deletes them
+    /// itself when it ends at last, and nothing waits for it. Safe to call at any point
+    /// and again.
     void Close();
 
     SdkCameraRef camera() const { return cameraRef_; }
@@ -68,6 +71,8 @@ class CameraConnection {
     camera::ActionSource& actions() { return actions_; }
 
   private:
+    void AbandonWorker();
+
     SdkCameraRef cameraRef_ = nullptr;
     bool sdkOpen_ = false;
     bool running_ = false;

@@ -25,6 +25,17 @@ inline constexpr char kCameraHeldEnglish[] =
 inline constexpr char kCameraHeldChinese[] =
     "相机正被其他程序占用（可能是文件管理器把它当作磁盘打开了）。请关闭该程序或卸载相机，"
     "例如运行 \"gio mount -s gphoto2\"；相机空闲后 Talbex 会立即找到它。";
+inline constexpr char kCameraNotOpenedEnglish[] =
+    "The camera did not open. Switch it off and on again or connect it again; Talbex keeps "
+    "looking for it.";
+inline constexpr char kCameraNotOpenedChinese[] =
+    "无法打开相机。请关闭相机再重新打开，或重新连接相机；Talbex 会继续查找它。";
+inline constexpr char kSettingsNotRestoredEnglish[] =
+    "The camera's own focus mode, image quality, ISO and shutter speed could not be put back "
+    "after the test shot. Talbex puts them back the next time it identifies this camera.";
+inline constexpr char kSettingsNotRestoredChinese[] =
+    "测试拍摄后未能恢复相机原来的对焦模式、画质、ISO 和快门速度。Talbex 下次识别这台相机时会"
+    "再恢复它们。";
 inline constexpr char kOnlyInstance[] = "Only instance can run!";
 inline constexpr char kLinkedEnglish[] = " already link!";
 inline constexpr char kLinkedChinese[] = " 已经连接!";

@@ -1,6 +1,7 @@
 #include "shell/staging_area.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,15 +13,15 @@
 
 #include "camera/download_command.h"
 #include "platform/os/diagnostics.h"
+#include "platform/os/file_in_use.h"
 #include "platform/os/file_io.h"
-#include "shell/browse_dir.h"
 
 namespace talbex::shell {
 
 namespace {
 
 // The list of noted test shots, in the test-shot folder: one "DEVICE INODE SIZE
-// MODIFIED NAME" line each. Its name holds no "IMG", so no purge ever takes it.
+// MODIFIED NAME" line each. Hidden names are never noted, so no purge ever takes it.
 constexpr char kTestShotList[] = ".recorded";
 constexpr size_t kMaxListBytes = 1u << 20;
 
@@ -72,15 +73,28 @@ bool WriteList(const std::string& path, const std::vector<Noted>& noted, std::st
     return os::ReplaceFile(path, text, error, 0600);
 }
 
-bool IsNoted(const std::vector<Noted>& noted, const std::string& folder, const std::string& path) {
-    if (path.compare(0, folder.size(), folder) != 0)
-        return false;
-    const std::string name = path.substr(folder.size());
-    const std::optional<FileStamp> stamp = StampOf(path);
-    for (const Noted& entry : noted)
-        if (entry.name == name && stamp && *stamp == entry.stamp)
-            return true;
-    return false;
+std::optional<FileStamp> StampFromStat(const struct stat& st) {
+    if (!S_ISREG(st.st_mode))
+        return std::nullopt;
+    return FileStamp{st.st_dev, st.st_ino, st.st_size,
+                     int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+}
+
+// The stamp of the regular file `name` in the folder open as `folderFd` (no link followed).
+std::optional<FileStamp> StampAt(int folderFd, const std::string& name) {
+    struct stat st {};
+    if (name.find('/') != std::string::npos ||
+        ::fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return std::nullopt;
+    return StampFromStat(st);
+}
+
+// The staging folder itself, never a link in its place: without the trailing '/', which
+// would have the link followed whatever O_NOFOLLOW says. -1 when it is no real folder.
+int OpenStagingFolder(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 }  // namespace
@@ -110,10 +124,9 @@ bool EnsureStagingFolder(const std::string& folder, std::string* error) {
 
 std::optional<FileStamp> StampOf(const std::string& path) {
     struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    if (::lstat(path.c_str(), &st) != 0)
         return std::nullopt;
-    return FileStamp{st.st_dev, st.st_ino, st.st_size,
-                     int64_t{st.st_mtim.tv_sec} * 1'000'000'000 + st.st_mtim.tv_nsec};
+    return StampFromStat(st);
 }
 
 bool RecordTestShot(const std::string& programDirectory, const std::string& path,
@@ -142,25 +155,23 @@ bool RecordTestShot(const std::string& programDirectory, const std::string& path
 
 void PurgeTestShots(const std::string& programDirectory) {
     const std::string folder = TestShotFolder(programDirectory);
-    struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    // A link in the folder's place is not followed out of the program folder.
+    const int folderFd = OpenStagingFolder(folder);
+    if (folderFd < 0)
         return;
     std::lock_guard lock(gListMutex);
     const std::string list = folder + kTestShotList;
     std::vector<Noted> noted = ReadList(list);
-    if (noted.empty())
-        return;
-    CStatDir purge;
-    purge.SetRootDir(folder);  // the walk hands out paths in this form
-    const std::string walked = purge.rootDir;
-    purge.SetKeepFilter([&](const std::string& path) { return !IsNoted(noted, walked, path); });
-    std::string dir = folder;
-    purge.DeletePictures(dir);
-    // What could not be deleted stays noted; what is gone or has changed is forgotten.
+    // Whatever the camera called them (IMG_0001.JPG, DSC_0001.JPG, P1010001.JPG, ...): the
+    // noted files, each only while it is still the file noted.
     std::erase_if(noted, [&](const Noted& entry) {
-        const std::optional<FileStamp> stamp = StampOf(folder + entry.name);
-        return !stamp || *stamp != entry.stamp;
+        const std::optional<FileStamp> stamp = StampAt(folderFd, entry.name);
+        if (!stamp || *stamp != entry.stamp)
+            return true;  // gone or changed: forgotten, never deleted
+        return ::unlinkat(folderFd, entry.name.c_str(), 0) == 0;
     });
+    ::close(folderFd);
+    // What could not be deleted stays noted.
     std::string error;
     if (!WriteList(list, noted, &error))
         os::Diagnostic("cannot update the list of test shots: %s\n", error.c_str());
@@ -169,25 +180,41 @@ void PurgeTestShots(const std::string& programDirectory) {
 void RemoveUnfinishedTransfers(const std::string& programDirectory) {
     for (const std::string& folder :
          {IncomingFolder(programDirectory), TestShotFolder(programDirectory)}) {
-        DIR* dir = ::opendir(folder.c_str());
-        if (dir == nullptr)
+        // A link in a staging folder's place never leads the clean-up out of the program
+        // folder.
+        const int folderFd = OpenStagingFolder(folder);
+        if (folderFd < 0)
             continue;
+        DIR* dir = ::fdopendir(folderFd);
+        if (dir == nullptr) {
+            ::close(folderFd);
+            continue;
+        }
         std::vector<std::string> names;
         while (const dirent* entry = ::readdir(dir))
             if (camera::DownloadCommand::isTemporaryName(entry->d_name))
                 names.push_back(entry->d_name);
-        ::closedir(dir);
         for (const std::string& name : names) {
-            const std::string path = folder + name;
-            const std::optional<FileStamp> stamp = StampOf(path);
-            if (!stamp)
-                continue;  // only files the transfers write: never a link or a folder
-            if (::unlink(path.c_str()) == 0)
-                os::Diagnostic(
-                    "removed %s, %lld bytes of a transfer an earlier run did not "
-                    "finish; the camera was not told, so it still holds the picture\n",
-                    path.c_str(), static_cast<long long>(stamp->size));
+            // Only files the transfers write (never a link or a folder), and never one a
+            // running program still writes.
+            off_t size = 0;
+            switch (os::RemoveUnlessInUse(folderFd, name, &size)) {
+                case os::Removal::kRemoved:
+                    os::Diagnostic(
+                        "removed %s, %lld bytes of a transfer an earlier run did not "
+                        "finish; the camera was not told, so it still holds the picture\n",
+                        (folder + name).c_str(), static_cast<long long>(size));
+                    break;
+                case os::Removal::kInUse:
+                    os::Diagnostic("left %s: a running program is still writing it\n",
+                                   (folder + name).c_str());
+                    break;
+                case os::Removal::kNotAFile:
+                case os::Removal::kFailed:
+                    break;
+            }
         }
+        ::closedir(dir);  // closes folderFd too
     }
 }
 

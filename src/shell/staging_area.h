@@ -48,8 +48,9 @@ void PurgeTestShots(const std::string& programDirectory);
 
 /// Removes what transfers of an earlier run left under their temporary names in the
 /// incoming and test-shot folders: a camera is told a picture arrived only once it has its
-/// name, so each of these is a picture the camera still holds. Says so for each one. Call
-/// at start, before any camera is opened.
+/// name, so each of these is a picture the camera still holds. Says so for each one. A file
+/// a running program still writes (os::FileInUse) stays, and a staging folder that is a
+/// link is not entered. Call at start, before any camera is opened.
 void RemoveUnfinishedTransfers(const std::string& programDirectory);
 
 }  // namespace talbex::shell

@@ -40,8 +40,6 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
         setup_.networkAlive = [] { return os::IsNetworkAlive(); };
     if (!setup_.today)
         setup_.today = web::TodayLocal;
-    if (!setup_.unrestoredSettings)
-        setup_.unrestoredSettings = std::make_shared<UnrestoredSettings>();
     if (setup_.launcher == nullptr) {
         ownLauncher_ = std::make_unique<os::SystemLauncher>();
         setup_.launcher = ownLauncher_.get();
@@ -49,6 +47,9 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
     // A stop request also ends a web request in progress.
     setup_.http.abort = &stopRequested_;
     programDirectory_ = os::ProgramDirectory();
+    if (!setup_.unrestoredSettings)
+        setup_.unrestoredSettings =
+            std::make_shared<UnrestoredSettings>(UnrestoredSettingsFile(programDirectory_));
     vendor_ = std::make_unique<web::VendorService>(setup_.vendorHost, programDirectory_,
                                                    ui::CurrentMessageBoxes(), *setup_.launcher,
                                                    setup_.today, setup_.http);
@@ -57,9 +58,11 @@ CTALBEXMAIN::CTALBEXMAIN(MainWindowSetup setup)
 
 CTALBEXMAIN::~CTALBEXMAIN() {
     // A window closed during a test shot leaves the camera as the user had it.
-    RestoreSettings();
-    // "closing", release, library closed, model and commander deleted.
+    RestoreOnEnd();
+    // "closing", release, library closed, model and commander deleted; then a test shot
+    // that landed meanwhile is purged.
     connection_.Close();
+    PurgeTestShots(programDirectory_);
 }
 
 void CTALBEXMAIN::RequestStop() {
@@ -210,7 +213,7 @@ void CTALBEXMAIN::RunDialogOnOwnConnection(const MainWindowSetup::DialogRunner& 
 
 void CTALBEXMAIN::OnCancel() {
     // A window closed during a test shot leaves the camera as the user had it.
-    RestoreSettings();
+    RestoreOnEnd();
     // Only a stop request reaches this window while another runs on top of it.
     if (openDialog_ != nullptr)
         openDialog_->PostMessage(ui::kWmClose);

@@ -43,8 +43,9 @@ struct MainWindowSetup {
     os::Launcher* launcher = nullptr;    // default: the desktop's (xdg-open)
     web::DateSource today;               // default: the local date
     web::HttpOptions http;
-    /// Longest wait, after the worker starts, for its session to be open and its first
-    /// read done before the window reads the camera itself.
+    /// How long the window waits at once, after the worker starts, for the session to
+    /// open before it reads the camera itself; a camera that takes longer is waited for
+    /// on a timer, the window working meanwhile, up to kSessionOpenLimit.
     std::chrono::milliseconds sessionWait{1000};
     /// Pause before the mode-check message is shown again (a person takes time to turn
     /// the dial; a headless run answers at once).
@@ -84,10 +85,16 @@ class CTALBEXMAIN : public ui::Dialog {
     static constexpr uint32_t kPollTimer = 1;
     static constexpr uint32_t kTestShotTimer = 10;
     static constexpr uint32_t kTestShotRetryTimer = 11;  // the picture command, when busy
+    static constexpr uint32_t kSessionTimer = 12;        // a camera still opening
+    static constexpr uint32_t kRestoreTimer = 13;        // the user's settings going back
     static constexpr uint32_t kProbeTimer = 22;
     // Timer periods: the connection poll and the presence probe share one.
     static constexpr uint32_t kPollPeriodMs = 2000;
     static constexpr uint32_t kTestShotPeriodMs = 1200;
+    static constexpr uint32_t kSessionCheckMs = 200;
+    /// How long a camera may take to open (many need seconds, over Wi-Fi more) before the
+    /// window says it did not.
+    static constexpr std::chrono::milliseconds kSessionOpenLimit{20000};
 
     explicit CTALBEXMAIN(MainWindowSetup setup = {});
     ~CTALBEXMAIN() override;
@@ -112,6 +119,11 @@ class CTALBEXMAIN : public ui::Dialog {
     int language() const { return language_; }
     bool connected() const { return connected_; }
     bool testShotPending() const { return testShotPending_; }
+    /// The camera is opening: its session is awaited on the session timer.
+    bool opening() const { return opening_; }
+    /// The user's settings are going back to a camera that answers busy, on the restore
+    /// timer.
+    bool restoring() const { return restoring_; }
     const web::CameraIdentity& identity() const { return identity_; }
     const std::string& localVersion() const { return localVersion_; }
     const std::string& englishCaption() const { return englishCaption_; }
@@ -126,6 +138,13 @@ class CTALBEXMAIN : public ui::Dialog {
 
   private:
     void OnTimer(uint32_t id);
+    /// The connection poll again, unless a camera is connected or opening.
+    void RearmPoll();
+    /// Session timer: the camera opened, failed, or ran out of time.
+    void CheckSession();
+    /// The session open has an outcome (or none came in time): identify, or say once
+    /// that the camera did not open.
+    void SessionSettled();
     void OnConnect();
     void OnLanguageSwitch();
     void OnCameraParameters();
@@ -146,9 +165,22 @@ class CTALBEXMAIN : public ui::Dialog {
     bool CheckModeDial();
     /// Sends the test shot's picture command; a busy camera is asked again shortly.
     void SendTestShot();
-    /// Puts the user's settings back when a test shot is in force, whichever way it ends;
-    /// what cannot be written now stays for the camera's next test shot.
-    void RestoreSettings();
+    /// The test shot is over (with or without serial): the user's settings go back, then
+    /// AfterTestShot.
+    void FinishTestShot();
+    /// One try at every setting not yet back; true when none is left to try (written, or
+    /// the camera gone or without it). Busy or refused ones stay for the next try.
+    bool TryRestore();
+    /// Restore timer: tries again, until all are back or kRestoreLimit has passed.
+    void ContinueRestore();
+    /// The restore is over: forgets the kept settings when all are back, else says so.
+    void FinishRestore(bool tellUser);
+    /// Closes the connection, then purges the test shots (one still arriving lands while
+    /// the connection closes) and watches the camera.
+    void AfterTestShot();
+    /// The window ends during a test shot: puts back what it can within
+    /// kRestoreOnEndLimit; what it cannot stays kept for the camera's next identification.
+    void RestoreOnEnd();
     /// True for a picture the camera sent as this window's test shot, still as it landed.
     bool IsLandedTestShot(const std::string& path) const;
     /// The test shot gives no serial (`why` says how): nothing to report, the camera is
@@ -174,6 +206,13 @@ class CTALBEXMAIN : public ui::Dialog {
     bool cameraHeld_ = false;      // the last connection found the camera held elsewhere
     bool toldCameraHeld_ = false;  // and the user was told, while it stays so
     bool testShotPending_ = false;
+    bool opening_ = false;        // the session timer waits for the camera to open
+    bool toldNotOpened_ = false;  // the user was told the camera did not open, while it stays so
+    std::chrono::milliseconds sessionOpenBy_{0};    // on the windows' clock
+    bool restoring_ = false;                        // the restore timer runs
+    std::chrono::milliseconds restoreGiveUpAt_{0};  // on the windows' clock
+    UserSettings toRestore_;                        // what has not gone back yet
+    bool restoreRefused_ = false;  // a setting that cannot go back (camera gone, none there)
     UserSettings savedSettings_;
     std::string testShotCamera_;  // the camera the test shot's settings are on
     /// The test shot as the camera sent it: noted by the connection's worker when the

@@ -8,8 +8,8 @@
 #include "controls/exif/exif_reader.h"
 #include "platform/os/diagnostics.h"
 #include "platform/os/wait_pump.h"
+#include "platform/ui/clock.h"
 #include "platform/ui/prompts.h"
-#include "shell/browse_dir.h"
 #include "shell/main_window_texts.h"
 #include "shell/staging_area.h"
 #include "shell/talbex_main.h"
@@ -47,8 +47,13 @@ void CTALBEXMAIN::OnTimer(uint32_t id) {
             KillTimer(kPollTimer);
             connected_ = false;
             ConnectCamera();
-            if (!connected_ && IsRunning() && !StopRequested())
-                SetTimer(kPollTimer, kPollPeriodMs);
+            RearmPoll();
+            break;
+        case kSessionTimer:
+            CheckSession();
+            break;
+        case kRestoreTimer:
+            ContinueRestore();
             break;
         case kTestShotTimer:
             EvaluateTestShot();
@@ -69,12 +74,20 @@ void CTALBEXMAIN::OnTimer(uint32_t id) {
     }
 }
 
+void CTALBEXMAIN::RearmPoll() {
+    if (!connected_ && !opening_ && IsRunning() && !StopRequested())
+        SetTimer(kPollTimer, kPollPeriodMs);
+}
+
 void CTALBEXMAIN::ConnectCamera() {
+    KillTimer(kSessionTimer);
+    opening_ = false;
     connection_.Close();
     cameraHeld_ = false;
     if (connection_.OpenFirstCamera() != kSdkOk) {
         connection_.Close();  // nothing to keep until the next poll
         toldCameraHeld_ = false;
+        toldNotOpened_ = false;
         return;
     }
     // The test shot lands in a folder of its own, where nothing of the user's is in its way.
@@ -105,18 +118,45 @@ void CTALBEXMAIN::ConnectCamera() {
                 os::Diagnostic("the test shot stays: %s\n", problem.c_str());
         });
     connection_.Run();
-    // The worker opens the session and reads the product name; the window's own reads
-    // need the session open.
+    // The worker opens the session; the window's own reads need it open. A camera that
+    // opens quickly is read at once; a slower one is waited for on the session timer.
+    sessionOpenBy_ = ui::CurrentClock().Now() + kSessionOpenLimit;
     camera::CameraModel* model = connection_.model();
     WaitUpTo(setup_.sessionWait,
-             [&] { return StopRequested() || !model->getProductName().empty(); });
+             [&] { return StopRequested() || model->getSessionOutcome().has_value(); });
+    if (StopRequested())
+        return;
+    if (!model->getSessionOutcome()) {
+        opening_ = true;
+        SetTimer(kSessionTimer, kSessionCheckMs);
+        return;
+    }
+    SessionSettled();
+}
 
+void CTALBEXMAIN::CheckSession() {
+    const camera::CameraModel* model = connection_.model();
+    const bool settled = model == nullptr || model->getSessionOutcome().has_value();
+    if (!settled && ui::CurrentClock().Now() < sessionOpenBy_ && !StopRequested())
+        return;
+    KillTimer(kSessionTimer);
+    opening_ = false;
+    if (StopRequested())
+        return;
+    SessionSettled();
+    RearmPoll();
+}
+
+void CTALBEXMAIN::SessionSettled() {
+    const std::optional<SdkError> outcome =
+        connection_.model() ? connection_.model()->getSessionOutcome() : std::nullopt;
     const SdkCameraRef camera = connection_.camera();
     // A camera another program holds cannot be opened: the user is told how to free it
     // (once while it stays held), and the poll finds it once it is free.
     SdkDataType type = 0;
     uint32_t size = 0;
     cameraHeld_ =
+        (outcome && *outcome == kSdkErrDeviceHeld) ||
         SdkGetPropertySize(camera, kPropProductName, 0, &type, &size) == kSdkErrDeviceHeld;
     if (cameraHeld_) {
         connection_.Close();
@@ -126,6 +166,22 @@ void CTALBEXMAIN::ConnectCamera() {
         return;
     }
     toldCameraHeld_ = false;
+    // A camera that did not open is never identified from reads that cannot succeed: the
+    // user is told once, and the poll tries again.
+    if (!outcome || *outcome != kSdkOk) {
+        if (outcome)
+            os::Diagnostic("the camera did not open (error 0x%X)\n", *outcome);
+        else
+            os::Diagnostic("the camera did not open within %lld s\n",
+                           static_cast<long long>(kSessionOpenLimit.count() / 1000));
+        connection_.Close();
+        if (!toldNotOpened_)
+            ui::ShowMessageBox(
+                ui::ByLanguage(language_, kCameraNotOpenedEnglish, kCameraNotOpenedChinese));
+        toldNotOpened_ = true;
+        return;
+    }
+    toldNotOpened_ = false;
     const std::string name = ReadTextProperty(camera, kPropProductName).value_or("");
     englishCaption_ = name + kLinkedEnglish;
     chineseCaption_ = name + kLinkedChinese;
@@ -162,7 +218,7 @@ void CTALBEXMAIN::IdentifyCamera() {
     PrepareTestShot();
     testShotPending_ = true;
     if (!CheckModeDial()) {
-        RestoreSettings();
+        RestoreOnEnd();
         EndDialog(StopRequested() ? ui::kIdCancel : ui::kIdOk);
         return;
     }
@@ -247,38 +303,113 @@ bool CTALBEXMAIN::CheckModeDial() {
     }
 }
 
-void CTALBEXMAIN::RestoreSettings() {
+void CTALBEXMAIN::FinishTestShot() {
+    KillTimer(kTestShotTimer);
+    KillTimer(kTestShotRetryTimer);
     if (!testShotPending_)
-        return;
-    testShotPending_ = false;
+        return AfterTestShot();
+    toRestore_ = savedSettings_;
+    restoreRefused_ = false;
+    if (TryRestore()) {
+        FinishRestore(true);
+        return AfterTestShot();
+    }
+    // A body refuses writes for a while after its shot: asked again on the restore timer,
+    // the window working meanwhile, until the settings are back or the limit has passed.
+    restoring_ = true;
+    restoreGiveUpAt_ = ui::CurrentClock().Now() + kRestoreLimit;
+    SetTimer(kRestoreTimer, kRestorePeriodMs);
+}
+
+bool CTALBEXMAIN::TryRestore() {
     // Only what was read before the test shot goes back: a value never read is not the
     // user's setting.
     const SdkCameraRef camera = connection_.camera();
-    bool restored = camera != nullptr;
-    const UserSettings& s = savedSettings_;
+    UserSettings& s = toRestore_;
     const struct {
         SdkPropertyId id;
-        const std::optional<uint32_t>& value;
+        std::optional<uint32_t>& value;
     } writes[] = {{kPropAfMode, s.afMode},
                   {kPropImageQuality, s.imageQuality},
                   {kPropIsoSpeed, s.iso},
                   {kPropTv, s.shutterSpeed}};
+    bool left = false;
+    for (const auto& w : writes) {
+        if (!w.value)
+            continue;
+        const SdkError result = camera != nullptr
+                                    ? WriteSetting(connection_.model(), camera, w.id, *w.value)
+                                    : kSdkErrCommDisconnected;
+        // Only a camera that is gone, or has no such setting, is asked no more. A refusal
+        // is asked again: the value is the camera's own, and libgphoto2 reports a write
+        // that a camera busy after its shot refuses as a bad value, not as busy.
+        const bool final = result == kSdkErrCommDisconnected || result == kSdkErrSessionNotOpen ||
+                           result == kSdkErrInvalidHandle || IsAbsentProperty(result);
+        if (result != kSdkOk && !final) {
+            left = true;
+            continue;
+        }
+        if (result != kSdkOk) {
+            restoreRefused_ = true;
+            os::Diagnostic("the camera's setting 0x%X cannot go back (error 0x%X)\n", w.id, result);
+        }
+        w.value.reset();
+    }
+    return !left;
+}
+
+void CTALBEXMAIN::ContinueRestore() {
+    const bool done = TryRestore();
+    if (!done && ui::CurrentClock().Now() < restoreGiveUpAt_ && !StopRequested())
+        return;
+    KillTimer(kRestoreTimer);
+    restoring_ = false;
+    FinishRestore(!StopRequested());
+    AfterTestShot();
+}
+
+void CTALBEXMAIN::FinishRestore(bool tellUser) {
+    testShotPending_ = false;
+    const UserSettings& s = toRestore_;
+    const bool back = !restoreRefused_ && !s.afMode && !s.imageQuality && !s.iso && !s.shutterSpeed;
+    if (back) {
+        setup_.unrestoredSettings->Forget(testShotCamera_);
+        return;
+    }
+    // Kept: the camera's next identification puts them back.
+    os::Diagnostic(
+        "the camera's focus mode, image quality, ISO and shutter speed are not all back; they "
+        "are put back at its next identification\n");
+    if (tellUser)
+        ui::ShowMessageBox(
+            ui::ByLanguage(language_, kSettingsNotRestoredEnglish, kSettingsNotRestoredChinese));
+}
+
+void CTALBEXMAIN::AfterTestShot() {
+    // Closed first: a test shot that arrives late lands while the connection closes, and
+    // the purge after it takes it too.
+    connection_.Close();
+    PurgeTestShots(programDirectory_);
+    connected_ = true;
+    EnableDialogButtons(true);
+    SetTimer(kProbeTimer, kPollPeriodMs);
+}
+
+void CTALBEXMAIN::RestoreOnEnd() {
+    if (!testShotPending_)
+        return;
+    if (!restoring_) {
+        toRestore_ = savedSettings_;
+        restoreRefused_ = false;
+    }
+    KillTimer(kRestoreTimer);
+    restoring_ = false;
     // The window may close while the test shot's picture is still coming, and the camera
     // refuses writes until it is through: a busy answer is tried again for a while.
-    const auto giveUpAt = std::chrono::steady_clock::now() + kRestoreBusyLimit;
-    auto write = [&](SdkPropertyId id, uint32_t value) {
-        for (;;) {
-            const SdkError result = WriteSetting(connection_.model(), camera, id, value);
-            if (result != kSdkErrDeviceBusy || std::chrono::steady_clock::now() >= giveUpAt)
-                return result;
-            WaitUpTo(kRestoreBusyPause, [] { return false; });
-        }
-    };
-    for (const auto& w : writes)
-        if (camera != nullptr && w.value && write(w.id, *w.value) != kSdkOk)
-            restored = false;
-    if (restored)
-        setup_.unrestoredSettings->Forget(testShotCamera_);
+    const auto giveUpAt = std::chrono::steady_clock::now() + kRestoreOnEndLimit;
+    while (!TryRestore() && std::chrono::steady_clock::now() < giveUpAt)
+        WaitUpTo(kRestoreBusyPause, [] { return false; });
+    FinishRestore(false);  // the program is ending: said on the diagnostic output only
 }
 
 bool CTALBEXMAIN::IsLandedTestShot(const std::string& path) const {
@@ -288,20 +419,16 @@ bool CTALBEXMAIN::IsLandedTestShot(const std::string& path) const {
 }
 
 std::string CTALBEXMAIN::OpenLandedTestShot(exif::ExifReader& reader) {
-    CStatDir search;
-    std::string folder = TestShotFolder(programDirectory_);
-    if (!search.FindNewestPicture(folder) || !IsLandedTestShot(search.newestPath))
-        return {};
-    if (reader.Open(search.newestPath))
-        return search.newestPath;
     std::vector<std::string> paths;
     {
         std::lock_guard lock(landedShot_->mutex);
         paths = landedShot_->paths;
     }
-    for (const std::string& path : paths)
-        if (path != search.newestPath && IsLandedTestShot(path) && reader.Open(path))
-            return path;
+    // The files the test shot brought, whatever the camera called them (IMG_0001.JPG,
+    // DSC_0001.JPG, P1010001.JPG, ...), newest first: the first one that is a JPEG.
+    for (auto it = paths.rbegin(); it != paths.rend(); ++it)
+        if (IsLandedTestShot(*it) && reader.Open(*it))
+            return *it;
     return {};
 }
 
@@ -315,12 +442,7 @@ void CTALBEXMAIN::EvaluateTestShot() {
         }
         identity_.serialNumber = reader.serialText();
         ReportCamera();
-        PurgeTestShots(programDirectory_);
-        RestoreSettings();
-        connection_.Close();
-        connected_ = true;
-        EnableDialogButtons(true);
-        SetTimer(kProbeTimer, kPollPeriodMs);
+        FinishTestShot();
         return;
     }
     // Files landed, none of them a JPEG (a camera that shoots RAW only and refused every
@@ -352,14 +474,8 @@ void CTALBEXMAIN::EvaluateTestShot() {
 }
 
 void CTALBEXMAIN::EndTestShotWithoutSerial(const std::string& why) {
-    KillTimer(kTestShotRetryTimer);
     os::Diagnostic("%s: the camera is not reported\n", why.c_str());
-    PurgeTestShots(programDirectory_);
-    RestoreSettings();
-    connection_.Close();
-    connected_ = true;
-    EnableDialogButtons(true);
-    SetTimer(kProbeTimer, kPollPeriodMs);
+    FinishTestShot();
 }
 
 bool CTALBEXMAIN::ProbeCamera() {
@@ -374,6 +490,9 @@ void CTALBEXMAIN::OnCameraLost() {
     KillTimer(kPollTimer);
     KillTimer(kTestShotTimer);
     KillTimer(kTestShotRetryTimer);
+    KillTimer(kSessionTimer);
+    KillTimer(kRestoreTimer);
+    opening_ = false;
     connected_ = false;
     EnableDialogButtons(false);
     englishCaption_.clear();
@@ -389,8 +508,12 @@ void CTALBEXMAIN::OnConnect() {
         SetTimer(kProbeTimer, kPollPeriodMs);
         return;
     }
+    if (opening_)
+        return;  // the camera is opening; the session timer goes on
     KillTimer(kPollTimer);
     ConnectCamera();
+    if (opening_)
+        return;
     if (connected_) {
         SetTimer(kProbeTimer, kPollPeriodMs);
     } else {

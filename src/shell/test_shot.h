@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace talbex::shell {
 
@@ -31,9 +32,14 @@ inline constexpr int kTestShotDeadlineTicks = 25;
 /// A busy camera is asked for the test shot again after this pause, as the worker asks
 /// again for a busy command.
 inline constexpr uint32_t kTestShotRetryMs = 500;
-/// How long putting the user's settings back keeps trying a camera that answers busy: a
-/// body refuses writes while it transfers a picture, and the test shot's is small.
-inline constexpr std::chrono::milliseconds kRestoreBusyLimit{5000};
+/// How long putting the user's settings back keeps asking a camera that answers busy or
+/// refuses (a body refuses writes for a while after its shot), the window working
+/// meanwhile.
+inline constexpr std::chrono::milliseconds kRestoreLimit{60000};
+inline constexpr uint32_t kRestorePeriodMs = 500;
+/// How long a window that is ending (the program quits) keeps asking: what it cannot put
+/// back by then stays for the camera's next identification.
+inline constexpr std::chrono::milliseconds kRestoreOnEndLimit{3000};
 inline constexpr std::chrono::milliseconds kRestoreBusyPause{100};
 
 /// A serial the camera told is usable when it has at least 8 characters, all digits.
@@ -45,24 +51,35 @@ struct UserSettings {
     std::optional<uint32_t> afMode, imageQuality, iso, shutterSpeed;
 };
 
+/// The program folder's file of the user's settings that test shots have not put back.
+std::string UnrestoredSettingsFile(const std::string& programDirectory);
+
 /// The user's settings of every camera whose test shot is in force or ended before they
-/// could be put back (the camera went, the window closed while it could not reach it).
-/// The next test shot of that camera restores these instead of taking the test values it
-/// finds for the user's. Shared by the main windows of one run; window thread.
+/// could be put back (the camera went, the window closed while it could not reach it, the
+/// program was killed). The next test shot of that camera restores these instead of
+/// taking the test values it finds for the user's. Kept in a file of the program folder
+/// (when given one), so they outlast the run; shared by the main windows of one run;
+/// window thread.
 class UnrestoredSettings {
   public:
-    /// `camera` names one camera: its model and the serial it tells.
-    void Keep(const std::string& camera, const UserSettings& settings) {
-        settings_[camera] = settings;
-    }
-    std::optional<UserSettings> Find(const std::string& camera) const {
-        auto it = settings_.find(camera);
-        return it == settings_.end() ? std::nullopt : std::optional<UserSettings>(it->second);
-    }
-    void Forget(const std::string& camera) { settings_.erase(camera); }
+    /// Kept in memory only.
+    UnrestoredSettings() = default;
+    /// Kept in the file `path` (UnrestoredSettingsFile), read afresh at every look.
+    explicit UnrestoredSettings(std::string path) : path_(std::move(path)) {}
+
+    /// `camera` names one camera: its model and the serial it tells. A file that cannot
+    /// be written is said on the diagnostic output; the settings are kept in memory then.
+    void Keep(const std::string& camera, const UserSettings& settings);
+    std::optional<UserSettings> Find(const std::string& camera) const;
+    void Forget(const std::string& camera);
 
   private:
-    std::map<std::string, UserSettings> settings_;
+    using Table = std::map<std::string, UserSettings>;
+    Table Load() const;
+    void Store(const Table& table);
+
+    std::string path_;
+    Table settings_;  // without a file, or when it cannot be written
 };
 
 }  // namespace talbex::shell

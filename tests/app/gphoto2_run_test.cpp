@@ -188,5 +188,38 @@ TEST_F(Gphoto2Run, TheWindowsOfABasicBodyOfferWhatItHas) {
     EXPECT_EQ(pictures, 1) << run.out;
 }
 
+// libgphoto2 2.5.30 reaches network cameras only by a numeric address and opens a named
+// driver only when it has one: a camera setting it cannot open is refused at start,
+// saying what is wrong, instead of failing unseen at every look (or freezing the window
+// while a name is looked up).
+TEST_F(Gphoto2Run, CameraSettingsLibgphoto2CannotOpenAreRefusedAtStart) {
+    const struct {
+        std::string camera;
+        std::string said;
+    } cases[] = {
+        {"gphoto2:ptpip:camera.local", "'camera.local' is no numeric IPv4 address"},
+        {"gphoto2:PTP/IP Camera@ptpip:localhost:15740:15740",
+         "'localhost' is no numeric IPv4 address"},
+        {"gphoto2:ptpip:127.0.0.1:http", "'http' is no port number"},
+        {"gphoto2:No Such Camera@ptpip:127.0.0.1",
+         "libgphoto2 knows no camera model 'No Such Camera'"},
+    };
+    const std::string environment =
+        "env TALBEX_HOME='" + dir_ / "home/" + "' TALBEX_VENDOR_HOST= LC_ALL=C";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.camera);
+        const Outcome run =
+            RunTalbex({"--camera", c.camera, "--headless", "--seconds", "3"}, environment);
+        EXPECT_EQ(run.status, 2) << run.out;
+        EXPECT_TRUE(Has(run.err, "talbex: camera " + c.camera + ": " + c.said)) << run.err;
+        EXPECT_FALSE(Has(run.out, "opened")) << run.out;
+    }
+    // A numeric address in libgphoto2's own forms is taken.
+    const Outcome run = RunTalbex(
+        {"--camera", "gphoto2:PTP/IP Camera@ptpip:127.1:1:1", "--headless", "--seconds", "1"},
+        environment);
+    EXPECT_EQ(run.status, 0) << run.err;
+}
+
 }  // namespace
 }  // namespace talbex

@@ -60,6 +60,21 @@ bool RecordingObserver::WaitFor(const std::string& prefix, size_t count,
     });
 }
 
+bool RecordingObserver::WaitForAfter(const std::string& after, size_t count,
+                                     const std::string& prefix,
+                                     std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] {
+        size_t seen = 0;
+        for (const auto& line : events_) {
+            if (seen >= count && line.rfind(prefix, 0) == 0)
+                return true;
+            seen += line.rfind(after, 0) == 0 ? 1 : 0;
+        }
+        return false;
+    });
+}
+
 void RecordingObserver::SetReaction(std::function<void(camera::ModelEvent*)> reaction) {
     std::lock_guard lock(mutex_);
     reaction_ = std::move(reaction);

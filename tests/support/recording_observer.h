@@ -24,6 +24,11 @@ class RecordingObserver : public camera::Observer {
     /// Waits up to `timeout` until `count` lines start with `prefix`.
     bool WaitFor(const std::string& prefix, size_t count = 1,
                  std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+    /// Waits up to `timeout` until a line starting with `prefix` follows the `count`-th
+    /// line starting with `after`: the event an action itself causes, where an earlier
+    /// one of the same kind may come from elsewhere.
+    bool WaitForAfter(const std::string& after, size_t count, const std::string& prefix,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
     /// Runs on the notifying thread for every event, after it is recorded.
     void SetReaction(std::function<void(camera::ModelEvent*)> reaction);
 

@@ -1,12 +1,14 @@
 // Chooses the backend from TALBEX_CAMERA (which --camera sets): unset, empty or "gphoto2"
 // gives the cameras libgphoto2 detects, "gphoto2:PORT" the camera on one libgphoto2 port
 // and "gphoto2:MODEL@PORT" that camera with the driver of MODEL (where detection cannot
-// tell, as on a network port); "sim" one simulated camera, "sim:PATH" the simulated
+// tell, as on a network port; the model must be one libgphoto2 knows, and a network port
+// must name a numeric address); "sim" one simulated camera, "sim:PATH" the simulated
 // cameras of a settings file, "none" no camera.
 #include <cstdlib>
 #include <string>
 
 #include "camera/sdk/gphoto2/gphoto2_backend.h"
+#include "camera/sdk/gphoto2/network_presence.h"
 #include "camera/sdk/sdk_backend.h"
 #include "camera/sdk/sim/settings_file.h"
 #include "camera/sdk/sim/sim_backend.h"
@@ -46,6 +48,19 @@ std::shared_ptr<SdkBackend> MakeBackendFromEnvironment(std::string* error) {
         }
         if (port.empty()) {
             *error = "camera " + choice + ": names no port";
+            return nullptr;
+        }
+        // Refused here, once and plainly, rather than failing silently at every look.
+        if (talbex::gphoto::IsNetworkPort(port)) {
+            if (const std::string problem = talbex::gphoto::NetworkPortProblem(port);
+                !problem.empty()) {
+                *error = "camera " + choice + ": " + problem;
+                return nullptr;
+            }
+        }
+        if (!model.empty() && !talbex::gphoto::Gphoto2Backend::KnowsModel(model)) {
+            *error = "camera " + choice + ": libgphoto2 knows no camera model '" + model +
+                     "' (gphoto2 --list-cameras lists them)";
             return nullptr;
         }
         return std::make_shared<talbex::gphoto::Gphoto2Backend>(model, port);

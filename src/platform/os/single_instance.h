@@ -1,6 +1,6 @@
-// One running Talbex per user: a lock on a file in the user's runtime folder (else the
-// program's own folder), held for the life of the process and released by the system when
-// the process ends, however it ends.
+// One running Talbex per program folder, and per user where the session has a runtime
+// folder: locks on files there, held for the life of the process and released by the
+// system when the process ends, however it ends.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@ namespace talbex::os {
 
 /// Where the per-user lock lives: $XDG_RUNTIME_DIR when it names a folder of the user's
 /// that no one else may write to (the same for every program folder the user runs with),
-/// else `programDirectory`.
+/// else `programDirectory` (whose own lock then stands for it).
 std::string SingleInstanceDirectory(const std::string& programDirectory);
 
 class SingleInstanceLock {

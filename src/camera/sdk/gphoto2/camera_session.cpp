@@ -44,7 +44,13 @@ std::shared_ptr<CameraSession> CameraSession::Open(
         new CameraSession(library, port, std::move(subscriptions)));
     *error = kSdkErrDeviceNotFound;
     {
-        std::lock_guard global(library->GlobalLock());
+        // Another camera still being opened (one that drips its handshake) holds the
+        // library: this one is busy, not waited for without end.
+        std::unique_lock global(library->GlobalLock(), Gphoto2Library::kGlobalLockWait);
+        if (!global.owns_lock()) {
+            *error = kSdkErrDeviceBusy;
+            return nullptr;
+        }
         ScopedCLocale locale;
         LastingCaptureTarget::RecoverFromEarlierRun();
         session->context_ = gp_context_new();
@@ -53,11 +59,15 @@ std::shared_ptr<CameraSession> CameraSession::Open(
             return nullptr;
         }
         CameraAbilitiesList* abilities = library->Abilities(session->context_);
-        if (!model.empty() && abilities != nullptr) {
-            const int index = gp_abilities_list_lookup_model(abilities, model.c_str());
+        if (!model.empty()) {
+            // A driver that is not there is no camera, never the detected one instead.
+            const int index = abilities != nullptr
+                                  ? gp_abilities_list_lookup_model(abilities, model.c_str())
+                                  : GP_ERROR;
             CameraAbilities a;
-            if (index >= 0 && gp_abilities_list_get_abilities(abilities, index, &a) == GP_OK)
-                gp_camera_set_abilities(session->camera_, a);
+            if (index < 0 || gp_abilities_list_get_abilities(abilities, index, &a) != GP_OK ||
+                gp_camera_set_abilities(session->camera_, a) != GP_OK)
+                return nullptr;
         }
         GPPortInfoList* ports = Gphoto2Library::CurrentPorts();
         const int index =

@@ -96,6 +96,10 @@ Gphoto2Backend::Gphoto2Backend(std::string model, std::string port)
 
 Gphoto2Backend::~Gphoto2Backend() = default;
 
+bool Gphoto2Backend::KnowsModel(const std::string& model) {
+    return Gphoto2Library::KnowsModel(model);
+}
+
 SdkError Gphoto2Backend::Initialize() {
     // A network camera that drops its connection must not end the program with SIGPIPE
     // while libgphoto2 writes to it.

@@ -31,6 +31,10 @@ class Gphoto2Backend : public SdkBackend {
     Gphoto2Backend(std::string model, std::string port);
     ~Gphoto2Backend() override;
 
+    /// True when libgphoto2 has a driver for the camera model `model` (a camera setting
+    /// is checked with it at start).
+    static bool KnowsModel(const std::string& model);
+
     SdkError Initialize() override;
     void Terminate() override;
 

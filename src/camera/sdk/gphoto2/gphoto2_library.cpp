@@ -118,7 +118,9 @@ GPPortInfoList* Gphoto2Library::CurrentPorts() {
 
 std::vector<std::pair<std::string, std::string>> Gphoto2Library::Detect() {
     std::vector<std::pair<std::string, std::string>> found;
-    std::lock_guard lock(global_);
+    std::unique_lock lock(global_, kGlobalLockWait);
+    if (!lock.owns_lock())
+        return found;
     ScopedCLocale locale;
     ScopedForeignAllocations foreign;
     GPContext* context = gp_context_new();
@@ -143,6 +145,21 @@ std::vector<std::pair<std::string, std::string>> Gphoto2Library::Detect() {
         gp_port_info_list_free(current);
     gp_context_unref(context);
     return found;
+}
+
+bool Gphoto2Library::KnowsModel(const std::string& model) {
+    ScopedCLocale locale;
+    ScopedForeignAllocations foreign;
+    GPContext* context = gp_context_new();
+    CameraAbilitiesList* list = nullptr;
+    bool known = false;
+    if (gp_abilities_list_new(&list) == GP_OK) {
+        known = gp_abilities_list_load(list, context) >= GP_OK &&
+                gp_abilities_list_lookup_model(list, model.c_str()) >= 0;
+        gp_abilities_list_free(list);
+    }
+    gp_context_unref(context);
+    return known;
 }
 
 }  // namespace talbex::gphoto

@@ -8,6 +8,7 @@
 #include <gphoto2/gphoto2-port-info-list.h>
 #include <locale.h>
 
+#include <chrono>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -64,8 +65,12 @@ class Gphoto2Library {
     Gphoto2Library(const Gphoto2Library&) = delete;
     Gphoto2Library& operator=(const Gphoto2Library&) = delete;
 
-    /// Held around every call that touches libgphoto2's process-wide state.
-    std::mutex& GlobalLock() { return global_; }
+    /// Held around every call that touches libgphoto2's process-wide state. Opening a
+    /// camera holds it for as long as libgphoto2 takes, which a camera that sends its
+    /// handshake a byte at a time makes as long as it likes: nobody waits for it longer
+    /// than kGlobalLockWait, and a call that cannot have it fails instead.
+    std::timed_mutex& GlobalLock() { return global_; }
+    static constexpr std::chrono::milliseconds kGlobalLockWait{2000};
 
     /// The camera drivers, loaded on first use (call with GlobalLock held); null when
     /// they cannot be loaded.
@@ -73,11 +78,17 @@ class Gphoto2Library {
     /// The ports as they are now (cameras come and go); the caller frees the list.
     static GPPortInfoList* CurrentPorts();
 
-    /// The cameras libgphoto2 finds on USB and serial ports: (model, port) pairs.
+    /// The cameras libgphoto2 finds on USB and serial ports: (model, port) pairs. None
+    /// while another thread keeps the library busy beyond kGlobalLockWait.
     std::vector<std::pair<std::string, std::string>> Detect();
 
+    /// True when libgphoto2 has a driver for the camera model `model` (compared as
+    /// libgphoto2 compares, ignoring case). For checking a camera setting at start; it
+    /// loads the drivers on its own.
+    static bool KnowsModel(const std::string& model);
+
   private:
-    std::mutex global_;
+    std::timed_mutex global_;
     CameraAbilitiesList* abilities_ = nullptr;
 };
 

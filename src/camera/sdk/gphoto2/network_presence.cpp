@@ -1,5 +1,6 @@
 #include "camera/sdk/gphoto2/network_presence.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
 #include <poll.h>
@@ -8,6 +9,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <string>
 
 namespace talbex::gphoto {
 
@@ -48,6 +50,32 @@ bool Connects(const addrinfo& address, std::chrono::steady_clock::time_point dea
 
 }  // namespace
 
+std::string NetworkPortProblem(const std::string& port) {
+    if (!IsNetworkPort(port))
+        return "not a network port";
+    const std::string rest = port.substr(sizeof kPrefix - 1);
+    const size_t colon = rest.find(':');
+    const std::string host = rest.substr(0, colon);
+    in_addr address{};
+    // As libgphoto2 reads the address: inet_aton, so "127.1" passes as it does there.
+    if (host.empty() || ::inet_aton(host.c_str(), &address) == 0)
+        return "'" + host +
+               "' is no numeric IPv4 address, and libgphoto2 reaches network cameras only "
+               "by address (ptpip:192.168.1.10)";
+    std::string ports = colon == std::string::npos ? "" : rest.substr(colon + 1);
+    for (int i = 0; i < 2 && !ports.empty(); ++i) {
+        const std::string number = ports.substr(0, ports.find(':'));
+        if (number.empty() || number.size() > 5 ||
+            number.find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(number) > 65535)
+            return "'" + number + "' is no port number";
+        ports = ports.find(':') == std::string::npos ? "" : ports.substr(ports.find(':') + 1);
+    }
+    if (!ports.empty())
+        return "'" + ports + "' follows the event port";
+    return {};
+}
+
 bool IsNetworkPort(const std::string& port) {
     return port.rfind(kPrefix, 0) == 0;
 }
@@ -67,6 +95,8 @@ bool NetworkCameraAnswers(const std::string& port, std::chrono::milliseconds lim
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
+    // Never a name lookup: it has no deadline, and this runs on the window thread.
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
     addrinfo* found = nullptr;
     if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr)
         return false;

@@ -12,9 +12,15 @@ namespace talbex::gphoto {
 /// True for libgphoto2's network-camera ports ("ptpip:...").
 bool IsNetworkPort(const std::string& port);
 
+/// Why libgphoto2 2.5.30 cannot reach the network camera on `port`
+/// ("ptpip:HOST[:PORT[:EVENTPORT]]"): it takes the host only as a numeric IPv4 address
+/// and the ports only as numbers, and resolves no names. Empty when it can.
+std::string NetworkPortProblem(const std::string& port);
+
 /// True when the camera on `port` ("ptpip:HOST", "ptpip:HOST:PORT" or
 /// "ptpip:HOST:PORT:EVENTPORT"; the protocol's port 15740 by default) takes a connection
-/// within `limit`.
+/// within `limit`. Only numeric addresses are tried: no name is ever looked up, so the
+/// answer comes within `limit`.
 bool NetworkCameraAnswers(const std::string& port,
                           std::chrono::milliseconds limit = std::chrono::milliseconds(1000));
 

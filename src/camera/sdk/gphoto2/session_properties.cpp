@@ -114,6 +114,10 @@ SdkError CameraSession::ReadEntryLocked(const Route& route, std::unique_ptr<Entr
         // failure of the camera itself.
         if (result != GP_ERROR_BAD_PARAMETERS && result != GP_ERROR_NOT_SUPPORTED)
             return OutcomeLocked(result);
+        // An entry read before in this session is not gone: libgphoto2 says "bad
+        // parameters" too when a camera busy after its shot cannot describe it.
+        if (known != entryNames_.end() && known->second == name)
+            return kSdkErrDeviceBusy;
     }
     entryNames_[route.id] = "";
     return kSdkErrNotSupported;
