@@ -4,6 +4,9 @@ namespace talbex::remote {
 
 namespace {
 
+// A body may focus on no half press of its own and still take its picture at the full
+// one: the half press goes alone.
+constexpr int kHalfPress[] = {1001};
 constexpr int kShutterButton[] = {1001, 1030, 1031};
 // Everything that works only while live view runs.
 constexpr int kLiveView[] = {1013, 1014, 1029, 1032, 1033, 1023, 1024, 1025, 1026,
@@ -21,6 +24,8 @@ bool StartsWith(std::string_view text, std::string_view start) {
 
 std::span<const int> ControlsOf(Offer offer) {
     switch (offer) {
+        case Offer::kHalfPress:
+            return kHalfPress;
         case Offer::kShutterButton:
             return kShutterButton;
         case Offer::kLiveView:
@@ -36,6 +41,8 @@ std::span<const int> ControlsOf(Offer offer) {
 }
 
 std::optional<Offer> OfferOfAction(std::string_view action) {
+    if (action == "pressingHalfway")
+        return Offer::kHalfPress;
     if (StartsWith(action, "pressing"))
         return Offer::kShutterButton;
     if (action == "startEVF")

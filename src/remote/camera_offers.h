@@ -12,7 +12,7 @@
 
 namespace talbex::remote {
 
-enum class Offer { kShutterButton, kLiveView, kFocusDrive, kLiveViewAutofocus, kZoom };
+enum class Offer { kHalfPress, kShutterButton, kLiveView, kFocusDrive, kLiveViewAutofocus, kZoom };
 
 /// The window's controls of a group.
 std::span<const int> ControlsOf(Offer offer);
@@ -22,7 +22,7 @@ std::optional<Offer> OfferOfAction(std::string_view action);
 /// groups only a refused press tells.
 std::optional<SdkPropertyId> PropertyOf(Offer offer);
 
-inline constexpr Offer kOffers[] = {Offer::kShutterButton, Offer::kLiveView, Offer::kFocusDrive,
-                                    Offer::kLiveViewAutofocus, Offer::kZoom};
+inline constexpr Offer kOffers[] = {Offer::kHalfPress,  Offer::kShutterButton,     Offer::kLiveView,
+                                    Offer::kFocusDrive, Offer::kLiveViewAutofocus, Offer::kZoom};
 
 }  // namespace talbex::remote

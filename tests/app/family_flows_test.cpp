@@ -80,7 +80,7 @@ const Flow kFlows[] = {
      true,
      true,
      {"set autofocusdrive=1", "set capturetarget=Internal RAM", "capture DSC_0002.JPG",
-      "download /capt0001.jpg", "set capturetarget=Memory card"},
+      "download /capt0000.jpg", "set capturetarget=Memory card"},
      true},
     {"nikon",
      "zh_CN:zh",

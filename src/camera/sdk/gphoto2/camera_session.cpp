@@ -1,6 +1,7 @@
 #include "camera/sdk/gphoto2/camera_session.h"
 
 #include <gphoto2/gphoto2-abilities-list.h>
+#include <gphoto2/gphoto2-list.h>
 #include <gphoto2/gphoto2-port-result.h>
 #include <gphoto2/gphoto2-result.h>
 
@@ -19,6 +20,10 @@ constexpr int kEventWaitMs = 20;
 constexpr auto kEventPause = std::chrono::milliseconds(80);
 // At most this many events are taken in one go, so a chatty camera cannot starve calls.
 constexpr int kEventsPerRound = 16;
+// How deep and how far the session looks over a card whose pictures libgphoto2 would
+// otherwise take for new ones.
+constexpr int kCardDepth = 6;
+constexpr int kCardPictures = 50000;
 
 // Where libgphoto2 announces a picture it took off the camera's memory itself.
 constexpr char kHandedOverFolder[] = "/";
@@ -52,7 +57,6 @@ std::shared_ptr<CameraSession> CameraSession::Open(
             return nullptr;
         }
         ScopedCLocale locale;
-        LastingCaptureTarget::RecoverFromEarlierRun();
         session->context_ = gp_context_new();
         if (session->context_ == nullptr || gp_camera_new(&session->camera_) != GP_OK) {
             *error = kSdkErrInternal;
@@ -303,7 +307,35 @@ void CameraSession::AnnounceKeptProperties() {
         Post(Event{Event::Kind::kKept, {}, {}, id});
 }
 
+void CameraSession::SeeTheCardLocked(const std::string& folder, int depth, int* budget) {
+    // Listing a folder is what makes libgphoto2 know its pictures.
+    CameraList* files = nullptr;
+    if (gp_list_new(&files) == GP_OK) {
+        if (gp_camera_folder_list_files(camera_, folder.c_str(), files, context_) >= GP_OK)
+            *budget -= gp_list_count(files);
+        gp_list_free(files);
+    }
+    CameraList* folders = nullptr;
+    if (depth >= kCardDepth || *budget <= 0 || gp_list_new(&folders) != GP_OK)
+        return;
+    if (gp_camera_folder_list_folders(camera_, folder.c_str(), folders, context_) >= GP_OK) {
+        for (int i = 0; i < gp_list_count(folders) && *budget > 0 && !Gone(); ++i) {
+            const char* name = nullptr;
+            if (gp_list_get_name(folders, i, &name) == GP_OK && name != nullptr)
+                SeeTheCardLocked(folder + (folder.back() == '/' ? "" : "/") + name, depth + 1,
+                                 budget);
+        }
+    }
+    gp_list_free(folders);
+}
+
 void CameraSession::RunEvents() {
+    if (family_->announcesUnseen) {
+        std::lock_guard lock(cameraMutex_);
+        ScopedCLocale locale;
+        int budget = kCardPictures;
+        SeeTheCardLocked("/", 0, &budget);
+    }
     AnnounceKeptProperties();
     for (;;) {
         std::vector<Event> events;

@@ -140,6 +140,8 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     void Post(Event event);
     void RunEvents();
     void AnnounceKeptProperties();
+    /// Lists the camera's folders under `folder`, so libgphoto2 knows the pictures there.
+    void SeeTheCardLocked(const std::string& folder, int depth, int* budget);
     void Dispatch(const Event& event);
 
     // The session's own values of the live-view and save-target properties.

@@ -85,7 +85,8 @@ constexpr ControlUse kGenericControls[] = {
 const Family kEos{"eos", {}, kEosMarkers, {}, kEosControls};
 const Family kNikon{"nikon", kNikonMakers, {}, {}, kNikonControls};
 const Family kSony{"sony", kSonyMakers, {}, {}, kSonyControls, SerialForm::kZeroPadded};
-const Family kFujifilm{"fujifilm", kFujifilmMakers, {}, {}, kFujifilmControls};
+const Family kFujifilm{"fujifilm",        kFujifilmMakers,      {},  {},
+                       kFujifilmControls, SerialForm::kAsGiven, true};
 const Family kPanasonic{"panasonic", kPanasonicMakers, {}, {}, kPanasonicControls};
 const Family kOlympus{"olympus", kOlympusMakers, {}, {}, kOlympusControls};
 const Family kGeneric{"generic", {}, {}, {}, kGenericControls};

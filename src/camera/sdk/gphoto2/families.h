@@ -68,6 +68,10 @@ struct Family {
     std::span<const Route> routes;
     std::span<const ControlUse> controls;
     SerialForm serial = SerialForm::kAsGiven;
+    /// libgphoto2 announces every picture of the card it has not seen yet as new (its
+    /// event wait for Fujifilm bodies, library.c around 6960): the session lets it see the
+    /// card first, so only pictures taken from then on arrive.
+    bool announcesUnseen = false;
 };
 
 /// The families, the generic one (the standard's bodies) last.

@@ -54,6 +54,8 @@ constexpr Route kRoutes[] = {
     {kPropMeteringMode, {"exposuremetermode", nullptr}, Codec::kLabels, kMetering, true},
     {kPropAfMode, {"focusmode", nullptr}, Codec::kLabels, kFocusModes, true},
     {kPropImageQuality, {"imageformat", nullptr}, Codec::kLabels, kImageFormats, true},
+    // Its times are kept in tenths, which its put does not bring back (config.c around 4665).
+    {kPropTv, {"shutterspeed"}, Codec::kShutterSpeed, {}, true, Route::Put::kTenths},
 };
 
 }  // namespace

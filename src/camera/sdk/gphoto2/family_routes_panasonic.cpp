@@ -44,7 +44,12 @@ constexpr Route kRoutes[] = {
     // libgphoto2 2.5.30 says nothing of what they stand for: none is offered.
     {kPropImageQuality, {"imageformat", nullptr}, Codec::kLabels, {}, true},
     // Its put reads the choice's text and truncates it to thirds (config.c around 9367).
-    {kPropExposureCompensation, {"exposurecompensation"}, Codec::kExposureBias, {}, true, true},
+    {kPropExposureCompensation,
+     {"exposurecompensation"},
+     Codec::kExposureBias,
+     {},
+     true,
+     Route::Put::kTruncates},
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "camera/sdk/gphoto2/camera_session.h"
 #include "camera/sdk/gphoto2/gphoto2_library.h"
+#include "camera/sdk/gphoto2/lasting_settings.h"
 #include "camera/sdk/gphoto2/network_presence.h"
 
 namespace talbex::gphoto {
@@ -104,6 +105,13 @@ SdkError Gphoto2Backend::Initialize() {
     // A network camera that drops its connection must not end the program with SIGPIPE
     // while libgphoto2 writes to it.
     std::signal(SIGPIPE, SIG_IGN);
+    // What a run that ended abruptly left changed in libgphoto2's lasting settings goes
+    // back before anything else: other programs read it whether a camera is here or not.
+    {
+        std::unique_lock global(library_->GlobalLock(), Gphoto2Library::kGlobalLockWait);
+        if (global.owns_lock())
+            LastingCaptureTarget::RecoverFromEarlierRun();
+    }
     return kSdkOk;
 }
 

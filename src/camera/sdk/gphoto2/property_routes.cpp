@@ -404,13 +404,28 @@ std::optional<std::string> TextOfCode(const Route& route, uint32_t code) {
     return std::nullopt;
 }
 
-std::string TextForTruncatingPut(std::string_view choice) {
-    const std::optional<double> value = Number(Trimmed(choice));
-    if (!value || std::nearbyint(*value) == *value)
-        return std::string(choice);
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", *value + (*value < 0 ? -0.0001 : 0.0001));
-    return text;
+std::string TextForPut(Route::Put put, std::string_view choice) {
+    switch (put) {
+        case Route::Put::kAsShown:
+            break;
+        case Route::Put::kTruncates: {
+            const std::optional<double> value = Number(Trimmed(choice));
+            if (!value || std::nearbyint(*value) == *value)
+                break;
+            char text[32];
+            std::snprintf(text, sizeof text, "%.4f", *value + (*value < 0 ? -0.0001 : 0.0001));
+            return text;
+        }
+        case Route::Put::kTenths: {
+            unsigned x = 0, y = 0;
+            char rest = 0;
+            const std::string text(choice);
+            if (std::sscanf(text.c_str(), "%u/%u%c", &x, &y, &rest) != 2 || x > 6553 || y > 6553)
+                break;
+            return std::to_string(x * 10) + '/' + std::to_string(y * 10);
+        }
+    }
+    return std::string(choice);
 }
 
 std::string EntryOfChangeEvent(std::string_view text) {

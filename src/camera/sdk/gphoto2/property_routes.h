@@ -50,15 +50,22 @@ struct Route {
     /// the codec cannot read (a body's automatic ISO settings), looked up before it.
     std::span<const Label> labels;
     bool writable;  // false: the program never writes it (e.g. the mode dial)
-    /// libgphoto2's put for the entry truncates the number it reads from the text it is
-    /// given (Panasonic's exposure compensation, config.c around 9367, turns "0.333333"
-    /// into 0): a fraction is written a hair further from zero than its choice reads.
-    bool truncatingPut = false;
+    /// How libgphoto2's put for the entry reads back the text of one of its own choices.
+    enum class Put {
+        kAsShown,
+        /// It truncates the number it reads (Panasonic's exposure compensation, config.c
+        /// around 9367, turns "0.333333" into 0): a fraction is written a hair further
+        /// from zero than its choice reads.
+        kTruncates,
+        /// The body keeps its times in tenths, which the getter reduces ("10/1250" shows
+        /// as "1/125") and the put does not bring back (Olympus, config.c around 4603 and
+        /// 4665): a fraction is written in tenths.
+        kTenths,
+    } put = Put::kAsShown;
 };
 
-/// The text to write for `choice` on a route whose put truncates: a fraction a hair
-/// further from zero ("0.333333" → "0.3334"); the choice itself otherwise.
-std::string TextForTruncatingPut(std::string_view choice);
+/// The text to write for `choice` on a route whose put reads it as `put` does.
+std::string TextForPut(Route::Put put, std::string_view choice);
 
 /// The common route of `id` (families.h adds each family's own); null when none.
 const Route* FindRoute(SdkPropertyId id);

@@ -19,7 +19,6 @@ namespace {
 
 // libgphoto2 sends texts as the standard's strings: 254 characters at most.
 constexpr uint32_t kMaxTextBytes = 254;
-constexpr uint32_t kUnknownCode = 0xFFFFFFFF;
 // How far a clock read back may be from what was written: the camera's clock runs on.
 constexpr int kClockSlackSeconds = 5;
 
@@ -259,9 +258,15 @@ SdkError CameraSession::PropertyData(SdkPropertyId id, uint32_t size, void* out)
             std::memcpy(out, &time, sizeof time);
             return kSdkOk;
         }
-        default:
-            // A setting the program has no code for reads as "unknown".
-            return Value32(CodeOfText(*route, text).value_or(kUnknownCode), size, out);
+        default: {
+            // A value the program has no code for is no value of its lists: read as none,
+            // rather than as a code that means something else (0xFFFFFFFF is a white
+            // balance of its own), and never written back as the user's.
+            const std::optional<uint32_t> code = CodeOfText(*route, text);
+            if (!code)
+                return kSdkErrPropertyUnavailable;
+            return Value32(*code, size, out);
+        }
     }
 }
 
@@ -344,8 +349,7 @@ SdkError CameraSession::WriteRouteLocked(const Route& route, uint32_t size, cons
             const char* choice = nullptr;
             if (gp_widget_get_choice(entry->widget, i, &choice) == GP_OK && choice != nullptr &&
                 CodeOfText(route, choice) == code) {
-                const std::string written =
-                    route.truncatingPut ? TextForTruncatingPut(choice) : std::string(choice);
+                const std::string written = TextForPut(route.put, choice);
                 if (gp_widget_set_value(entry->widget, written.c_str()) != GP_OK)
                     return kSdkErrInvalidValue;
                 return StoreEntryLocked(*entry);

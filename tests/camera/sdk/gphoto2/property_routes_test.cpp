@@ -143,11 +143,16 @@ TEST(PropertyRoutesTest, FractionsForATruncatingPutLandOnTheirThird) {
         int thirds;
     } cases[] = {{"0.333333", 1}, {"-1.333333", -4}, {"2.666667", 8}, {"0.000000", 0}, {"-3", -9}};
     for (const auto& c : cases) {
-        const float f = std::stof(TextForTruncatingPut(c.choice));
+        const float f = std::stof(TextForPut(Route::Put::kTruncates, c.choice));
         const int thirds = f < 0 ? -static_cast<int>(-f * 3) : static_cast<int>(f * 3);
-        EXPECT_EQ(thirds, c.thirds) << c.choice << " as " << TextForTruncatingPut(c.choice);
+        EXPECT_EQ(thirds, c.thirds)
+            << c.choice << " as " << TextForPut(Route::Put::kTruncates, c.choice);
     }
-    EXPECT_EQ(TextForTruncatingPut("Auto"), "Auto");
+    EXPECT_EQ(TextForPut(Route::Put::kTruncates, "Auto"), "Auto");
+    // Olympus keeps its times in tenths; whole seconds its put brings back itself.
+    EXPECT_EQ(TextForPut(Route::Put::kTenths, "1/125"), "10/1250");
+    EXPECT_EQ(TextForPut(Route::Put::kTenths, "60"), "60");
+    EXPECT_EQ(TextForPut(Route::Put::kTenths, "Bulb"), "Bulb");
 }
 
 }  // namespace
