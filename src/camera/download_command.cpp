@@ -163,6 +163,20 @@ bool DownloadCommand::execute() {
     std::string path;
     if (result == kSdkOk)
         result = place(temporary, name, &path);
+    // A picture the camera no longer holds (it went from the camera's memory straight to
+    // the computer) is the only copy: one that could not be flushed still takes its name
+    // here rather than stay a transfer's file, which the next start would clear away.
+    if (result != kSdkOk && whole && (info.option & kItemOptionHandedOver) != 0) {
+        const os::MoveResult kept = os::MoveWithoutReplacing(temporary, folder_, name);
+        if (kept.moved) {
+            os::Diagnostic(
+                "%s could not be put safely on disk; it is kept as %s, as the camera "
+                "no longer holds it\n",
+                name.c_str(), kept.path.c_str());
+            path = kept.path;
+            result = kSdkOk;
+        }
+    }
     if (result == kSdkOk)
         inUse_.reset();  // placed under its own name: no longer a transfer's file
     if (result != kSdkOk) {

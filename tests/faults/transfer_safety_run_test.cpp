@@ -121,6 +121,38 @@ TEST_F(TransferSafetyRun, AFlushThatFailsKeepsThePictureAndTheCameraUntold) {
     EXPECT_TRUE(Temporaries().empty());
 }
 
+// A picture the camera no longer holds (libgphoto2's Nikon code takes it from the
+// camera's memory and hands it over) is the only copy: when its flush fails it still takes
+// its name in the incoming folder, and the next start leaves it there.
+TEST_F(TransferSafetyRun, AHandedOverPictureWhoseFlushFailsIsKeptUnderItsName) {
+    talbex::testing::ServedCameraProcess camera;
+    std::string error;
+    ASSERT_TRUE(camera.Start(
+        "[camera]\nvendor = nikon\npicture_bytes = " + std::to_string(kPictureBytes) + "\n",
+        &error))
+        << error;
+    wrapper_ = Traced("error=EIO");
+    const Outcome run =
+        Run(kOpenRemoteTraced + ChoosePhotos() + "click 1000\nwait 5\nclose\nquit\n", 60s, {},
+            "HOME='" + dir_ / "user" + "' TALBEX_CAMERA=gphoto2:" + camera.GphotoPort());
+    ExpectClean(run);
+    EXPECT_TRUE(Has(run.err, "could not be put safely on disk; it is kept as " + incoming_))
+        << run.err;
+    EXPECT_TRUE(Temporaries().empty());
+    // Named, it goes on to the save folder as any picture does.
+    std::vector<std::string> kept;
+    for (const std::string& folder : {incoming_, photos_})
+        for (const std::string& name : Names(folder))
+            if (IsWholePicture(folder + name))
+                kept.push_back(folder + name);
+    ASSERT_EQ(kept.size(), 1u) << run.out << run.err;
+
+    const Outcome next = StartAfresh();
+    ExpectClean(next);
+    EXPECT_FALSE(Has(next.err, "removed ")) << next.err;
+    EXPECT_TRUE(fs::exists(kept[0]));
+}
+
 // Killed in the middle of a transfer (half a picture) or of its flush (a whole one): the
 // next start removes what was left in hiding, and says so.
 TEST_F(TransferSafetyRun, WhatAKilledRunLeftIsClearedAtTheNextStart) {
