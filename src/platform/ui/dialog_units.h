@@ -19,4 +19,8 @@ int DialogUnitsToPixelsX(int units);
 int DialogUnitsToPixelsY(int units);
 PixelRect DialogUnitsToPixels(const DialogUnitRect& rect);
 
+/// Pixels of the screen that `pixels` pixels cover at `pixelRatio` device pixels each
+/// (rounded; 0..32767): the size of a picture's surface.
+int DevicePixels(int pixels, double pixelRatio);
+
 }  // namespace talbex::ui
