@@ -9,6 +9,7 @@ namespace {
 
 constexpr int kPicture = 1022;
 constexpr int kHistogram = 1080;
+constexpr int kThumbnail = 1083;
 
 ui::PixelRect PixelsOf(const ui::DialogTemplate& dialog, int id) {
     const ui::ControlTemplate* control = dialog.Find(id);
@@ -41,6 +42,9 @@ RemoteLayout LayOutRemoteControl(const ui::DialogTemplate& dialog, int width, in
     const ui::PixelRect picture = PixelsOf(dialog, kPicture);
     const ui::PixelRect histogram = PixelsOf(dialog, kHistogram);
     RemoteLayout layout;
+    layout.thumbnail = PixelsOf(dialog, kThumbnail);
+    for (int i = 0; i < 4; ++i)
+        layout.lines[i] = PixelsOf(dialog, RemoteLayout::kLineIds[i]);
     if (alone) {
         layout.picture = Fit(ui::PixelRect{0, 0, width, height}, frameWidth, frameHeight, true);
         layout.histogram = histogram;
@@ -57,6 +61,21 @@ RemoteLayout LayOutRemoteControl(const ui::DialogTemplate& dialog, int width, in
     layout.histogram =
         ui::PixelRect{layout.picture.left, layout.picture.top + layout.picture.height + gap,
                       layout.picture.width, histogram.height};
+
+    // With room below for a larger one, the last picture takes the settings' width under
+    // its lines, which move to the left edge above it.
+    const ui::PixelRect thumbnail = layout.thumbnail;
+    const ui::PixelRect& last = layout.lines[3];
+    const int top = last.top + last.height + gap;
+    const int below = height - bottom - top;
+    if (below >= thumbnail.height) {
+        const int width = last.left + last.width - thumbnail.left;
+        for (ui::PixelRect& line : layout.lines) {
+            line.left = thumbnail.left;
+            line.width = width;
+        }
+        layout.thumbnail = ui::PixelRect{thumbnail.left, top, width, below};
+    }
     return layout;
 }
 

@@ -38,10 +38,21 @@ void CVellmoraDlg::layOut() {
                                                     frameWidth_, frameHeight_, alone_);
     Item(kLiveViewPicture).MoveWindow(layout.picture);
     Item(kHistogram).MoveWindow(layout.histogram);
+    Item(kThumbnail).MoveWindow(layout.thumbnail);
+    for (int i = 0; i < 4; ++i)
+        Item(RemoteLayout::kLineIds[i]).MoveWindow(layout.lines[i]);
     // Pictures resized come back blank: what the window draws itself is drawn again (a
     // live view's next frame comes by itself).
     histogram_.Redraw();
     drawThumbnail();
+    // A thumbnail grown well beyond what was decoded for it is decoded again, larger.
+    const raster::Bitmap* thumbnail = Item(kThumbnail).Surface();
+    if (!lastPicture_.empty() && !thumbnailSource_.Empty() && thumbnail != nullptr &&
+        raster::FitInside(thumbnailSource_.Width(), thumbnailSource_.Height(),
+                          raster::Rect{0, 0, thumbnail->Width(), thumbnail->Height()})
+                .width > thumbnailSource_.Width() * 5 / 4)
+        thumbnails_.Request(lastPicture_, thumbnail->Width(), thumbnail->Height(), Handle(),
+                            kWmThumbnailReady);
 }
 
 void CVellmoraDlg::OnFrameDrawn(const raster::Histogram& histogram, int width, int height) {
