@@ -7,11 +7,15 @@
 // Screenshots of each go to build/.../screenshots/. Run again on a real X server at twice
 // the pixel density by the last test.
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <sys/wait.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -98,6 +102,7 @@ TEST_F(QtTetherTest, MaximisedWithGuidesAndHistogramTheLastPictureAndTheLiveView
     shell::MainWindowSetup setup = Setup(2052);
     setup.runRemoteControl = remote::RemoteControlRunner(&launcher_);
     Main main(setup);
+    const bool onX = QGuiApplication::platformName() == "xcb";
     RunDriven(main, [&] {
         Advance(main, 2000ms);
         ASSERT_TRUE(Eventually(main, [&] { return main.connected(); }));
@@ -111,17 +116,24 @@ TEST_F(QtTetherTest, MaximisedWithGuidesAndHistogramTheLastPictureAndTheLiveView
             ASSERT_TRUE(Eventually(main, [&] { return camera->SessionOpen(); }));
             Advance(main, 1000ms);
 
-            // Maximised on the 1600 x 1000 screen (in Chinese the window opens maximised:
-            // the English pass left it so).
+            // Maximised on the 1600 x 1000 screen; on a bare X server (no window manager
+            // maximises there) sized to it. The English pass opens so: the Chinese one
+            // left it so.
             if (!english)
-                OnGui(main, [&] { WindowOf(*remote)->showMaximized(); });
+                OnGui(main, [&] {
+                    if (onX)
+                        WindowOf(*remote)->setGeometry(0, 0, 1600, 1000);
+                    else
+                        WindowOf(*remote)->showMaximized();
+                });
             ASSERT_TRUE(Eventually(main, [&] {
                 const ui::PixelRect client = remote->GetWindowRect();
-                return remote->GetPlacement().maximised &&
-                       QSize(client.width, client.height) == WindowOf(*remote)->size();
+                return (onX || remote->GetPlacement().maximised) &&
+                       QSize(client.width, client.height) == WindowOf(*remote)->size() &&
+                       WindowOf(*remote)->size() == QSize(1600, 1000);
             }));
             const QSize size = WindowOf(*remote)->size();
-            EXPECT_TRUE(WindowOf(*remote)->isMaximized());
+            EXPECT_TRUE(onX || WindowOf(*remote)->isMaximized());
 
             // Guides from the grid's check box and the centre mark's key; tooltips name keys.
             OnGui(main, [&] {
@@ -159,6 +171,9 @@ TEST_F(QtTetherTest, MaximisedWithGuidesAndHistogramTheLastPictureAndTheLiveView
                 SurfaceView* view = View(*remote, CVellmoraDlg::kLiveViewPicture);
                 const QImage shown = view->image();
                 const qreal ratio = view->devicePixelRatioF();
+                if (const char* scale = std::getenv("QT_SCALE_FACTOR")) {
+                    EXPECT_EQ(ratio, std::atof(scale));
+                }
                 EXPECT_EQ(shown.size(),
                           QSize(qRound(view->width() * ratio), qRound(view->height() * ratio)));
                 // Painted as drawn, pixel for pixel of the screen.
@@ -275,20 +290,48 @@ TEST_F(QtTetherTest, MaximisedWithGuidesAndHistogramTheLastPictureAndTheLiveView
             }));
             EXPECT_TRUE(remote->IsRunning());  // Escape left the window alone, not closed
 
-            // The normal size, then closed maximised: the next opening comes back so.
-            OnGui(main, [&] { WindowOf(*remote)->showNormal(); });
-            ASSERT_TRUE(Eventually(main, [&] { return !remote->GetPlacement().maximised; }));
-            OnGui(main,
-                  [&] { Screenshot(*remote, ShotName(std::string("tether_normal_") + language)); });
-            OnGui(main, [&] { WindowOf(*remote)->showMaximized(); });
-            ASSERT_TRUE(Eventually(main, [&] { return remote->GetPlacement().maximised; }));
+            // The normal size, then closed maximised (on X, at its size): the next
+            // opening comes back so.
+            if (!onX) {
+                OnGui(main, [&] { WindowOf(*remote)->showNormal(); });
+                ASSERT_TRUE(Eventually(main, [&] { return !remote->GetPlacement().maximised; }));
+                OnGui(main, [&] {
+                    Screenshot(*remote, ShotName(std::string("tether_normal_") + language));
+                });
+                OnGui(main, [&] { WindowOf(*remote)->showMaximized(); });
+                ASSERT_TRUE(Eventually(main, [&] { return remote->GetPlacement().maximised; }));
+            }
             OnGui(main, [&] { WindowOf(*remote)->close(); });
             ASSERT_TRUE(Eventually(main, [&] { return ui::TopmostModal() == &main; }));
             const std::string kept = Slurp(home_ / remote::kWindowPlaceFileName);
-            EXPECT_NE(kept.find(" 1\n"), std::string::npos) << kept;
+            EXPECT_NE(kept.find(onX ? " 1600 1000 0\n" : " 1\n"), std::string::npos) << kept;
         }
         OnGui(main, [&] { WindowOf(main)->close(); });
     });
+}
+
+// The same, run on a real X server (xvfb-run) at twice the pixel density: the live view,
+// its overlays and guides are drawn at the screen's own pixels, twice the window's.
+TEST(TetherOnAnXServer, TheViewRunsAtTwiceThePixelDensity) {
+#if defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "not under the thread sanitizer: the X libraries are not built with it "
+                    "(the offscreen run checks the threads)";
+#endif
+    if (std::getenv("TALBEX_TETHER_ON_X") != nullptr)
+        GTEST_SKIP() << "already on the X server";
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is missing (Debian package xvfb): not run on a real X server";
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    talbex::testing::TempFolder log("talbex-qt-on-x");
+    const std::string command =
+        "env -u WAYLAND_DISPLAY TALBEX_TETHER_ON_X=1 QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=2 "
+        "timeout 100 xvfb-run -a -s '-screen 0 3200x2000x24' '" +
+        self + "' --gtest_filter='QtTetherTest.*' >'" + log / "out" + "' 2>&1";
+    const int status = std::system(command.c_str());
+    const std::string out = Slurp(log / "out");
+    ASSERT_TRUE(WIFEXITED(status)) << out;
+    EXPECT_EQ(WEXITSTATUS(status), 0) << out;
+    EXPECT_NE(out.find("[  PASSED  ] 1 test."), std::string::npos) << out;
 }
 
 }  // namespace
