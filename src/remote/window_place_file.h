@@ -16,7 +16,7 @@ namespace talbex::remote {
 
 inline constexpr char kWindowPlaceFileName[] = "remote_window.txt";
 /// Sizes and places beyond these are no screen's.
-inline constexpr int kMaxWindowSide = 16384;
+inline constexpr int kMaxWindowSide = 8192;
 inline constexpr int kMaxWindowOffset = 65536;
 
 /// The place the bytes of the file describe, for a window at least `minWidth` x

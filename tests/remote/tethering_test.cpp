@@ -193,6 +193,7 @@ TEST_F(TetheringTest, ARememberedPlaceIsTakenAndABrokenFileGivesTheDefault) {
         {"maximised", "-5 0 1300 700 1\n", standard, true},
         {"smaller than the window can be", "10 20 300 200 0\n", standard, false},
         {"huge", "10 20 99999 700 0\n", standard, false},
+        {"larger than any screen", "10 20 9000 700 0\n", standard, false},
         {"far off", "999999 20 1300 700 0\n", standard, false},
         {"no line end", "10 20 1300 700 0", standard, false},
         {"words", "left top 1300 700 0\n", standard, false},

@@ -156,8 +156,13 @@ QWidget* DialogWindow::MakeControl(const ui::ControlTemplate& control) {
         }
         case ui::ControlKind::kCheckBox: {
             auto* box = new QCheckBox(this);
-            connect(box, &QCheckBox::clicked, this,
-                    [this, id] { Input([id](ui::Dialog& d) { ui::user::Click(d, id); }); });
+            // The box marks itself at once; a click the dialog refuses takes it back.
+            connect(box, &QCheckBox::clicked, this, [this, id] {
+                Input([this, id](ui::Dialog& d) {
+                    if (!ui::user::Click(d, id))
+                        Sync(id, What::kCheck);
+                });
+            });
             return box;
         }
         case ui::ControlKind::kPicture: {

@@ -30,7 +30,7 @@ PixelRect DialogUnitsToPixels(const DialogUnitRect& rect) {
 
 int DevicePixels(int pixels, double pixelRatio) {
     const double device = pixels * pixelRatio + 0.5;
-    return device < 1 ? 0 : device > 32767 ? 32767 : static_cast<int>(device);
+    return device < 1 ? 0 : device > kMaxDevicePixels ? kMaxDevicePixels : static_cast<int>(device);
 }
 
 }  // namespace talbex::ui

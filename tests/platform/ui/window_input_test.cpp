@@ -185,6 +185,9 @@ TEST(WindowInput, PlaceSizeAndDensityComeWithTheirSizeMessages) {
         // Moved or sized, it follows too.
         window.Item(kView).MoveWindow({0, 0, 30, 20});
         EXPECT_EQ(window.Item(kView).Surface()->Width(), 60);
+        // However large it is made, its surface stays within bounds.
+        window.Item(kView).MoveWindow({0, 0, 30000, 20});
+        EXPECT_EQ(window.Item(kView).Surface()->Width(), kMaxDevicePixels);
     });
     step([&] { window.PixelRatioChanged(2.0); });
     EXPECT_TRUE(heard.empty());
