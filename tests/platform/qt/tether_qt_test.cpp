@@ -80,8 +80,14 @@ class QtTetherTest : public QtMainWindowTest {
     controls::CEVFPictureBox& Picture(CVellmoraDlg& remote) {
         return dynamic_cast<controls::CEVFPictureBox&>(remote.Item(CVellmoraDlg::kLiveViewPicture));
     }
-    void Key(Main& main, CVellmoraDlg& remote, Qt::Key key) {
-        OnGui(main, [&] { QTest::keyClick(WindowOf(remote), key); });
+    /// A key pressed on the window, once it is the active one (keys reach only that).
+    void Key(Main& main, CVellmoraDlg& remote, Qt::Key key, QWidget* focused = nullptr) {
+        Activate(main, remote);
+        OnGui(main, [&] { QTest::keyClick(focused != nullptr ? focused : WindowOf(remote), key); });
+    }
+    void Activate(Main& main, CVellmoraDlg& remote) {
+        OnGui(main, [&] { WindowOf(remote)->activateWindow(); });
+        EXPECT_TRUE(Eventually(main, [&] { return WindowOf(remote)->isActiveWindow(); }));
     }
     bool FramesPainted(Main& main, CVellmoraDlg& remote, uint64_t more) {
         uint64_t before = 0;
@@ -152,7 +158,7 @@ TEST_F(QtTetherTest, MaximisedWithGuidesAndHistogramTheLastPictureAndTheLiveView
             ASSERT_TRUE(Eventually(main, [&] {
                 return Picture(*remote).guides() ==
                        (controls::kGuideThirds | controls::kGuideCentre);
-            }));
+            })) << Picture(*remote).guides();
             OnGui(main, [&] {
                 EXPECT_TRUE(Of<QCheckBox>(*remote, CVellmoraDlg::kCentreBox)->isChecked());
             });
@@ -190,12 +196,13 @@ TEST_F(QtTetherTest, MaximisedWithGuidesAndHistogramTheLastPictureAndTheLiveView
             // Space shoots even while a list's edit field has the focus, where it would
             // type a blank.
             const uint32_t taken = camera->PicturesTaken();
+            QLineEdit* edit = nullptr;
             OnGui(main, [&] {
-                QLineEdit* edit = Of<QComboBox>(*remote, 1058)->lineEdit();
+                edit = Of<QComboBox>(*remote, 1058)->lineEdit();
                 edit->setFocus();
-                QTest::keyClick(edit, Qt::Key_Space);
-                EXPECT_EQ(edit->text().count(' '), 0);
             });
+            Key(main, *remote, Qt::Key_Space, edit);
+            OnGui(main, [&] { EXPECT_EQ(edit->text().count(' '), 0); });
             ASSERT_TRUE(Eventually(main, [&] { return camera->PicturesTaken() == taken + 1; }));
             ASSERT_TRUE(Eventually(
                 main, [&] { return !remote->lastPicture().empty(); }, 10s));
