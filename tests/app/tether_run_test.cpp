@@ -37,13 +37,13 @@ TEST_F(TetherRun, TheScriptDrivesKeysAndGuides) {
                                  "wait 1\n"
                                  "key +\n"
                                  "key -\n"
+                                 "key L\n"
                                  "key Space\n"
-                                 "wait 1.5\n"
+                                 "wait 3\n"
                                  "doubleclick 1022\n"
                                  "key Space\n"  // alone, it still shoots
-                                 "wait 1.5\n"
+                                 "wait 3\n"
                                  "key Escape\n"
-                                 "key L\n"
                                  "click 1083\n"  // the last picture
                                  "key Q\n"
                                  "close\n"
