@@ -209,9 +209,22 @@ TEST_F(QtTetherTest, MaximisedWithGuidesAndHistogramTheLastPictureAndTheLiveView
                 edit = Of<QComboBox>(*remote, 1058)->lineEdit();
                 edit->setFocus();
             });
+            if (english)
+                camera->SetTransferTime(1500ms);  // long enough to be seen coming
             Key(main, *remote, Qt::Key_Space, edit);
             OnGui(main, [&] { EXPECT_EQ(edit->text().count(' '), 0); });
             ASSERT_TRUE(Eventually(main, [&] { return camera->PicturesTaken() == taken + 1; }));
+            if (english) {
+                // While it comes, the progress bar shows its name and percentage.
+                EXPECT_TRUE(Eventually(main, [&] {
+                    auto* bar = Of<QProgressBar>(*remote, CVellmoraDlg::kProgressBar);
+                    const QString text = bar->text();
+                    return bar->isTextVisible() && bar->value() > 0 &&
+                           text.startsWith(QString::fromStdString(camera->LastPictureName())) &&
+                           text.endsWith(QString::number(bar->value()) + "%");
+                }));
+                camera->SetTransferTime(0ms);
+            }
             ASSERT_TRUE(Eventually(
                 main, [&] { return !remote->lastPicture().empty(); }, 10s));
             const std::string name = remote->lastPicture().substr(folder.size() + 1);
