@@ -331,6 +331,9 @@ TEST_F(QtTetherTest, MaximisedWithGuidesAndHistogramTheLastPictureAndTheLiveView
             if (!onX) {
                 OnGui(main, [&] { WindowOf(*remote)->showNormal(); });
                 ASSERT_TRUE(Eventually(main, [&] { return !remote->GetPlacement().maximised; }));
+                if (!english) {  // live view still runs: its next frames at the normal size
+                    ASSERT_TRUE(FramesPainted(main, *remote, 2));
+                }
                 OnGui(main, [&] {
                     Screenshot(*remote, ShotName(std::string("tether_normal_") + language));
                 });
