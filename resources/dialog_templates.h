@@ -12,6 +12,10 @@ inline constexpr int kClockSyncDialogId = 136;
 
 /// The main window (template 101).
 const ui::DialogTemplate& MainWindowDialog();
+/// Commands of the remote-control window's keys that no button carries.
+inline constexpr int kToggleLiveViewCommand = 1090;
+inline constexpr int kEscapeCommand = 1091;
+
 /// The remote-control window (template 102).
 const ui::DialogTemplate& RemoteControlDialog();
 /// The camera-parameters window (template 135).

@@ -1,10 +1,13 @@
 #include "app/demo.h"
 
+#include <dirent.h>
+#include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
@@ -90,6 +93,30 @@ std::string FreePath(const std::string& folder, const std::string& name) {
     return path;
 }
 
+// libgphoto2 lists its camera drivers by loading every one of them and unloading it again.
+// In a program that has the C++ library loaded from the start (this one), the image
+// libraries a few drivers need (libgd with its codecs) then go with each such driver and
+// come back with the next, each time with all their relocations; the gphoto2 command
+// keeps them by accident. Loading every driver once here, and keeping them for the run,
+// makes libgphoto2's loads cheap. Only for cameras reached through libgphoto2.
+void KeepCameraDriversLoaded() {
+    const char* choice = std::getenv("TALBEX_CAMERA");
+    const std::string camera = choice != nullptr ? choice : "";
+    if (!camera.empty() && camera != "gphoto2" && camera.rfind("gphoto2:", 0) != 0)
+        return;
+    const char* named = std::getenv("CAMLIBS");  // where libgphoto2 itself looks first
+    const std::string folder = named != nullptr && *named != '\0' ? named : TALBEX_GPHOTO2_DRIVERS;
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name.size() > 3 && name.compare(name.size() - 3, 3, ".so") == 0)
+            ::dlopen((folder + "/" + name).c_str(), RTLD_LAZY | RTLD_LOCAL);  // kept for the run
+    }
+    ::closedir(listing);
+}
+
 std::string ClockText(SdkCameraRef camera) {
     SdkTime time{};
     if (SdkGetPropertyData(camera, kPropDateTime, 0, sizeof time, &time) != kSdkOk)
@@ -117,6 +144,7 @@ class Demo {
         std::string problem;
         if (!os::EnsureProgramDirectory(&problem))
             return Fail(problem);
+        KeepCameraDriversLoaded();
         if (SdkInitialize() != kSdkOk)
             return Fail("The camera library could not be opened: " + SdkLastInitializeError());
         initialized_ = true;

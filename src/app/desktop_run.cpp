@@ -53,8 +53,7 @@ int RunDesktopWindows(const MainWindowRunOptions& options, const std::string& pl
 
     if (os::EnsureProgramDirectory(nullptr))
         shell::InstallShippedFiles(os::ProgramDirectory(), options.version);
-    shell::MainWindowSetup setup = ProgramMainWindowSetup(options);
-    setup.launcher = &launcher;
+    shell::MainWindowSetup setup = ProgramMainWindowSetup(options, &launcher);
     shell::CVellmoraApp app(setup);
     {
         std::lock_guard lock(stopMutex);

@@ -85,8 +85,7 @@ int RunMainWindow(const MainWindowRunOptions& options, std::ostream& target, std
     if (os::EnsureProgramDirectory(nullptr))
         shell::InstallShippedFiles(os::ProgramDirectory(), options.version);
 
-    shell::MainWindowSetup setup = ProgramMainWindowSetup(options);
-    setup.launcher = &launcher;
+    shell::MainWindowSetup setup = ProgramMainWindowSetup(options, &launcher);
     setup.modeCheckPause = std::chrono::milliseconds(500);
     setup.onIdentified = [&out](const web::CameraIdentity& id) { PrintIdentity(out, id); };
     shell::CVellmoraApp app(setup);

@@ -6,14 +6,16 @@
 
 namespace talbex::app {
 
-shell::MainWindowSetup ProgramMainWindowSetup(const MainWindowRunOptions& options) {
+shell::MainWindowSetup ProgramMainWindowSetup(const MainWindowRunOptions& options,
+                                              os::Launcher* launcher) {
     shell::MainWindowSetup setup;
+    setup.launcher = launcher;
     if (options.localeId) {
         const uint32_t id = *options.localeId;
         setup.localeId = [id] { return id; };
     }
     setup.vendorHost = web::VendorHost();
-    setup.runRemoteControl = remote::RemoteControlRunner();
+    setup.runRemoteControl = remote::RemoteControlRunner(launcher);
     setup.runCameraParameters = info::CameraParametersRunner();
     return setup;
 }

@@ -8,6 +8,8 @@
 
 namespace talbex::app {
 
-shell::MainWindowSetup ProgramMainWindowSetup(const MainWindowRunOptions& options);
+/// Addresses and pictures open through `launcher`, which must outlive the main window.
+shell::MainWindowSetup ProgramMainWindowSetup(const MainWindowRunOptions& options,
+                                              os::Launcher* launcher);
 
 }  // namespace talbex::app

@@ -119,6 +119,19 @@ std::optional<ScriptCommand> ParseLine(const std::string& line) {
             return std::nullopt;
         c.kind = Kind::kClick;
         c.controlId = *id;
+    } else if (*verb == "doubleclick") {
+        auto id = Number(words.Word());
+        if (!id)
+            return std::nullopt;
+        c.kind = Kind::kDoubleClick;
+        c.controlId = *id;
+    } else if (*verb == "key") {
+        const std::optional<std::string> name = words.Word();
+        const std::optional<ui::Key> key = name ? ui::KeyFromName(*name) : std::nullopt;
+        if (!key)
+            return std::nullopt;
+        c.kind = Kind::kKey;
+        c.key = *key;
     } else if (*verb == "pick") {
         auto id = Number(words.Word());
         if (!id)

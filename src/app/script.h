@@ -1,6 +1,8 @@
 // Scripts that drive the windows the way a person would, one command a line:
 //   wait SECONDS                     let the program run (seconds, fractions allowed)
-//   click ID                         click a button of the topmost window
+//   click ID                         click a button, check box or picture of the topmost window
+//   doubleclick ID                   double-click a picture of the topmost window
+//   key NAME                         press a key on the topmost window ("Space", "L", "+")
 //   pick ID ROW | pick ID "label"    pick a row of a drop-down list
 //   type ID "text"                   type into an edit field (replacing its text)
 //   answer "start of a message" OK|Yes|No   answer for the message boxes that follow
@@ -15,17 +17,31 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui/keys.h"
 #include "platform/ui/message_box.h"
 
 namespace talbex::app {
 
 struct ScriptCommand {
-    enum class Kind { kWait, kClick, kPickRow, kPickLabel, kType, kAnswer, kFolder, kClose, kQuit };
+    enum class Kind {
+        kWait,
+        kClick,
+        kDoubleClick,
+        kKey,
+        kPickRow,
+        kPickLabel,
+        kType,
+        kAnswer,
+        kFolder,
+        kClose,
+        kQuit
+    };
     Kind kind = Kind::kQuit;
     int line = 0;
     double seconds = 0;
     int controlId = 0;
     int row = 0;
+    ui::Key key = 0;
     std::string text;  // label, typed text, message start or folder
     ui::MessageBoxAnswer answer = ui::MessageBoxAnswer::kOk;
 };

@@ -20,6 +20,10 @@ const char* Verb(Kind kind) {
     switch (kind) {
         case Kind::kClick:
             return "click";
+        case Kind::kDoubleClick:
+            return "doubleclick";
+        case Kind::kKey:
+            return "key";
         case Kind::kPickRow:
         case Kind::kPickLabel:
             return "pick";
@@ -41,6 +45,10 @@ bool Perform(ui::WindowHandle handle, const ScriptCommand& command) {
     switch (command.kind) {
         case Kind::kClick:
             return ui::user::Click(*dialog, command.controlId);
+        case Kind::kDoubleClick:
+            return ui::user::DoubleClick(*dialog, command.controlId);
+        case Kind::kKey:
+            return ui::user::PressKey(*dialog, command.key);
         case Kind::kPickRow:
             return ui::user::PickRow(*dialog, command.controlId, command.row);
         case Kind::kPickLabel:
@@ -100,6 +108,10 @@ bool ScriptDriver::Run(const Script& script) {
                 out_ << "script line " << command.line << ": " << Verb(command.kind);
                 if (command.kind == Kind::kClose)
                     out_ << " had no effect (no window)" << std::endl;
+                else if (command.kind == Kind::kKey)
+                    out_ << ' ' << ui::KeyName(command.key)
+                         << " had no effect (no such key, its button disabled, or no window)"
+                         << std::endl;
                 else
                     out_ << ' ' << command.controlId << " had no effect (no such control, "
                          << "hidden, disabled, or no window)" << std::endl;

@@ -174,6 +174,16 @@ void CameraModel::setEvfZoomRect(SdkRect rect) {
     evfZoomRect_ = rect;
 }
 
+std::string CameraModel::getTransferName() const {
+    std::lock_guard lock(mutex_);
+    return transferName_;
+}
+
+void CameraModel::setTransferName(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    transferName_ = name;
+}
+
 std::unique_ptr<CameraModel> createCameraModel(SdkCameraRef camera, const SdkDeviceInfo& info) {
     std::unique_ptr<CameraModel> model;
     if (info.deviceSubType == 0)

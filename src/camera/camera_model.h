@@ -79,6 +79,11 @@ class CameraModel : public Observable {
     void setEvfZoomPosition(tagSdkPoint position);
     void setEvfZoomRect(SdkRect rect);
 
+    /// The camera's name of the picture being transferred, set before "DownloadStart" is
+    /// sent, so that a window can show which picture is coming.
+    std::string getTransferName() const;
+    void setTransferName(const std::string& name);
+
   private:
     struct Values {
         uint32_t aeMode = 0;
@@ -103,6 +108,7 @@ class CameraModel : public Observable {
     mutable std::mutex mutex_;
     std::optional<SdkError> sessionOutcome_;  // guarded by mutex_
     std::string productName_;
+    std::string transferName_;
     Values values_;
     tagSdkPoint evfZoomPosition_{};
     SdkRect evfZoomRect_{};

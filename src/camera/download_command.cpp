@@ -135,8 +135,9 @@ bool DownloadCommand::execute() {
     std::string temporary;
     std::string name;
     if (result == kSdkOk) {
-        notify("DownloadStart");
         name = safeFileName(info.fileName, sizeof info.fileName);
+        getModel()->setTransferName(name);
+        notify("DownloadStart");
         if (name.empty() || !os::IsInsideDirectory(folder_ + name, folder_))
             result = kSdkErrInvalidParameter;
         if (result == kSdkOk)

@@ -7,6 +7,7 @@
 
 #include "camera/sdk/sdk.h"
 #include "platform/raster/stretch.h"
+#include "platform/ui/dialog_units.h"
 
 namespace talbex::controls {
 
@@ -36,6 +37,28 @@ int32_t FarEdge(int32_t start, int32_t extent) {
     return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(start) + extent,
                                                     std::numeric_limits<int32_t>::min(),
                                                     std::numeric_limits<int32_t>::max()));
+}
+
+// The focus frames of `info` in pixels of a `width` x `height` surface: each rectangle
+// scaled by width / image width and height / image height as single-precision numbers,
+// truncated toward zero. An empty image rectangle gives no frames (no scale can be
+// taken from it).
+SdkFocusInfo ToSurface(SdkFocusInfo frames, int width, int height) {
+    frames.pointNumber = std::min(frames.pointNumber, kMaxFocusPoints);
+    if (frames.imageRect.width == 0 || frames.imageRect.height == 0) {
+        frames.pointNumber = 0;
+        return frames;
+    }
+    const float sx = static_cast<float>(width) / static_cast<float>(frames.imageRect.width);
+    const float sy = static_cast<float>(height) / static_cast<float>(frames.imageRect.height);
+    for (uint32_t i = 0; i < frames.pointNumber; ++i) {
+        SdkRect& r = frames.focusPoint[i].rect;
+        r.x = Scaled(r.x, sx);
+        r.y = Scaled(r.y, sy);
+        r.width = Scaled(r.width, sx);
+        r.height = Scaled(r.height, sy);
+    }
+    return frames;
 }
 
 }  // namespace
@@ -95,31 +118,28 @@ void CEVFPictureBox::onOutputDevice(const camera::CameraModel& model) {
 }
 
 void CEVFPictureBox::onFocusInfo(const camera::CameraModel& model) {
-    const int width = ClientWidth();
-    const int height = ClientHeight();
-    SdkFocusInfo frames = model.getFocusInfo();
-    frames.pointNumber = std::min(frames.pointNumber, kMaxFocusPoints);
-    if (frames.imageRect.width == 0 || frames.imageRect.height == 0) {
-        // No scale can be taken from an empty image rectangle: nothing to draw.
-        frames.pointNumber = 0;
-    } else {
-        const float sx = static_cast<float>(width) / static_cast<float>(frames.imageRect.width);
-        const float sy = static_cast<float>(height) / static_cast<float>(frames.imageRect.height);
-        for (uint32_t i = 0; i < frames.pointNumber; ++i) {
-            SdkRect& r = frames.focusPoint[i].rect;
-            r.x = Scaled(r.x, sx);
-            r.y = Scaled(r.y, sy);
-            r.width = Scaled(r.width, sx);
-            r.height = Scaled(r.height, sy);
-        }
-    }
+    SdkFocusInfo info = model.getFocusInfo();
+    info.pointNumber = std::min(info.pointNumber, kMaxFocusPoints);
     std::lock_guard lock(framesMutex_);
-    focusFrames_ = frames;
+    focusInfo_ = info;
+}
+
+void CEVFPictureBox::surfaceSize(int* width, int* height) const {
+    const ui::PixelRect rect = GetWindowRect();
+    const double ratio = PixelRatio();
+    *width = ui::DevicePixels(rect.width, ratio);
+    *height = ui::DevicePixels(rect.height, ratio);
 }
 
 SdkFocusInfo CEVFPictureBox::focusFrames() const {
-    std::lock_guard lock(framesMutex_);
-    return focusFrames_;
+    int width = 0, height = 0;
+    surfaceSize(&width, &height);
+    SdkFocusInfo frames;
+    {
+        std::lock_guard lock(framesMutex_);
+        frames = focusInfo_;
+    }
+    return ToSurface(frames, width, height);
 }
 
 ui::LResult CEVFPictureBox::OnDrawFrame(ui::WParam data, ui::LParam) {
@@ -136,28 +156,70 @@ void CEVFPictureBox::DrawFrame(const camera::EvfDataSet& data) {
     if (SdkGetLength(data.stream, &length) != kSdkOk || length == 0)
         return;
     raster::Bitmap* surface = Surface();
-    if (surface == nullptr)
+    if (surface == nullptr || surface->Empty())
         return;
-    // Decoded and stretched in one go: only the rows the stretch keeps are decoded.
-    const raster::Rect whole{0, 0, ClientWidth(), ClientHeight()};
+    const int width = surface->Width();
+    const int height = surface->Height();
+    // Decoded, stretched and counted in one go: only the rows the stretch keeps are
+    // decoded, and the histogram is taken from those as they are copied.
+    raster::Histogram histogram;
+    const raster::Rect whole{0, 0, width, height};
     if (!raster::DecodeJpegOnto(decoder_, static_cast<const uint8_t*>(bytes),
-                                static_cast<size_t>(length), frame_, *surface, whole))
+                                static_cast<size_t>(length), frame_, *surface, whole, nullptr,
+                                &histogram))
         return;
+    histogram_ = histogram;
+    const int thickness = std::max(1, static_cast<int>(std::lround(PixelRatio())));
+    raster::Painter painter(*surface);
+    drawGuides(painter, width, height, thickness);
     if (data.zoom == 1 && data.coordinateSystem.width != 0 && data.coordinateSystem.height != 0) {
-        raster::Painter painter(*surface);
         const SdkRect& z = data.zoomRect;
         DrawOverlay(painter, z.x, z.y, FarEdge(z.x, z.width), FarEdge(z.y, z.height),
                     data.coordinateSystem.width, data.coordinateSystem.height);
     }
     SurfaceChanged();
+    if (frameDrawn_)
+        frameDrawn_(histogram_, frame_.Width(), frame_.Height());
+}
+
+void CEVFPictureBox::drawGuides(raster::Painter& painter, int width, int height,
+                                int thickness) const {
+    const uint32_t guides = guides_.load();
+    if ((guides & kGuideThirds) != 0) {
+        for (int third = 1; third < 3; ++third) {
+            const int x = width * third / 3 - thickness / 2;
+            const int y = height * third / 3 - thickness / 2;
+            painter.BlendRect(x, 0, x + thickness, height, kGuideColour, kGuideAlpha);
+            // The crossings are blended once: the row skips them.
+            painter.BlendRect(0, y, width, y + thickness, kGuideColour, kGuideAlpha);
+        }
+    }
+    if ((guides & kGuideCentre) != 0) {
+        const int arm = std::max(4 * thickness, std::min(width, height) / 24);
+        const int cx = width / 2 - thickness / 2;
+        const int cy = height / 2 - thickness / 2;
+        const int gap = 2 * thickness;  // the very centre stays clear
+        painter.BlendRect(cx - arm, cy, cx - gap, cy + thickness, kGuideColour, kGuideAlpha);
+        painter.BlendRect(cx + thickness + gap, cy, cx + thickness + arm, cy + thickness,
+                          kGuideColour, kGuideAlpha);
+        painter.BlendRect(cx, cy - arm, cx + thickness, cy - gap, kGuideColour, kGuideAlpha);
+        painter.BlendRect(cx, cy + thickness + gap, cx + thickness, cy + thickness + arm,
+                          kGuideColour, kGuideAlpha);
+    }
 }
 
 void CEVFPictureBox::DrawOverlay(raster::Painter& surface, int32_t left, int32_t top, int32_t right,
                                  int32_t bottom, int32_t cw, int32_t ch) {
-    const int width = ClientWidth();
-    const int height = ClientHeight();
+    int width = 0, height = 0;
+    surfaceSize(&width, &height);
+    if (raster::Bitmap* own = Surface()) {
+        width = own->Width();
+        height = own->Height();
+    }
+    const int thickness = std::max(1, static_cast<int>(std::lround(PixelRatio())));
     const raster::Pen oldPen = surface.CurrentPen();
     const raster::Brush oldBrush = surface.CurrentBrush();
+    surface.SelectBrush(raster::Brush{raster::kWhite, true});
     if (showZoomRect_ != 0 && cw != 0 && ch != 0) {
         const int32_t l = ToControl(left, width, cw);
         const int32_t t = ToControl(top, height, ch);
@@ -169,9 +231,16 @@ void CEVFPictureBox::DrawOverlay(raster::Painter& surface, int32_t left, int32_t
         surface.LineTo(r, b);
         surface.LineTo(l, b);
         surface.LineTo(l, t);
+        // On a dense screen the outline is as thick as one of its pixels, inwards.
+        for (int i = 1; i < thickness; ++i)
+            surface.Rectangle(FarEdge(l, i), FarEdge(t, i), FarEdge(r, 1 - i), FarEdge(b, 1 - i));
     }
-    const SdkFocusInfo frames = focusFrames();
-    surface.SelectBrush(raster::Brush{raster::kWhite, true});
+    SdkFocusInfo frames;
+    {
+        std::lock_guard lock(framesMutex_);
+        frames = focusInfo_;
+    }
+    frames = ToSurface(frames, width, height);
     for (uint32_t i = 0; i < frames.pointNumber && i < kMaxFocusPoints; ++i) {
         const SdkFocusPoint& frame = frames.focusPoint[i];
         if (frame.valid != 1)
@@ -180,8 +249,11 @@ void CEVFPictureBox::DrawOverlay(raster::Painter& surface, int32_t left, int32_t
         if (frame.selected == 1)
             colour = (frame.justFocus & 1) != 0 ? kFocusFrameGreen : kFocusFrameWhite;
         surface.SelectPen(raster::Pen{colour});
-        surface.Rectangle(frame.rect.x, frame.rect.y, FarEdge(frame.rect.x, frame.rect.width),
-                          FarEdge(frame.rect.y, frame.rect.height));
+        const SdkRect& r = frame.rect;
+        for (int inset = 0; inset < thickness; ++inset)
+            surface.Rectangle(FarEdge(r.x, inset), FarEdge(r.y, inset),
+                              FarEdge(FarEdge(r.x, r.width), -inset),
+                              FarEdge(FarEdge(r.y, r.height), -inset));
     }
     surface.SelectPen(oldPen);
     surface.SelectBrush(oldBrush);

@@ -55,13 +55,15 @@ CVellmoraDlg::Rows ToRows(const Map& table) {
 }  // namespace
 
 CVellmoraDlg::CVellmoraDlg(camera::CameraCommander* commander, SdkCameraRef camera,
-                           std::string programDirectory, int language)
+                           std::string programDirectory, int language, os::Launcher* launcher)
     : ui::Dialog(resources::RemoteControlDialog()),
       commander_(commander),
       camera_(camera),
       programDirectory_(std::move(programDirectory)),
       language_(language),
-      mover_(shell::IncomingFolder(programDirectory_)) {
+      mover_(shell::IncomingFolder(programDirectory_)),
+      ownLauncher_(launcher == nullptr ? std::make_unique<os::SystemLauncher>() : nullptr),
+      launcher_(launcher != nullptr ? launcher : ownLauncher_.get()) {
     AddRemoteControlLabels(LabelDictionary::Instance());
     driveModes_ = ToRows(DriveModeLabels());
     afModes_ = ToRows(AfModeLabels());
@@ -86,8 +88,12 @@ CVellmoraDlg::CVellmoraDlg(camera::CameraCommander* commander, SdkCameraRef came
     AttachControl(kEvfAfModeList, evfAfMode_);
     AttachControl(kLiveViewPicture, picture_);
     AttachControl(kZoomButton, zoom_);
+    AttachControl(kHistogram, histogram_);
     for (size_t i = 0; i < buttons_.size(); ++i)
         AttachControl(kButtonActions[i].id, buttons_[i]);
+    picture_.setFrameDrawn([this](const raster::Histogram& histogram, int width, int height) {
+        OnFrameDrawn(histogram, width, height);
+    });
 }
 
 CVellmoraDlg::~CVellmoraDlg() = default;
@@ -101,6 +107,17 @@ const ui::MessageMap* CVellmoraDlg::GetMessageMap() const {
             .OnMessage(kWmStartUp, &CVellmoraDlg::OnStartUp)
             .OnMessage(kWmOfferRefused, &CVellmoraDlg::OnOfferRefused)
             .OnMessage(kWmPictureLost, &CVellmoraDlg::OnPictureLost)
+            .OnMessage(ui::kWmSize, &CVellmoraDlg::OnSize)
+            .OnMessage(kWmFrameShape, &CVellmoraDlg::OnFrameShape)
+            .OnMessage(kWmThumbnailReady, &CVellmoraDlg::OnThumbnailReady)
+            .OnMessage(kWmDownloadStart, &CVellmoraDlg::OnDownloadStart)
+            .OnClicked(kGridBox, &CVellmoraDlg::OnGuides)
+            .OnClicked(kCentreBox, &CVellmoraDlg::OnGuides)
+            .OnCommand(kThumbnail, ui::kStnClicked, &CVellmoraDlg::OnThumbnailClicked)
+            .OnCommand(kLiveViewPicture, ui::kStnDblClk, &CVellmoraDlg::OnPictureDoubleClicked)
+            .OnCommand(resources::kToggleLiveViewCommand, ui::kAccelerator,
+                       &CVellmoraDlg::OnToggleLiveView)
+            .OnCommand(resources::kEscapeCommand, ui::kAccelerator, &CVellmoraDlg::OnEscape)
             .OnClicked(kChooseFolderButton, &CVellmoraDlg::chooseSaveFolder)
             .OnClicked(kRefreshValuesButton, &CVellmoraDlg::refreshCameraValues)
             .OnClicked(kRefreshImageQualityButton, &CVellmoraDlg::refreshImageQuality)
@@ -122,6 +139,7 @@ bool CVellmoraDlg::OnInitDialog() {
     }
     if (ui::IsEnglish(language_))
         ApplyEnglishCaptions();
+    restorePlace();
     wireActions();
     attachObservers();
     aeMode_.LoadLabels(language_);
@@ -202,11 +220,16 @@ void CVellmoraDlg::fillLists() {
     fillList(1040, noiseReductions_, true);
 }
 
-void CVellmoraDlg::update(camera::Observable*, camera::ModelEvent* event) {
+void CVellmoraDlg::update(camera::Observable* from, camera::ModelEvent* event) {
     if (event == nullptr)
         return;
     if (event->type == "DownloadStart") {
         transferring_ = true;
+        if (auto* model = dynamic_cast<camera::CameraModel*>(from)) {
+            std::lock_guard lock(transferNameMutex_);
+            transferName_ = model->getTransferName();
+        }
+        PostMessage(kWmDownloadStart);
     } else if (event->type == "DownloadComplete") {
         transferring_ = false;
         PostMessage(kWmDownloadComplete);
@@ -234,6 +257,7 @@ void CVellmoraDlg::OfferAsked::actionPerformed(const camera::ActionEvent& event)
 
 ui::LResult CVellmoraDlg::OnPictureLost(ui::WParam code, ui::LParam) {
     Item(kProgressBar).SetPos(0);
+    Item(kProgressBar).SetWindowText("");
     // A transfer cut short because the window closes is the user's own doing.
     if (closing_ || code == kSdkErrOperationCancelled || toldPictureLost_)
         return 0;
@@ -294,6 +318,8 @@ void CVellmoraDlg::CloseSequence() {
         Item(id).EnableWindow(false);
     // Every transfer has ended: what arrived last goes on now rather than next time.
     handOnPictures();
+    thumbnails_.Stop();
+    rememberPlace();
     EndDialog(ui::kIdCancel);
     if (!saveFolder_.empty())
         WriteSaveFolder(programDirectory_, saveFolder_);

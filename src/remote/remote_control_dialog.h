@@ -10,7 +10,15 @@
 //
 // Pictures arrive in the incoming folder (shell/staging_area.h) on the worker; the window
 // names them and moves them on (remote_control_pictures.cpp) as soon as a transfer is
-// complete, and again on its timers, never replacing or losing one.
+// complete, and again on its timers, never replacing or losing one. The last one to reach
+// the save folder shows below the settings (its thumbnail, name, folder and "saved"); a
+// click opens it with the desktop's viewer.
+//
+// As a tethering view (remote_control_view.cpp) the window can be resized and maximised,
+// its live view growing with it in the frames' shape (remote_control_layout.h), or shown
+// alone in a large window by a double-click; a histogram of every frame lies under it,
+// guides can be drawn over it, keys of the whole window shoot, switch live view, zoom
+// and focus, and the window's place is remembered (window_place_file.h).
 //
 // Threads: everything runs on the window thread except `update`, which the model calls on
 // the worker and which only posts messages to the window.
@@ -19,6 +27,8 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,9 +39,13 @@
 #include "controls/action_button.h"
 #include "controls/evf_picture_box.h"
 #include "controls/evf_zoom_button.h"
+#include "controls/histogram_view.h"
 #include "controls/property_combo_boxes.h"
+#include "platform/os/launcher.h"
+#include "platform/raster/bitmap.h"
 #include "platform/ui/dialog.h"
 #include "remote/picture_mover.h"
+#include "remote/picture_thumbnail.h"
 
 namespace talbex::remote {
 
@@ -47,6 +61,18 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     static constexpr int kSaveFolderField = 1069;
     static constexpr int kLiveViewPicture = 1022;
     static constexpr int kZoomButton = 1028;
+    static constexpr int kFitButton = 1027;
+    static constexpr int kTakePictureButton = 1000;
+    static constexpr int kStartLiveViewButton = 1013;
+    static constexpr int kEndLiveViewButton = 1014;
+    // The tethering view's controls.
+    static constexpr int kHistogram = 1080;
+    static constexpr int kGridBox = 1081;
+    static constexpr int kCentreBox = 1082;
+    static constexpr int kThumbnail = 1083;
+    static constexpr int kLastNameLabel = 1084;
+    static constexpr int kLastFolderLabel = 1085;
+    static constexpr int kSavedLabel = 1086;
     // Hidden buttons.
     static constexpr int kRefreshValuesButton = 1002;
     static constexpr int kRefreshImageQualityButton = 1065;
@@ -66,6 +92,9 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     static constexpr ui::MessageId kWmStartUp = ui::kWmApp + 3;
     static constexpr ui::MessageId kWmPictureLost = ui::kWmApp + 5;
     static constexpr ui::MessageId kWmOfferRefused = ui::kWmApp + 6;
+    static constexpr ui::MessageId kWmThumbnailReady = ui::kWmApp + 7;
+    static constexpr ui::MessageId kWmDownloadStart = ui::kWmApp + 8;
+    static constexpr ui::MessageId kWmFrameShape = ui::kWmApp + 9;
 
     /// (code, English label) pairs in ascending code order: a list's rows.
     using Rows = std::vector<std::pair<uint32_t, std::string>>;
@@ -74,9 +103,10 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     static constexpr size_t kMaxImageQualityRows = 100;
 
     /// `commander` and `camera` belong to the connection the window runs on; pictures
-    /// wait in the incoming folder of `programDirectory` (ending with '/').
+    /// wait in the incoming folder of `programDirectory` (ending with '/'). The last
+    /// picture opens through `launcher` (nullptr: the desktop's, xdg-open).
     CVellmoraDlg(camera::CameraCommander* commander, SdkCameraRef camera,
-                 std::string programDirectory, int language);
+                 std::string programDirectory, int language, os::Launcher* launcher = nullptr);
     ~CVellmoraDlg() override;
 
     /// The model's notifications (worker thread): the transfer's progress and end, a
@@ -93,6 +123,10 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     void moveTodaysPicture();
 
     int language() const { return language_; }
+    /// The live view shown alone (double-click), and the full path of the last picture
+    /// that reached the save folder (empty: none yet). Window thread.
+    bool liveViewAlone() const { return alone_; }
+    const std::string& lastPicture() const { return lastPicture_; }
     const std::string& saveFolder() const { return saveFolder_; }
     const ImageQualityIndex& imageQualityIndex() const { return imageQualityIndex_; }
 
@@ -126,6 +160,28 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     void OnSendCommand();
     void CloseSequence();
 
+    // The tethering view (remote_control_view.cpp).
+    ui::LResult OnSize(ui::WParam, ui::LParam);
+    ui::LResult OnFrameShape(ui::WParam width, ui::LParam height);
+    ui::LResult OnThumbnailReady(ui::WParam, ui::LParam);
+    ui::LResult OnDownloadStart(ui::WParam, ui::LParam);
+    void OnFrameDrawn(const raster::Histogram& histogram, int width, int height);
+    void OnGuides();
+    void OnPictureDoubleClicked();
+    void OnThumbnailClicked();
+    void OnToggleLiveView();
+    void OnEscape();
+    /// Places the live view and the histogram for the window's size.
+    void layOut();
+    void showLiveViewAlone(bool alone);
+    /// A button's action, by the window's keys: as a click, but also while it is hidden.
+    void pressButton(int id);
+    void restorePlace();
+    void rememberPlace();
+    /// Shows the picture that reached the save folder last of `arrived` (full paths).
+    void showLastPicture(const std::vector<std::string>& arrived);
+    void drawThumbnail();
+
     /// Names every camera picture waiting and moves what is named to the save folder.
     void handOnPictures();
     /// Moves the named pictures; the first time the save folder refuses one in this
@@ -147,6 +203,21 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     // A lost picture was told and none has arrived since: the next loss is no news.
     bool toldPictureLost_ = false;
 
+    // The tethering view's state, window thread.
+    std::unique_ptr<os::Launcher> ownLauncher_;
+    os::Launcher* launcher_;
+    int frameWidth_ = 0;  // the shape of the frames drawn (0: none yet)
+    int frameHeight_ = 0;
+    bool alone_ = false;
+    ui::WindowPlacement placeBeforeAlone_;
+    std::vector<int> hiddenForAlone_;
+    std::string lastPicture_;
+    raster::Bitmap thumbnailSource_;
+    PictureThumbnail thumbnails_;
+    // The camera's name of the picture coming: worker writes, window thread reads.
+    std::mutex transferNameMutex_;
+    std::string transferName_;
+
     // The tables of the window's own lists, in ascending code order.
     Rows driveModes_, afModes_, exposureSteps_, whiteBalances_, offOn_, colourSpaces_,
         noiseReductions_, tvs_, avs_, isos_, meterings_, imageQualities_;
@@ -161,6 +232,7 @@ class CVellmoraDlg : public ui::Dialog, public camera::ActionSource, public came
     controls::CEvfAFMode evfAfMode_;
     controls::CEVFPictureBox picture_;
     controls::CEvfZoomButton zoom_;
+    controls::CHistogramView histogram_;
     std::array<controls::CActionButton, 19> buttons_;
 
     // Notes the group of the button pressed last, so that the camera's "not supported"

@@ -13,6 +13,7 @@ namespace talbex::remote {
 
 ui::LResult CVellmoraDlg::OnDownloadComplete(ui::WParam, ui::LParam) {
     Item(kProgressBar).SetPos(0);
+    Item(kProgressBar).SetWindowText("");
     toldPictureLost_ = false;  // pictures arrive again: a later loss is news
     handOnPictures();
     return 0;
@@ -71,6 +72,8 @@ void CVellmoraDlg::handOnPictures() {
 
 void CVellmoraDlg::deliverPictures() {
     const PictureMover::Delivery delivery = mover_.moveDated();
+    if (!delivery.arrived.empty())
+        showLastPicture(delivery.arrived);
     if (!delivery.refusal || toldSaveFolderTrouble_)
         return;
     toldSaveFolderTrouble_ = true;

@@ -5,13 +5,13 @@
 
 namespace talbex::remote {
 
-shell::MainWindowSetup::DialogRunner RemoteControlRunner() {
-    return [](shell::CameraConnection& connection, int language,
-              const web::CameraIdentity&) -> std::unique_ptr<ui::Dialog> {
+shell::MainWindowSetup::DialogRunner RemoteControlRunner(os::Launcher* launcher) {
+    return [launcher](shell::CameraConnection& connection, int language,
+                      const web::CameraIdentity&) -> std::unique_ptr<ui::Dialog> {
         if (connection.commander() == nullptr || connection.model() == nullptr)
             return nullptr;
         auto dialog = std::make_unique<CVellmoraDlg>(connection.commander(), connection.camera(),
-                                                     os::ProgramDirectory(), language);
+                                                     os::ProgramDirectory(), language, launcher);
         connection.model()->addObserver(dialog.get());
         return dialog;
     };

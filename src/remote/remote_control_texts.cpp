@@ -54,4 +54,8 @@ std::string LiveViewUnavailableText(int language) {
     return "此相机不支持实时取景。";
 }
 
+std::string SavedText(int language) {
+    return ui::IsEnglish(language) ? "saved" : "已保存";
+}
+
 }  // namespace talbex::remote

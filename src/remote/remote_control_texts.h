@@ -25,5 +25,7 @@ std::string FolderTooLongText(int language);
 std::string PictureLostText(int language, const std::string& folder, SdkError code);
 /// Live view was asked for and the camera cannot deliver its pictures.
 std::string LiveViewUnavailableText(int language);
+/// Under the last picture's name and folder, once it is in the save folder.
+std::string SavedText(int language);
 
 }  // namespace talbex::remote

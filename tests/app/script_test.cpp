@@ -69,6 +69,20 @@ TEST(ScriptParse, EveryCommandWithItsArguments) {
     EXPECT_EQ(c[8].line, 11);
 }
 
+TEST(ScriptParse, KeysAndDoubleClicks) {
+    const Parsed s = Parse("key Space\nkey l\nkey +\nkey escape\ndoubleclick 1022\n");
+    ASSERT_TRUE(s.error.empty()) << s.error;
+    const std::vector<ScriptCommand>& c = s.script.commands;
+    ASSERT_EQ(c.size(), 5u);
+    const ui::Key keys[] = {ui::kKeySpace, 'L', '+', ui::kKeyEscape};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(c[i].kind, Kind::kKey);
+        EXPECT_EQ(c[i].key, keys[i]);
+    }
+    EXPECT_EQ(c[4].kind, Kind::kDoubleClick);
+    EXPECT_EQ(c[4].controlId, 1022);
+}
+
 TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
     const char* bad[] = {
         "clik 1015",         // unknown verb
@@ -85,6 +99,11 @@ TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
         "folder",            // no path
         "quit now",          // trailing words
         "close 1015",        // the close box has no id
+        "key",               // no key
+        "key Spacebar",      // no such key
+        "key \"L\"",         // keys are not quoted
+        "key L +",           // one key a line
+        "doubleclick",       // no id
     };
     for (const char* line : bad) {
         const Parsed s = Parse("wait 0\nclick 1\n" + std::string(line) + "\nquit\n");

@@ -21,6 +21,7 @@
 
 #include "camera/sdk/sdk_backend.h"
 #include "camera/sdk/sim/sim_backend.h"
+#include "platform/os/launcher.h"
 #include "platform/os/local_time.h"
 #include "platform/ui/change_listener.h"
 #include "platform/ui/clock.h"
@@ -54,6 +55,24 @@ class RecordingChanges final : public ui::ChangeListener {
   private:
     std::mutex mutex_;
     std::map<std::pair<int, ui::ChangeEvent::What>, std::vector<std::string>> values_;
+};
+
+/// Remembers what the window asked the desktop to open, and opens nothing.
+class RecordingLauncher final : public os::Launcher {
+  public:
+    void OpenInBackground(const std::string& address) override {
+        std::lock_guard lock(mutex_);
+        opened_.push_back(address);
+    }
+    bool Run(const std::string&) override { return false; }
+    std::vector<std::string> Opened() {
+        std::lock_guard lock(mutex_);
+        return opened_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<std::string> opened_;
 };
 
 /// Waits (bounded, in real time) until `done` answers true.
@@ -130,7 +149,7 @@ class RemoteControlTest : public ::testing::Test {
         ASSERT_EQ(connection_->OpenFirstCamera(), kSdkOk);
         ASSERT_TRUE(shell::EnsureStagingFolder(incoming()));
         ASSERT_EQ(connection_->CreateCommander(incoming()), kSdkOk);
-        dialog_ = RemoteControlRunner()(*connection_, language, {});
+        dialog_ = RemoteControlRunner(&launcher_)(*connection_, language, {});
         ASSERT_NE(dialog_, nullptr);
         ASSERT_EQ(connection_->RegisterEventHandlers(), kSdkOk);
         thread_ = std::make_unique<ui::testing::WindowThread>(*dialog_);
@@ -193,6 +212,7 @@ class RemoteControlTest : public ::testing::Test {
     ui::TestClock clock_;
     ui::HeadlessPrompts prompts_{nullptr};
     RecordingChanges changes_;
+    RecordingLauncher launcher_;
     os::WallClock previousWallClock_;
     std::shared_ptr<sim::SimBackend> backend_;
     std::shared_ptr<sim::SimCamera> camera_;

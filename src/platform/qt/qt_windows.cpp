@@ -77,7 +77,7 @@ void QtWindows::ShowPending() {
         const QRect area = below != nullptr              ? below->frameGeometry()
                            : window->screen() != nullptr ? window->screen()->availableGeometry()
                                                          : QRect();
-        if (area.isValid())
+        if (area.isValid() && !window->positioned())
             window->move(area.center() - window->rect().center());
         window->setWindowModality(Qt::ApplicationModal);
         window->show();

@@ -47,11 +47,21 @@ JpegDecoder::~JpegDecoder() {
 }
 
 bool JpegDecoder::Decode(const uint8_t* data, size_t size, Bitmap& out, std::string* error) {
-    return DecodeRows(data, size, out, nullptr, error);
+    return Run(data, size, 1, out, nullptr, error);
 }
 
 bool JpegDecoder::DecodeRows(const uint8_t* data, size_t size, Bitmap& out, const RowFilter& wanted,
                              std::string* error) {
+    return Run(data, size, 1, out, wanted, error);
+}
+
+bool JpegDecoder::DecodeScaled(const uint8_t* data, size_t size, int denominator, Bitmap& out,
+                               std::string* error) {
+    return Run(data, size, denominator, out, nullptr, error);
+}
+
+bool JpegDecoder::Run(const uint8_t* data, size_t size, int denominator, Bitmap& out,
+                      const RowFilter& wanted, std::string* error) {
     auto fail = [&](const char* reason) {
         if (error)
             *error = reason;
@@ -80,7 +90,12 @@ bool JpegDecoder::DecodeRows(const uint8_t* data, size_t size, Bitmap& out, cons
         jpeg_abort_decompress(&info);
         return fail("JPEG picture size out of range");
     }
-    info.out_color_space = JCS_RGB;
+    // Straight into the bitmap's layout; the decoder sets the fourth byte to 255.
+    info.out_color_space = JCS_EXT_BGRX;
+    info.scale_num = 1;
+    info.scale_denom = denominator == 2 || denominator == 4 || denominator == 8
+                           ? static_cast<unsigned>(denominator)
+                           : 1;
     jpeg_start_decompress(&info);
     const int width = static_cast<int>(info.output_width);
     const int height = static_cast<int>(info.output_height);
@@ -113,6 +128,31 @@ bool JpegDecoder::DecodeRows(const uint8_t* data, size_t size, Bitmap& out, cons
 bool DecodeJpeg(const uint8_t* data, size_t size, Bitmap& out, std::string* error) {
     JpegDecoder decoder;
     return decoder.Decode(data, size, out, error);
+}
+
+bool JpegSize(const uint8_t* data, size_t size, int* width, int* height) {
+    if (data == nullptr || size == 0)
+        return false;
+    jpeg_decompress_struct info{};
+    ErrorManager errors{};
+    info.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = OnFatalError;
+    errors.base.output_message = OnMessage;
+    jpeg_create_decompress(&info);
+    volatile bool known = false;  // read after a jump back
+    if (setjmp(errors.jump) == 0) {
+        jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
+        if (jpeg_read_header(&info, TRUE) == JPEG_HEADER_OK && info.image_width > 0 &&
+            info.image_height > 0 && info.image_width <= kMaxJpegSide &&
+            info.image_height <= kMaxJpegSide &&
+            static_cast<int64_t>(info.image_width) * info.image_height <= kMaxJpegPixels) {
+            *width = static_cast<int>(info.image_width);
+            *height = static_cast<int>(info.image_height);
+            known = true;
+        }
+    }
+    jpeg_destroy_decompress(&info);
+    return known;
 }
 
 }  // namespace talbex::raster

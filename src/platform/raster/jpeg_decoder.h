@@ -30,6 +30,11 @@ class JpegDecoder {
     /// from two threads at once.
     bool Decode(const uint8_t* data, size_t size, Bitmap& out, std::string* error = nullptr);
 
+    /// Decodes at 1/`denominator` of the picture's size (1, 2, 4 or 8; others count as
+    /// 1), which the decoder does for much less than a full decode: pictures shown small.
+    bool DecodeScaled(const uint8_t* data, size_t size, int denominator, Bitmap& out,
+                      std::string* error = nullptr);
+
     /// Answers whether row `row` of a picture `height` rows high is wanted.
     using RowFilter = std::function<bool(int row, int height)>;
     /// Decodes like Decode but skips the rows `wanted` turns down (their pixels in `out`
@@ -38,11 +43,18 @@ class JpegDecoder {
                     std::string* error = nullptr);
 
   private:
+    bool Run(const uint8_t* data, size_t size, int denominator, Bitmap& out,
+             const RowFilter& wanted, std::string* error);
+
     struct State;
     std::unique_ptr<State> state_;
 };
 
 /// One-shot convenience over JpegDecoder.
 bool DecodeJpeg(const uint8_t* data, size_t size, Bitmap& out, std::string* error = nullptr);
+
+/// The picture's width and height from its header alone; false when it is no JPEG
+/// picture or its size is out of range.
+bool JpegSize(const uint8_t* data, size_t size, int* width, int* height);
 
 }  // namespace talbex::raster

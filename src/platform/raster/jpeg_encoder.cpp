@@ -21,8 +21,8 @@ bool EncodeJpeg(const Bitmap& bitmap, int quality, std::vector<uint8_t>& out) {
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = static_cast<JDIMENSION>(bitmap.Width());
     info.image_height = static_cast<JDIMENSION>(bitmap.Height());
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
+    info.input_components = Bitmap::kBytesPerPixel;
+    info.in_color_space = JCS_EXT_BGRX;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, std::clamp(quality, 1, 100), TRUE);
     jpeg_start_compress(&info, TRUE);

@@ -26,8 +26,35 @@ void Painter::HorizontalSpan(int64_t x0, int64_t x1, int64_t y, Rgb colour) {
         std::swap(x0, x1);
     x0 = std::max<int64_t>(x0, 0);
     x1 = std::min<int64_t>(x1, target_.Width() - 1);
-    for (int64_t x = x0; x <= x1; ++x)
-        target_.Set(static_cast<int>(x), static_cast<int>(y), colour);
+    if (x0 > x1)
+        return;
+    uint32_t* row = target_.Pixels(static_cast<int>(y));
+    std::fill(row + x0, row + x1 + 1, PixelOf(colour));
+}
+
+void Painter::FillRect(int left, int top, int right, int bottom, Rgb colour) {
+    const int y0 = std::max(top, 0);
+    const int y1 = std::min(bottom, target_.Height());
+    for (int y = y0; y < y1; ++y)
+        HorizontalSpan(left, static_cast<int64_t>(right) - 1, y, colour);
+}
+
+void Painter::BlendRect(int left, int top, int right, int bottom, Rgb colour, int alpha) {
+    const int x0 = std::max(left, 0);
+    const int x1 = std::min(right, target_.Width());
+    const int y0 = std::max(top, 0);
+    const int y1 = std::min(bottom, target_.Height());
+    const uint32_t a = static_cast<uint32_t>(std::clamp(alpha, 0, 256));
+    const uint32_t keep = 256 - a;
+    const uint32_t r = colour.r * a, g = colour.g * a, b = colour.b * a;
+    for (int y = y0; y < y1; ++y) {
+        uint32_t* p = target_.Pixels(y);
+        for (int x = x0; x < x1; ++x) {
+            const uint32_t v = p[x];
+            p[x] = 0xFF000000u | ((((v >> 16) & 0xFF) * keep + r) >> 8) << 16 |
+                   ((((v >> 8) & 0xFF) * keep + g) >> 8) << 8 | (((v & 0xFF) * keep + b) >> 8);
+        }
+    }
 }
 
 void Painter::VerticalSpan(int64_t x, int64_t y0, int64_t y1, Rgb colour) {

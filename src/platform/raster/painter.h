@@ -39,6 +39,12 @@ class Painter {
     /// pen, filled with the brush unless it is hollow. Corners given in any order.
     void Rectangle(int left, int top, int right, int bottom);
 
+    // Drawing that ignores pen and brush, clipped like the rest.
+    /// Pixels left..right-1 by top..bottom-1 become `colour`.
+    void FillRect(int left, int top, int right, int bottom, Rgb colour);
+    /// Pixels left..right-1 by top..bottom-1 move towards `colour` by `alpha` (0..256).
+    void BlendRect(int left, int top, int right, int bottom, Rgb colour, int alpha);
+
   private:
     void HorizontalSpan(int64_t x0, int64_t x1, int64_t y, Rgb colour);  // x0..x1 inclusive
     void VerticalSpan(int64_t x, int64_t y0, int64_t y1, Rgb colour);    // y0..y1 inclusive

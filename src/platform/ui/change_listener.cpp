@@ -43,6 +43,14 @@ const char* ToString(ChangeEvent::What what) {
             return "picture";
         case ChangeEvent::What::kIcon:
             return "icon";
+        case ChangeEvent::What::kRect:
+            return "rect";
+        case ChangeEvent::What::kCheck:
+            return "checked";
+        case ChangeEvent::What::kToolTip:
+            return "tooltip";
+        case ChangeEvent::What::kPlacement:
+            return "placement";
     }
     return "?";
 }
@@ -53,7 +61,8 @@ PrintingChangeListener::~PrintingChangeListener() {
 }
 
 void PrintingChangeListener::OnChange(const ChangeEvent& event) {
-    if (event.what == ChangeEvent::What::kIcon)
+    if (event.what == ChangeEvent::What::kIcon || event.what == ChangeEvent::What::kToolTip ||
+        event.what == ChangeEvent::What::kRect)
         return;
     std::lock_guard lock(mutex_);
     if (event.what == ChangeEvent::What::kDialogOpened) {

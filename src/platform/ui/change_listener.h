@@ -26,6 +26,10 @@ struct ChangeEvent {
         kAddress,       // a web area was asked for this address
         kSurface,       // a picture frame's pixels were redrawn; value: "WxH"
         kIcon,          // the dialog's icon; value: "small ID" or "big ID" (resource ids)
+        kRect,          // a control was moved or sized; value: "LEFT,TOP WxH" in pixels
+        kCheck,         // a check box's mark; value "1" or "0"
+        kToolTip,       // a control's tooltip; value: its text
+        kPlacement,     // the dialog asked to be placed; value: "LEFT,TOP WxH" and " maximised"
     };
     int dialogId = 0;         // template id of the dialog
     std::string dialogTitle;  // its caption when the change happened
@@ -54,7 +58,8 @@ const char* ToString(ChangeEvent::What what);
 /// another control changes; a text only when it differs from the one printed before in
 /// the same opening of its window; a progress bar only when it is empty (0) or full (100);
 /// a picture (live view) when it first shows in its window and when its size changes, not
-/// each time it is redrawn (many times a second); icons not at all.
+/// each time it is redrawn (many times a second); icons, tooltips and controls moved as
+/// a window is resized not at all.
 class PrintingChangeListener final : public ChangeListener {
   public:
     explicit PrintingChangeListener(std::ostream& out) : out_(out) {}

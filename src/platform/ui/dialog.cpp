@@ -67,12 +67,17 @@ void Dialog::ResetStates() {
     shared_->smallIcon = 0;
     shared_->bigIcon = 0;
     own.rect = DialogUnitsToPixels(DialogUnitRect{0, 0, template_.width, template_.height});
+    shared_->normal = own.rect;
+    shared_->positioned = false;
+    shared_->maximised = false;
     for (size_t i = 0; i < template_.controls.size(); ++i) {
         const ControlTemplate& control = template_.controls[i];
         detail::WindowState& s = *states_[i + 1];
         s.rect = DialogUnitsToPixels(control.rect);
         s.sorted = (control.style & kStyleSorted) != 0;
         s.text = control.chinese;
+        s.tip = control.tipChinese;
+        s.checked = false;
         s.enabled = (control.style & kStyleDisabled) == 0;
         s.visible = (control.style & kStyleHidden) == 0;
         s.entries.clear();
@@ -80,7 +85,8 @@ void Dialog::ResetStates() {
         s.progress = 0;
         s.address.clear();
         if (control.kind == ControlKind::kPicture)
-            s.surface = raster::Bitmap(s.rect.width, s.rect.height);
+            s.surface = raster::Bitmap(DevicePixels(s.rect.width, shared_->pixelRatio),
+                                       DevicePixels(s.rect.height, shared_->pixelRatio));
     }
 }
 
@@ -180,9 +186,95 @@ void Dialog::EndDialog(int result) {
 void Dialog::ApplyEnglishCaptions() {
     if (template_.english[0] != '\0')
         SetWindowText(template_.english);
-    for (const ControlTemplate& control : template_.controls)
+    for (const ControlTemplate& control : template_.controls) {
         if (control.english[0] != '\0')
             Item(control.id).SetWindowText(control.english);
+        if (control.tipEnglish[0] != '\0')
+            Item(control.id).SetToolTip(control.tipEnglish);
+    }
+}
+
+WindowPlacement Dialog::GetPlacement() const {
+    std::lock_guard lock(shared_->mutex);
+    return WindowPlacement{shared_->normal, shared_->maximised, shared_->positioned};
+}
+
+void Dialog::SetPlacement(const WindowPlacement& placement) {
+    const PixelRect minimum =
+        DialogUnitsToPixels(DialogUnitRect{0, 0, template_.width, template_.height});
+    WindowPlacement p = placement;
+    if ((template_.style & kDialogResizable) == 0) {
+        p.normal.width = minimum.width;
+        p.normal.height = minimum.height;
+        p.maximised = false;
+    }
+    p.normal.width = std::max(p.normal.width, minimum.width);
+    p.normal.height = std::max(p.normal.height, minimum.height);
+    PixelRect client;
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->normal = p.normal;
+        shared_->positioned = p.positioned;
+        shared_->maximised = p.maximised;
+        // Maximised, the window's size is the screen's, which the backend tells.
+        if (!p.maximised)
+            states_[0]->rect = PixelRect{0, 0, p.normal.width, p.normal.height};
+        client = states_[0]->rect;
+    }
+    std::string value = std::to_string(p.normal.left) + "," + std::to_string(p.normal.top) + " " +
+                        std::to_string(p.normal.width) + "x" + std::to_string(p.normal.height);
+    if (p.maximised)
+        value += " maximised";
+    Announce(*shared_, ChangeEvent::What::kPlacement, std::move(value));
+    if (Handle() != 0)
+        WindowProc(kWmSize, p.maximised ? kSizeMaximized : kSizeRestored,
+                   MakeSizeLParam(client.width, client.height));
+}
+
+bool Dialog::Shown(const WindowPlacement& place, int width, int height) {
+    width = std::clamp(width, 1, 32767);
+    height = std::clamp(height, 1, 32767);
+    {
+        std::lock_guard lock(shared_->mutex);
+        shared_->normal = place.normal;
+        shared_->positioned = true;
+        PixelRect& client = states_[0]->rect;
+        if (client.width == width && client.height == height &&
+            shared_->maximised == place.maximised)
+            return false;
+        client.width = width;
+        client.height = height;
+        shared_->maximised = place.maximised;
+    }
+    WindowProc(kWmSize, place.maximised ? kSizeMaximized : kSizeRestored,
+               MakeSizeLParam(width, height));
+    return true;
+}
+
+void Dialog::PixelRatioChanged(double ratio) {
+    if (!(ratio >= 0.25 && ratio <= 16))
+        return;
+    PixelRect client;
+    bool maximised = false;
+    {
+        std::lock_guard lock(shared_->mutex);
+        if (shared_->pixelRatio == ratio)
+            return;
+        shared_->pixelRatio = ratio;
+        for (size_t i = 1; i < states_.size(); ++i) {
+            detail::WindowState& s = *states_[i];
+            if (s.kind == ControlKind::kPicture) {
+                s.surface.Resize(DevicePixels(s.rect.width, ratio),
+                                 DevicePixels(s.rect.height, ratio));
+                s.surface.Fill(raster::kBlack);
+            }
+        }
+        client = states_[0]->rect;
+        maximised = shared_->maximised;
+    }
+    // What the dialog draws itself is drawn anew at the new density.
+    WindowProc(kWmSize, maximised ? kSizeMaximized : kSizeRestored,
+               MakeSizeLParam(client.width, client.height));
 }
 
 void Dialog::SetIcon(int resourceId, bool big) {

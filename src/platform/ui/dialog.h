@@ -23,6 +23,15 @@ struct DialogShared;
 struct WindowState;
 }  // namespace detail
 
+/// Where a dialog's window is: its client area on the screen when not maximised (the
+/// position only when `positioned`; else the backend centres it), and whether it is
+/// maximised.
+struct WindowPlacement {
+    PixelRect normal;
+    bool maximised = false;
+    bool positioned = false;
+};
+
 class Dialog : public Window {
   public:
     explicit Dialog(const DialogTemplate& dialogTemplate);
@@ -46,6 +55,22 @@ class Dialog : public Window {
     /// Replaces the caption and every control's text by the template's English ones
     /// (where the template has one).
     void ApplyEnglishCaptions();
+
+    /// The window's place (see WindowPlacement). SetPlacement asks the backend to show the
+    /// window so (a size below the template's is raised to it; a dialog that is not
+    /// resizable keeps its size) and, not maximised, takes that size at once, with
+    /// kWmSize. Window thread.
+    WindowPlacement GetPlacement() const;
+    void SetPlacement(const WindowPlacement& placement);
+
+    /// What the backend tells of the real window, on the window thread: where it is when
+    /// not maximised (`place.normal`, which is then positioned), whether it is maximised,
+    /// and the size of its client area now. kWmSize follows when the size or the
+    /// maximised state changed; answers whether it did.
+    bool Shown(const WindowPlacement& place, int width, int height);
+    /// The window went to a screen of another pixel density: the picture surfaces are
+    /// resized (blank) and kWmSize follows, so the dialog draws anew. Window thread.
+    void PixelRatioChanged(double ratio);
 
     /// The window's small (title bar, task switcher) or big icon: a resource id of
     /// resources/icons.h; 0 for none. Window thread.

@@ -28,4 +28,9 @@ PixelRect DialogUnitsToPixels(const DialogUnitRect& rect) {
                      DialogUnitsToPixelsY(rect.y + rect.height) - top};
 }
 
+int DevicePixels(int pixels, double pixelRatio) {
+    const double device = pixels * pixelRatio + 0.5;
+    return device < 1 ? 0 : device > kMaxDevicePixels ? kMaxDevicePixels : static_cast<int>(device);
+}
+
 }  // namespace talbex::ui

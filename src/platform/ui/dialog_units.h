@@ -19,4 +19,12 @@ int DialogUnitsToPixelsX(int units);
 int DialogUnitsToPixelsY(int units);
 PixelRect DialogUnitsToPixels(const DialogUnitRect& rect);
 
+/// The most pixels of a picture's surface either way (an 8K screen's width): a surface
+/// never takes more than 256 MiB, whatever size a window is given.
+inline constexpr int kMaxDevicePixels = 8192;
+
+/// Pixels of the screen that `pixels` pixels cover at `pixelRatio` device pixels each
+/// (rounded; 0..kMaxDevicePixels): the size of a picture's surface.
+int DevicePixels(int pixels, double pixelRatio);
+
 }  // namespace talbex::ui

@@ -19,9 +19,52 @@ const ControlTemplate* Usable(Dialog& dialog, int controlId, ControlKind kind) {
 }  // namespace
 
 bool Click(Dialog& dialog, int controlId) {
-    if (!dialog.IsRunning() || !Usable(dialog, controlId, ControlKind::kPushButton))
+    if (!dialog.IsRunning())
         return false;
+    if (Usable(dialog, controlId, ControlKind::kPushButton) ||
+        Usable(dialog, controlId, ControlKind::kPicture)) {
+        dialog.NotifyFromControl(controlId, kBnClicked);  // kStnClicked is the same code
+        return true;
+    }
+    if (!Usable(dialog, controlId, ControlKind::kCheckBox))
+        return false;
+    Window& box = dialog.Item(controlId);
+    box.SetCheck(!box.GetCheck());
     dialog.NotifyFromControl(controlId, kBnClicked);
+    return true;
+}
+
+bool DoubleClick(Dialog& dialog, int controlId) {
+    if (!dialog.IsRunning() || !Usable(dialog, controlId, ControlKind::kPicture))
+        return false;
+    dialog.NotifyFromControl(controlId, kStnDblClk);
+    return true;
+}
+
+bool PressKey(Dialog& dialog, Key key) {
+    if (!dialog.IsRunning() || !dialog.IsWindowEnabled())
+        return false;
+    const DialogTemplate& t = dialog.Template();
+    const Accelerator* accelerator = nullptr;
+    for (const Accelerator& a : t.accelerators)
+        if (a.key == key) {
+            accelerator = &a;
+            break;
+        }
+    if (accelerator == nullptr)
+        return false;
+    const int id = accelerator->commandId;
+    const ControlTemplate* control = t.Find(id);
+    if (control == nullptr) {
+        dialog.WindowProc(kWmCommand, MakeCommandWParam(id, kAccelerator), 0);
+        return true;
+    }
+    if ((control->kind != ControlKind::kPushButton && control->kind != ControlKind::kCheckBox) ||
+        !dialog.Item(id).IsWindowEnabled())
+        return false;
+    if (control->kind == ControlKind::kCheckBox)
+        dialog.Item(id).SetCheck(!dialog.Item(id).GetCheck());
+    dialog.NotifyFromControl(id, kBnClicked);
     return true;
 }
 

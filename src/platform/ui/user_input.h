@@ -12,11 +12,20 @@
 #include <string>
 
 #include "platform/ui/dialog.h"
+#include "platform/ui/keys.h"
 
 namespace talbex::ui::user {
 
-/// Clicks a push button: the button's own object or the dialog gets kBnClicked.
+/// Clicks a push button (its own object or the dialog gets kBnClicked), a check box (its
+/// mark turns over first) or a picture frame (kStnClicked).
 bool Click(Dialog& dialog, int controlId);
+/// Double-clicks a picture frame: kStnDblClk.
+bool DoubleClick(Dialog& dialog, int controlId);
+/// Presses a key on the window: the dialog's accelerator for it (dialog_template.h)
+/// clicks its button or check box, which must be enabled but need not be visible (the
+/// key belongs to the window), or sends its command. False when the window has no
+/// accelerator for the key or its button is disabled.
+bool PressKey(Dialog& dialog, Key key);
 /// Picks a row of a drop-down list: it becomes the selection and its text fills the edit
 /// field, then kCbnSelChange. Picking the row already selected notifies again, as a
 /// user's pick does.

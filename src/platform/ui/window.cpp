@@ -57,6 +57,13 @@ bool IsList(const WindowState& s) {
     return s.kind == ControlKind::kDropDownList && !s.isDialog;
 }
 
+// A picture's surface at its control's size on the screen, blank. Under the dialog's lock.
+void ResizeSurface(WindowState& s) {
+    const double ratio = s.shared->pixelRatio;
+    s.surface.Resize(DevicePixels(s.rect.width, ratio), DevicePixels(s.rect.height, ratio));
+    s.surface.Fill(raster::kBlack);
+}
+
 ChangeEvent Event(What what, std::string value) {
     ChangeEvent e;
     e.what = what;
@@ -145,6 +152,53 @@ bool Window::IsWindowVisible() const {
 PixelRect Window::GetWindowRect() const {
     const WindowState* s = state_.load();
     return s ? Read(s, [](const WindowState& st) { return st.rect; }) : PixelRect{};
+}
+
+void Window::MoveWindow(const PixelRect& rect) {
+    if (WindowState* s = state_.load())
+        Mutate(s, [&](WindowState& st, std::optional<ChangeEvent>& e) {
+            if (st.isDialog || st.rect == rect)
+                return 0;
+            st.rect = rect;
+            if (st.kind == ControlKind::kPicture)
+                ResizeSurface(st);
+            e = Event(What::kRect, std::to_string(rect.left) + "," + std::to_string(rect.top) +
+                                       " " + std::to_string(rect.width) + "x" +
+                                       std::to_string(rect.height));
+            return 0;
+        });
+}
+
+void Window::SetCheck(bool checked) {
+    if (WindowState* s = state_.load())
+        Mutate(s, [&](WindowState& st, std::optional<ChangeEvent>& e) {
+            if (st.kind != ControlKind::kCheckBox || st.isDialog || st.checked == checked)
+                return 0;
+            st.checked = checked;
+            e = Event(What::kCheck, checked ? "1" : "0");
+            return 0;
+        });
+}
+
+bool Window::GetCheck() const {
+    const WindowState* s = state_.load();
+    return s && Read(s, [](const WindowState& st) { return st.checked; });
+}
+
+void Window::SetToolTip(const std::string& tip) {
+    if (WindowState* s = state_.load())
+        Mutate(s, [&](WindowState& st, std::optional<ChangeEvent>& e) {
+            if (st.tip != tip) {
+                st.tip = tip;
+                e = Event(What::kToolTip, tip);
+            }
+            return 0;
+        });
+}
+
+std::string Window::GetToolTip() const {
+    const WindowState* s = state_.load();
+    return s ? Read(s, [](const WindowState& st) { return st.tip; }) : std::string();
 }
 
 int Window::AddString(const std::string& text) {
@@ -307,6 +361,11 @@ raster::Bitmap* Window::Surface() {
     if (!s || s->isDialog || s->kind != ControlKind::kPicture)
         return nullptr;
     return &s->surface;
+}
+
+double Window::PixelRatio() const {
+    const WindowState* s = state_.load();
+    return s ? Read(s, [](const WindowState& st) { return st.shared->pixelRatio; }) : 1.0;
 }
 
 void Window::SurfaceChanged() {

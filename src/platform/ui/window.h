@@ -54,8 +54,11 @@ class Window {
     bool IsWindowEnabled() const;
     void ShowWindow(bool show);
     bool IsWindowVisible() const;
-    /// Position and size in pixels (for a dialog, its size).
+    /// Position and size in pixels (for a dialog, the size of its client area).
     PixelRect GetWindowRect() const;
+    /// Moves and sizes a control within its dialog (a picture's surface follows, blank);
+    /// nothing for a dialog (see Dialog::SetPlacement).
+    void MoveWindow(const PixelRect& rect);
     int ClientWidth() const { return GetWindowRect().width; }
     int ClientHeight() const { return GetWindowRect().height; }
 
@@ -75,13 +78,24 @@ class Window {
     int SetCurSel(int index);
     int FindStringExact(const std::string& text) const;
 
+    /// Check boxes: the check mark.
+    void SetCheck(bool checked);
+    bool GetCheck() const;
+
+    /// The text shown when the pointer rests on the control (empty: none).
+    void SetToolTip(const std::string& tip);
+    std::string GetToolTip() const;
+
     /// Progress bars: 0..100, clamped.
     void SetPos(int position);
     int GetPos() const;
 
-    /// Picture frames: the pixel surface, as large as the control. Window thread only;
-    /// nullptr for other kinds.
+    /// Picture frames: the pixel surface, as large as the control on the screen: its size
+    /// times PixelRatio(), so a high-density screen shows it pixel for pixel. Window
+    /// thread only; nullptr for other kinds.
     raster::Bitmap* Surface();
+    /// Device pixels per pixel of the screen the dialog is shown on (1 headless).
+    double PixelRatio() const;
     /// Tells the backend that the surface was drawn on and must be shown again.
     void SurfaceChanged();
 

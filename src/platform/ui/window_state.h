@@ -32,6 +32,13 @@ struct DialogShared {
     WindowState* dialog = nullptr;  // the dialog's own state; its text is the caption
     int smallIcon = 0;              // resource ids; 0: none set
     int bigIcon = 0;
+    // Device pixels per pixel of the screen the window is on; picture surfaces have as
+    // many pixels as the screen shows of them.
+    double pixelRatio = 1.0;
+    // Where the window is when not maximised (its client area), and whether it is.
+    PixelRect normal;
+    bool positioned = false;  // normal.left/top hold a place on the screen
+    bool maximised = false;
 };
 
 struct WindowState {
@@ -43,13 +50,15 @@ struct WindowState {
     PixelRect rect;
 
     std::string text;
+    std::string tip;
+    bool checked = false;
     bool enabled = true;
     bool visible = true;
     std::vector<ListEntry> entries;
     int selection = -1;
     int progress = 0;
     std::string address;
-    raster::Bitmap surface;  // window thread only
+    raster::Bitmap surface;  // window thread only; rect's size times the pixel ratio
 };
 
 }  // namespace talbex::ui::detail

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -33,6 +35,18 @@ using namespace std::chrono_literals;
 inline QApplication& App() {
     static QApplication* app = [] {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        std::string config;
+        if (std::string(getenv("QT_QPA_PLATFORM")) == "offscreen") {
+            // A screen of 1600 x 1000 without window frames, so a maximised window has
+            // the size the tethering view is measured at. Read when the application is made.
+            config = std::filesystem::temp_directory_path() /
+                     ("talbex-qt-screen-" + std::to_string(getpid()) + ".json");
+            std::ofstream(config) << "{\"windowFrameMargins\": false, \"screens\": [{\"name\": "
+                                     "\"test\", \"x\": 0, \"y\": 0, \"width\": 1600, "
+                                     "\"height\": 1000, \"logicalDpi\": 96, "
+                                     "\"logicalBaseDpi\": 96}]}\n";
+            setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + config).c_str(), 1);
+        }
         // The offscreen platform says, for every window, what it cannot do on a screen.
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
             if (!text.startsWith("This plugin does not support"))
@@ -41,7 +55,10 @@ inline QApplication& App() {
         static int argc = 1;
         static char name[] = "talbex-qt-tests";
         static char* argv[] = {name, nullptr};
-        return MakeApplication(argc, argv).release();  // lives until the program ends
+        QApplication* made = MakeApplication(argc, argv).release();  // lives until the end
+        if (!config.empty())
+            std::filesystem::remove(config);
+        return made;
     }();
     return *app;
 }

@@ -175,7 +175,10 @@ TEST(RemoteControlTemplate, HoldsTheWindowAndItsControls) {
     EXPECT_STREQ(t->chinese, "相机遥控界面");
     EXPECT_STREQ(t->english, "Remote Control");
     EXPECT_EQ(t->width, 744);
-    EXPECT_EQ(t->height, 258);
+    // Taller than the original 258 by the strip of the last picture and the histogram;
+    // the original controls keep their places.
+    EXPECT_EQ(t->height, 324);
+    EXPECT_EQ(t->style & kDialogResizable, kDialogResizable);
     // Ids are unique.
     for (size_t i = 0; i < t->controls.size(); ++i)
         for (size_t j = i + 1; j < t->controls.size(); ++j)
@@ -190,6 +193,26 @@ TEST(RemoteControlTemplate, HoldsTheWindowAndItsControls) {
     EXPECT_EQ(t->Find(1069)->style, kStyleDisabled);
     EXPECT_STREQ(t->Find(1048)->english, "Iamage Quality");
     EXPECT_STREQ(t->Find(1015)->english, "<<<");
+    EXPECT_EQ(t->Find(1081)->kind, ControlKind::kCheckBox);
+    for (int picture : {1080, 1083})
+        EXPECT_EQ(t->Find(picture)->kind, ControlKind::kPicture) << picture;
+    // Every key of the window reaches a button, a check box or a command of its own, and
+    // each button with a key names it in both tooltips.
+    for (const Accelerator& key : t->accelerators) {
+        const ControlTemplate* control = t->Find(key.commandId);
+        if (control == nullptr) {
+            EXPECT_TRUE(key.commandId == resources::kToggleLiveViewCommand ||
+                        key.commandId == resources::kEscapeCommand)
+                << key.commandId;
+            continue;
+        }
+        if (key.key == '=')
+            continue;  // the + key without Shift: the tooltips name +
+        const std::string name = key.key == kKeySpace ? "空格" : KeyName(key.key);
+        EXPECT_NE(std::string(control->tipChinese).find(name), std::string::npos) << key.key;
+        EXPECT_NE(std::string(control->tipEnglish).find(KeyName(key.key)), std::string::npos)
+            << key.key;
+    }
     for (int hidden : {1008, 1009, 1010, 1011, 1012, 1021, 1057, 1034, 1005, 1074, 1002, 1065, 1066,
                        1067, 1070, 1071, 1076}) {
         ASSERT_NE(t->Find(hidden), nullptr) << hidden;
