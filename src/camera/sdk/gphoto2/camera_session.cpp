@@ -23,6 +23,9 @@ constexpr int kEventsPerRound = 16;
 // How deep and how far the session looks over a card whose pictures libgphoto2 would
 // otherwise take for new ones.
 constexpr int kCardDepth = 6;
+// How long after the program's own shot the camera is asked for its picture without pause.
+constexpr auto kPictureDue = std::chrono::seconds(10);
+constexpr auto kDuePause = std::chrono::milliseconds(2);
 constexpr int kCardPictures = 50000;
 
 // Where libgphoto2 announces a picture it took off the camera's memory itself.
@@ -173,6 +176,14 @@ void CameraSession::MarkGone() {
     wake_.notify_all();
 }
 
+void CameraSession::ExpectPicture() {
+    {
+        std::lock_guard lock(stateMutex_);
+        pictureDue_ = std::chrono::steady_clock::now() + kPictureDue;
+    }
+    wake_.notify_all();
+}
+
 void CameraSession::Post(Event event) {
     {
         std::lock_guard lock(stateMutex_);
@@ -290,7 +301,13 @@ bool CameraSession::PollLocked(int timeoutMs, std::vector<Event>* events) {
 
 void CameraSession::AnnounceKeptProperties() {
     // A body of the current protocol tells a new session every setting it keeps, value
-    // and choices; libgphoto2 tells nothing until something changes, so the session asks.
+    // and choices; libgphoto2 tells nothing until something changes, so the session asks,
+    // when someone listens.
+    {
+        std::lock_guard lock(subscriptions_->mutex);
+        if (subscriptions_->property.handler == nullptr)
+            return;
+    }
     std::vector<SdkPropertyId> kept;
     {
         std::lock_guard lock(cameraMutex_);
@@ -347,8 +364,18 @@ void CameraSession::RunEvents() {
         }
         {
             std::unique_lock lock(stateMutex_);
+            for (const Event& e : events)
+                if (e.kind == Event::Kind::kPicture)
+                    pictureDue_ = {};
+            // While a picture the program took is on its way, the camera is asked again
+            // almost at once (a moment left for the program's own calls): the picture goes
+            // on sooner.
+            const bool due = std::chrono::steady_clock::now() < pictureDue_;
             if (events.empty() && pending_.empty())
-                wake_.wait_for(lock, kEventPause, [&] { return stop_ || !pending_.empty(); });
+                wake_.wait_for(lock, due ? kDuePause : kEventPause, [&] {
+                    return stop_ || !pending_.empty() ||
+                           (!due && std::chrono::steady_clock::now() < pictureDue_);
+                });
             if (stop_)
                 return;
             events.insert(events.end(), pending_.begin(), pending_.end());

@@ -19,6 +19,7 @@
 #include <gphoto2/gphoto2-context.h>
 
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -137,6 +138,8 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     /// One round of waiting for events; answers false when the camera broke.
     bool PollLocked(int timeoutMs, std::vector<Event>* events);
     void MarkGone();
+    /// The program took a picture: its announcement is looked for at once, for a while.
+    void ExpectPicture();
     void Post(Event event);
     void RunEvents();
     void AnnounceKeptProperties();
@@ -222,6 +225,8 @@ class CameraSession : public std::enable_shared_from_this<CameraSession> {
     std::condition_variable wake_;
     bool gone_ = false;
     bool goneAnnounced_ = false;
+    /// Until when a picture the program took may still be announced.
+    std::chrono::steady_clock::time_point pictureDue_{};
     bool stop_ = false;
     std::deque<Event> pending_;
     std::thread events_;

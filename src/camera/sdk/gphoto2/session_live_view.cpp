@@ -133,8 +133,10 @@ SdkError CameraSession::PressShutterLocked(int32_t state) {
                 return CaptureLocked();
             AimCaptureTargetLocked();
             const SdkError e = ActLocked(Control::kFullPress, true);
-            if (e == kSdkOk)
+            if (e == kSdkOk) {
                 pressed_ = kShutterButtonCompletely;
+                ExpectPicture();
+            }
             return e;
         }
         case kShutterButtonOff: {

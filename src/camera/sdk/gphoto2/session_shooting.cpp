@@ -61,6 +61,8 @@ SdkError CameraSession::CaptureLocked() {
             Post(Event{Event::Kind::kPicture, path.folder, path.name, 0});
         }
     }
+    if (result == GP_OK)
+        ExpectPicture();
     return OutcomeLocked(result, kSdkErrTakePictureFailed);
 }
 
