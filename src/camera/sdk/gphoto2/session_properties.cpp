@@ -90,7 +90,13 @@ SdkError CameraSession::ReadEntryLocked(const Route& route, std::unique_ptr<Entr
         if (known != entryNames_.end() && known->second != name)
             continue;
         auto entry = std::make_unique<Entry>();
-        const int result = gp_camera_get_single_config(camera_, name, &entry->root, context_);
+        int result;
+        {
+            // libgphoto2's driver keeps a few bytes for good when the camera cannot describe
+            // the entry (busy after its shot).
+            ScopedForeignAllocations foreign;
+            result = gp_camera_get_single_config(camera_, name, &entry->root, context_);
+        }
         if (result == GP_OK) {
             entry->widget = entry->root;
             entry->name = name;
