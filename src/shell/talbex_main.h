@@ -206,8 +206,9 @@ class CTALBEXMAIN : public ui::Dialog {
     bool cameraHeld_ = false;      // the last connection found the camera held elsewhere
     bool toldCameraHeld_ = false;  // and the user was told, while it stays so
     bool testShotPending_ = false;
-    bool opening_ = false;        // the session timer waits for the camera to open
-    bool toldNotOpened_ = false;  // the user was told the camera did not open, while it stays so
+    bool opening_ = false;          // the session timer waits for the camera to open
+    bool cameraNotOpened_ = false;  // the last connection found the camera, which did not open
+    bool toldNotOpened_ = false;    // the user was told the camera did not open, while it stays so
     std::chrono::milliseconds sessionOpenBy_{0};    // on the windows' clock
     bool restoring_ = false;                        // the restore timer runs
     std::chrono::milliseconds restoreGiveUpAt_{0};  // on the windows' clock

@@ -84,6 +84,7 @@ void CTALBEXMAIN::ConnectCamera() {
     opening_ = false;
     connection_.Close();
     cameraHeld_ = false;
+    cameraNotOpened_ = false;
     if (connection_.OpenFirstCamera() != kSdkOk) {
         connection_.Close();  // nothing to keep until the next poll
         toldCameraHeld_ = false;
@@ -175,6 +176,7 @@ void CTALBEXMAIN::SessionSettled() {
             os::Diagnostic("the camera did not open within %lld s\n",
                            static_cast<long long>(kSessionOpenLimit.count() / 1000));
         connection_.Close();
+        cameraNotOpened_ = true;
         if (!toldNotOpened_)
             ui::ShowMessageBox(
                 ui::ByLanguage(language_, kCameraNotOpenedEnglish, kCameraNotOpenedChinese));
@@ -519,6 +521,9 @@ void CTALBEXMAIN::OnConnect() {
     } else {
         if (cameraHeld_)
             ui::ShowMessageBox(ui::ByLanguage(language_, kCameraHeldEnglish, kCameraHeldChinese));
+        else if (cameraNotOpened_)
+            ui::ShowMessageBox(
+                ui::ByLanguage(language_, kCameraNotOpenedEnglish, kCameraNotOpenedChinese));
         else
             ui::ShowMessageBox(
                 ui::ByLanguage(language_, kCannotDetectEnglish, kCannotDetectChinese));

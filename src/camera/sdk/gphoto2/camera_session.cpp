@@ -54,7 +54,7 @@ std::shared_ptr<CameraSession> CameraSession::Open(
     {
         // Another camera still being opened (one that drips its handshake) holds the
         // library: this one is busy, not waited for without end.
-        std::unique_lock global(library->GlobalLock(), Gphoto2Library::kGlobalLockWait);
+        const std::unique_lock global = library->TakeGlobalLock();
         if (!global.owns_lock()) {
             *error = kSdkErrDeviceBusy;
             return nullptr;

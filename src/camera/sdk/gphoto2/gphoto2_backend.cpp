@@ -108,7 +108,7 @@ SdkError Gphoto2Backend::Initialize() {
     // What a run that ended abruptly left changed in libgphoto2's lasting settings goes
     // back before anything else: other programs read it whether a camera is here or not.
     {
-        std::unique_lock global(library_->GlobalLock(), Gphoto2Library::kGlobalLockWait);
+        const std::unique_lock global = library_->TakeGlobalLock();
         if (global.owns_lock())
             LastingCaptureTarget::RecoverFromEarlierRun();
     }

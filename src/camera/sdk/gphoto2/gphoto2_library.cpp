@@ -6,6 +6,8 @@
 #include <gphoto2/gphoto2-result.h>
 #include <unistd.h>
 
+#include <thread>
+
 #if defined(__SANITIZE_ADDRESS__) && __has_include(<sanitizer/lsan_interface.h>)
 #include <sanitizer/lsan_interface.h>
 #define TALBEX_LEAK_CHECKER 1
@@ -116,9 +118,21 @@ GPPortInfoList* Gphoto2Library::CurrentPorts() {
     return list;
 }
 
+std::unique_lock<std::mutex> Gphoto2Library::TakeGlobalLock() {
+    // Asked again every few milliseconds rather than waited on with a deadline: a rare
+    // wait, and one every tool of the build follows.
+    std::unique_lock lock(global_, std::try_to_lock);
+    const auto deadline = std::chrono::steady_clock::now() + kGlobalLockWait;
+    while (!lock.owns_lock() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        lock.try_lock();
+    }
+    return lock;
+}
+
 std::vector<std::pair<std::string, std::string>> Gphoto2Library::Detect() {
     std::vector<std::pair<std::string, std::string>> found;
-    std::unique_lock lock(global_, kGlobalLockWait);
+    const std::unique_lock lock = TakeGlobalLock();
     if (!lock.owns_lock())
         return found;
     ScopedCLocale locale;

@@ -68,9 +68,12 @@ class Gphoto2Library {
     /// Held around every call that touches libgphoto2's process-wide state. Opening a
     /// camera holds it for as long as libgphoto2 takes, which a camera that sends its
     /// handshake a byte at a time makes as long as it likes: nobody waits for it longer
-    /// than kGlobalLockWait, and a call that cannot have it fails instead.
-    std::timed_mutex& GlobalLock() { return global_; }
+    /// than kGlobalLockWait (TakeGlobalLock), and a call that cannot have it fails instead.
+    std::mutex& GlobalLock() { return global_; }
     static constexpr std::chrono::milliseconds kGlobalLockWait{2000};
+    /// GlobalLock, taken within kGlobalLockWait; not owned when another thread keeps it
+    /// longer.
+    std::unique_lock<std::mutex> TakeGlobalLock();
 
     /// The camera drivers, loaded on first use (call with GlobalLock held); null when
     /// they cannot be loaded.
@@ -88,7 +91,7 @@ class Gphoto2Library {
     static bool KnowsModel(const std::string& model);
 
   private:
-    std::timed_mutex global_;
+    std::mutex global_;
     CameraAbilitiesList* abilities_ = nullptr;
 };
 

@@ -97,7 +97,13 @@ SdkError CameraSession::ReadEntryLocked(const Route& route, std::unique_ptr<Entr
         if (known != entryNames_.end() && known->second != name)
             continue;
         auto entry = std::make_unique<Entry>();
-        const int result = gp_camera_get_single_config(camera_, name, &entry->root, context_);
+        int result;
+        {
+            // libgphoto2's driver keeps a few bytes for good when the camera cannot describe
+            // the entry (busy after its shot).
+            ScopedForeignAllocations foreign;
+            result = gp_camera_get_single_config(camera_, name, &entry->root, context_);
+        }
         // An entry whose reading failed inside libgphoto2 (or any entry of a body that
         // lists no properties) comes back without a widget: the camera has none.
         if (result == GP_OK && entry->root == nullptr)
