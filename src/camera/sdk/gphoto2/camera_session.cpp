@@ -256,13 +256,19 @@ bool CameraSession::PollLocked(int timeoutMs, std::vector<Event>* events) {
         void* data = nullptr;
         const int result =
             gp_camera_wait_for_event(camera_, round == 0 ? timeoutMs : 1, &type, &data, context_);
+        // A camera busy after its shot answers, so it is here: asked again next round.
+        if (result == GP_ERROR_CAMERA_BUSY) {
+            free(data);
+            break;
+        }
         if (result < GP_OK) {
             // A broken connection fails every time; one hiccup does not.
             free(data);
             data = nullptr;
-            if (gp_camera_wait_for_event(camera_, 1, &type, &data, context_) < GP_OK) {
+            const int again = gp_camera_wait_for_event(camera_, 1, &type, &data, context_);
+            if (again < GP_OK) {
                 free(data);
-                return false;
+                return again == GP_ERROR_CAMERA_BUSY;
             }
         }
         switch (type) {
