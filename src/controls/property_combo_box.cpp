@@ -9,8 +9,10 @@ namespace talbex::controls {
 
 void CPropertyComboBox::ShowCurrentValue(uint32_t code) {
     auto it = labels_.find(code);
-    if (it != labels_.end())
-        SetWindowText(it->second);
+    if (it == labels_.end())
+        return;
+    current_ = code;
+    SetWindowText(it->second);
 }
 
 void CPropertyComboBox::LoadAllowedValues(const SdkPropertyDesc& description) {
@@ -29,6 +31,10 @@ void CPropertyComboBox::LoadAllowedValues(const SdkPropertyDesc& description) {
         if (index >= 0)
             SetItemData(index, code);
     }
+    // A drop-down list shows only a text it holds as a row: a current value that came
+    // before its row is shown again now.
+    if (current_)
+        SetWindowText(labels_.at(*current_));
 }
 
 void CPropertyComboBox::postIfMine(const camera::ModelEvent& event) {

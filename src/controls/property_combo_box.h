@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "camera/action_source.h"
 #include "camera/camera_model.h"
@@ -61,6 +62,7 @@ class CPropertyComboBox : public ui::Window {
 
     const SdkPropertyId propertyId_;
     LabelTable labels_;
+    std::optional<uint32_t> current_;  // the last value shown (window thread)
 };
 
 /// What the eight property classes have in common beyond the base: they are action

@@ -2,8 +2,10 @@
 // wait before the fields are read, the running clock, saving the three texts, the purge.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
+#include <thread>
 
 #include "info/camera_info_fixture.h"
 #include "info/info_texts.h"
@@ -154,6 +156,10 @@ TEST_F(CameraInfoTest, AnOlderCameraTakesTheTextsAndTheClock) {
     ASSERT_TRUE(bytes && bytes->size() == sizeof clock);
     std::memcpy(&clock, bytes->data(), sizeof clock);
     EXPECT_GT(clock.year, 2020u);
+    // Nothing is left locked: once the connection's worker is through the reads the writes
+    // announced (it locks the controls around each of them too).
+    for (int i = 0; i < 200 && camera->ControlsLocked(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     EXPECT_FALSE(camera->ControlsLocked());
 }
 

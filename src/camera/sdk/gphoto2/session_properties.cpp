@@ -138,8 +138,10 @@ SdkError CameraSession::ReadValueLocked(const Route& route, std::string* text, i
     if (route.id == kPropBodySerial)
         *text = NormalisedSerial(*family_, *text);
     // libgphoto2 names what its tables do not know "Unknown value 00a1" (a lens missing
-    // from its list): that tells the user nothing, so the camera has no such text.
-    if (route.codec == Codec::kText && text->rfind("Unknown value", 0) == 0)
+    // from its list), and a lens it cannot tell at all "Unknown": that tells the user
+    // nothing, so the camera has no such text.
+    if (route.codec == Codec::kText &&
+        (text->rfind("Unknown value", 0) == 0 || (route.id == kPropLensName && *text == "Unknown")))
         return kSdkErrPropertyUnavailable;
     *number = std::atoi(text->c_str());
     int ro = 0;
