@@ -1,5 +1,5 @@
 # Installing the program as a desktop program (cmake --install) and its Debian package
-# (cpack -G DEB, from the build folder): the program, its manual page, its offline pages,
+# (cpack -G DEB, from the build folder): the program (and its windows' half), its manual page, its offline pages,
 # the icon, the desktop entry, the AppStream metainfo, the copyright file and the
 # changelog under the usual prefixes; the package depends on the Debian packages whose
 # libraries the program links. The README lists these files; the package test holds the
@@ -37,6 +37,8 @@ add_custom_target(talbex_package_files ALL
   DEPENDS ${package_dir}/talbex.1.gz ${package_dir}/changelog.gz)
 
 install(TARGETS talbex RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The program with its Qt windows, which `talbex` becomes on a desktop.
+install(TARGETS talbex-desktop RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/talbex)
 install(FILES ${package_dir}/talbex.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/pages/index_cn.htm
               ${PROJECT_SOURCE_DIR}/resources/pages/index_en.htm

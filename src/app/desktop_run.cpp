@@ -19,7 +19,7 @@
 namespace talbex::app {
 
 std::optional<std::string> DesktopFor(const MainWindowRunOptions& options, std::string* why) {
-    if (options.headless || !options.scriptPath.empty() || !options.answers.empty())
+    if (!MayShowWindows(options))
         return std::nullopt;
     return qt::DesktopPlatform(why);
 }

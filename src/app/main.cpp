@@ -2,12 +2,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "app/demo.h"
+#if !TALBEX_WINDOWS_APART
 #include "app/desktop_run.h"
+#endif
+#include "app/main_window_options.h"
 #include "app/main_window_run.h"
 #include "app/serial_command.h"
 #include "app/sim_serve_command.h"
@@ -166,6 +172,23 @@ int Finish(int status) {
     return status;
 }
 
+#if TALBEX_WINDOWS_APART
+// The program with its Qt windows, installed beside this one (the build's own folder, or
+// PREFIX/libexec/talbex for PREFIX/bin).
+std::string DesktopProgram() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return {};
+    for (const std::filesystem::path& candidate :
+         {self.parent_path() / "talbex-desktop",
+          self.parent_path().parent_path() / "libexec/talbex/talbex-desktop"})
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    return {};
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -200,8 +223,21 @@ int main(int argc, char** argv) {
         }
     }
     std::string noDisplay;
+#if TALBEX_WINDOWS_APART
+    // Nothing has been taken yet (no lock, no camera, no thread): the desktop program
+    // starts afresh with the same command line and decides on a display itself.
+    if (talbex::app::MayShowWindows(options)) {
+        const std::string desktop = DesktopProgram();
+        if (!desktop.empty()) {
+            argv[0] = const_cast<char*>(desktop.c_str());
+            ::execv(desktop.c_str(), argv);
+        }
+        noDisplay = "the desktop windows (talbex-desktop) are not installed beside talbex";
+    }
+#else
     if (const auto platform = talbex::app::DesktopFor(options, &noDisplay))
         return Finish(talbex::app::RunDesktopWindows(options, *platform, std::cerr));
+#endif
     if (!options.headless && !noDisplay.empty())
         std::fprintf(stderr, "talbex: %s; running without windows\n", noDisplay.c_str());
     return Finish(talbex::app::RunMainWindow(options, std::cout, std::cerr));

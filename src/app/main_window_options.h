@@ -20,6 +20,12 @@ struct MainWindowRunOptions {
     std::string version = "4.5.0";  // written to "ver.htm" when it is missing
 };
 
+/// Whether the run may show desktop windows: not with --headless, a script or scripted
+/// answers (they answer the headless message boxes).
+inline bool MayShowWindows(const MainWindowRunOptions& options) {
+    return !options.headless && options.scriptPath.empty() && options.answers.empty();
+}
+
 /// Parses the option at `args[index]` (and its value, moving `index` past it). False with
 /// a message for a wrong one.
 bool ParseMainWindowOption(const std::vector<std::string>& args, size_t& index,

@@ -28,10 +28,11 @@ TEST_F(InstallTest, TheInstalledProgramRunsWithItsPagesIconDesktopEntryAndMetain
               &out),
         0)
         << out;
-    for (const char* file : {"bin/talbex", "share/talbex/index_cn.htm", "share/talbex/index_en.htm",
-                             "share/icons/hicolor/scalable/apps/org.talbex.Talbex.svg",
-                             "share/applications/org.talbex.Talbex.desktop",
-                             "share/metainfo/org.talbex.Talbex.metainfo.xml"})
+    for (const char* file :
+         {"bin/talbex", "libexec/talbex/talbex-desktop", "share/talbex/index_cn.htm",
+          "share/talbex/index_en.htm", "share/icons/hicolor/scalable/apps/org.talbex.Talbex.svg",
+          "share/applications/org.talbex.Talbex.desktop",
+          "share/metainfo/org.talbex.Talbex.metainfo.xml"})
         EXPECT_TRUE(fs::is_regular_file(prefix + "/" + file)) << file;
 
     EXPECT_EQ(Shell("'" + prefix + "/bin/talbex' --version", &out), 0);
@@ -45,6 +46,16 @@ TEST_F(InstallTest, TheInstalledProgramRunsWithItsPagesIconDesktopEntryAndMetain
               0)
         << out;
     EXPECT_EQ(Slurp(home + "index_en.htm"), "<p>Our shop</p>\n");
+    // Without --headless the installed program becomes its windows' half, which finds no
+    // display here and says so.
+    ASSERT_EQ(
+        Shell("env -u TALBEX_CAMERA -u DISPLAY -u WAYLAND_DISPLAY TALBEX_HOME='" + home +
+                  "' TALBEX_VENDOR_HOST= '" + prefix + "/bin/talbex' --seconds 0.3 --language en",
+              &out),
+        0)
+        << out;
+    EXPECT_NE(out.find("running without windows"), std::string::npos) << out;
+    EXPECT_EQ(out.find("not installed"), std::string::npos) << out;
     EXPECT_NE(Slurp(home + "index_cn.htm").find("请用 USB 线连接相机"), std::string::npos);
 
     if (!Installed("desktop-file-validate") || !Installed("appstreamcli"))
