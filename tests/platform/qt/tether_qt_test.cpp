@@ -88,11 +88,15 @@ class QtTetherTest : public QtMainWindowTest {
     }
     void Activate(Main& main, CVellmoraDlg& remote) {
         // A tooltip the pointer left behind goes first, as it does when a user types.
-        OnGui(main, [&] {
-            QToolTip::hideText();
-            WindowOf(remote)->activateWindow();
-        });
-        EXPECT_TRUE(Eventually(main, [&] { return WindowOf(remote)->isActiveWindow(); }))
+        // Asked again while another window (one the previous step just closed or left)
+        // still holds the activation on a busy machine.
+        EXPECT_TRUE(Eventually(main,
+                               [&] {
+                                   QToolTip::hideText();
+                                   if (!WindowOf(remote)->isActiveWindow())
+                                       WindowOf(remote)->activateWindow();
+                                   return WindowOf(remote)->isActiveWindow();
+                               }))
             << (QApplication::activeWindow() != nullptr
                     ? QApplication::activeWindow()->metaObject()->className()
                     : "no active window");
@@ -134,19 +138,25 @@ TEST_F(QtTetherTest, MaximisedWithGuidesAndHistogramTheLastPictureAndTheLiveView
             // Maximised on the 1600 x 1000 screen; on a bare X server (no window manager
             // maximises there) sized to it. The English pass opens so: the Chinese one
             // left it so.
-            if (!english)
-                OnGui(main, [&] {
-                    if (onX)
-                        WindowOf(*remote)->setGeometry(0, 0, 1600, 1000);
-                    else
-                        WindowOf(*remote)->showMaximized();
-                });
-            ASSERT_TRUE(Eventually(main, [&] {
-                const ui::PixelRect client = remote->GetWindowRect();
-                return (onX || remote->GetPlacement().maximised) &&
-                       QSize(client.width, client.height) == WindowOf(*remote)->size() &&
-                       WindowOf(*remote)->size() == QSize(1600, 1000);
-            }));
+            // Asked again until it holds: the window puts back its own remembered place
+            // as it opens, which a busy machine may do after the first ask.
+            ASSERT_TRUE(Eventually(
+                main,
+                [&] {
+                    const ui::PixelRect client = remote->GetWindowRect();
+                    const bool done =
+                        (onX || remote->GetPlacement().maximised) &&
+                        QSize(client.width, client.height) == WindowOf(*remote)->size() &&
+                        WindowOf(*remote)->size() == QSize(1600, 1000);
+                    if (!done && !english) {
+                        if (onX)
+                            WindowOf(*remote)->setGeometry(0, 0, 1600, 1000);
+                        else if (!WindowOf(*remote)->isMaximized())
+                            WindowOf(*remote)->showMaximized();
+                    }
+                    return done;
+                },
+                10s));
             const QSize size = WindowOf(*remote)->size();
             EXPECT_TRUE(onX || WindowOf(*remote)->isMaximized());
 
