@@ -11,6 +11,13 @@
 #if defined(__SANITIZE_ADDRESS__) && __has_include(<sanitizer/lsan_interface.h>)
 #include <sanitizer/lsan_interface.h>
 #define TALBEX_LEAK_CHECKER 1
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <set>
+#include <string>
 #endif
 
 namespace talbex::gphoto {
@@ -102,6 +109,18 @@ CameraAbilitiesList* Gphoto2Library::Abilities(GPContext* context) {
             return nullptr;
         }
         abilities_ = list;
+#ifdef TALBEX_LEAK_CHECKER
+        // A driver keeps a few bytes in its own statics for good; unloaded when its camera
+        // closes, they would look lost. Kept loaded for the run, they stay its own.
+        std::set<std::string> drivers;
+        const int count = gp_abilities_list_count(list);
+        for (int i = 0; i < count; ++i) {
+            CameraAbilities abilities{};
+            if (gp_abilities_list_get_abilities(list, i, &abilities) == GP_OK &&
+                drivers.insert(abilities.library).second)
+                ::dlopen(abilities.library, RTLD_LAZY | RTLD_LOCAL);
+        }
+#endif
     }
     return abilities_;
 }
@@ -115,6 +134,19 @@ GPPortInfoList* Gphoto2Library::CurrentPorts() {
         gp_port_info_list_free(list);
         return nullptr;
     }
+#ifdef TALBEX_LEAK_CHECKER
+    // The port drivers too keep a few bytes of their own for good (see Abilities).
+    static std::once_flag kept;
+    std::call_once(kept, [] {
+        const char* named = std::getenv("IOLIBS");  // where libgphoto2 looks first
+        const std::string folder =
+            named != nullptr && *named != '\0' ? named : TALBEX_GPHOTO2_PORT_DRIVERS;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            if (entry.path().extension() == ".so")
+                ::dlopen(entry.path().c_str(), RTLD_LAZY | RTLD_LOCAL);
+    });
+#endif
     return list;
 }
 

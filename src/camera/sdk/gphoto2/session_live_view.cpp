@@ -206,7 +206,12 @@ bool CameraSession::LiveViewLocked() {
     CameraFile* file = nullptr;
     if (gp_file_new(&file) != GP_OK)
         return false;
-    const int result = gp_camera_capture_preview(camera_, file, context_);
+    int result;
+    {
+        // libgphoto2's driver keeps the answers of a body not yet ready for live view.
+        ScopedForeignAllocations foreign;
+        result = gp_camera_capture_preview(camera_, file, context_);
+    }
     gp_file_unref(file);
     if (result == GP_OK)
         liveView_ = true;
@@ -304,7 +309,11 @@ SdkError CameraSession::EvfImage(SdkEvfImage& image) {
     CameraFile* file = nullptr;
     if (gp_file_new(&file) != GP_OK)
         return kSdkErrInternal;
-    const int result = gp_camera_capture_preview(camera_, file, context_);
+    int result;
+    {
+        ScopedForeignAllocations foreign;  // as when live view starts
+        result = gp_camera_capture_preview(camera_, file, context_);
+    }
     const char* data = nullptr;
     unsigned long length = 0;
     SdkError e = kSdkOk;
