@@ -254,8 +254,10 @@ bool CameraSession::PollLocked(int timeoutMs, std::vector<Event>* events) {
     for (int round = 0; round < kEventsPerRound; ++round) {
         CameraEventType type = GP_EVENT_TIMEOUT;
         void* data = nullptr;
-        const int result =
-            gp_camera_wait_for_event(camera_, round == 0 ? timeoutMs : 1, &type, &data, context_);
+        const int result = ForeignCall([&] {
+            return gp_camera_wait_for_event(camera_, round == 0 ? timeoutMs : 1, &type, &data,
+                                            context_);
+        });
         // A camera busy after its shot answers, so it is here: asked again next round.
         if (result == GP_ERROR_CAMERA_BUSY) {
             free(data);
@@ -265,7 +267,8 @@ bool CameraSession::PollLocked(int timeoutMs, std::vector<Event>* events) {
             // A broken connection fails every time; one hiccup does not.
             free(data);
             data = nullptr;
-            const int again = gp_camera_wait_for_event(camera_, 1, &type, &data, context_);
+            const int again = ForeignCall(
+                [&] { return gp_camera_wait_for_event(camera_, 1, &type, &data, context_); });
             if (again < GP_OK) {
                 free(data);
                 return again == GP_ERROR_CAMERA_BUSY;
@@ -334,14 +337,18 @@ void CameraSession::SeeTheCardLocked(const std::string& folder, int depth, int* 
     // Listing a folder is what makes libgphoto2 know its pictures.
     CameraList* files = nullptr;
     if (gp_list_new(&files) == GP_OK) {
-        if (gp_camera_folder_list_files(camera_, folder.c_str(), files, context_) >= GP_OK)
+        if (ForeignCall([&] {
+                return gp_camera_folder_list_files(camera_, folder.c_str(), files, context_);
+            }) >= GP_OK)
             *budget -= gp_list_count(files);
         gp_list_free(files);
     }
     CameraList* folders = nullptr;
     if (depth >= kCardDepth || *budget <= 0 || gp_list_new(&folders) != GP_OK)
         return;
-    if (gp_camera_folder_list_folders(camera_, folder.c_str(), folders, context_) >= GP_OK) {
+    if (ForeignCall([&] {
+            return gp_camera_folder_list_folders(camera_, folder.c_str(), folders, context_);
+        }) >= GP_OK) {
         for (int i = 0; i < gp_list_count(folders) && *budget > 0 && !Gone(); ++i) {
             const char* name = nullptr;
             if (gp_list_get_name(folders, i, &name) == GP_OK && name != nullptr)

@@ -41,6 +41,14 @@ class ScopedForeignAllocations {
     ScopedForeignAllocations& operator=(const ScopedForeignAllocations&) = delete;
 };
 
+/// One libgphoto2 call whose driver keeps a few bytes for good when a busy body answers
+/// an operation without the data it expected (ptp2 2.5.30 does not free that answer).
+template <typename Call>
+auto ForeignCall(Call call) {
+    ScopedForeignAllocations foreign;
+    return call();
+}
+
 /// Around opening and closing cameras: libgphoto2 2.5.30 closes descriptor 0 whenever
 /// it closes a network camera, whatever the program keeps there. The guard puts back
 /// what descriptor 0 held (taking the number again only while it is free, never from

@@ -104,7 +104,9 @@ SdkError CameraSession::SetControlLocked(Control control, const std::string& tex
     }
     if (result != GP_OK)
         return kSdkErrInvalidValue;
-    result = gp_camera_set_single_config(camera_, entry->name.c_str(), entry->widget, context_);
+    result = ForeignCall([&] {
+        return gp_camera_set_single_config(camera_, entry->name.c_str(), entry->widget, context_);
+    });
     return OutcomeLocked(result, kSdkErrInvalidValue);
 }
 

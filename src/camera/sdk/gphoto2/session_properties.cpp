@@ -151,8 +151,9 @@ SdkError CameraSession::ReadValueLocked(const Route& route, std::string* text, i
 }
 
 SdkError CameraSession::StoreEntryLocked(Entry& entry) {
-    const int result =
-        gp_camera_set_single_config(camera_, entry.name.c_str(), entry.widget, context_);
+    const int result = ForeignCall([&] {
+        return gp_camera_set_single_config(camera_, entry.name.c_str(), entry.widget, context_);
+    });
     if (result != GP_OK)
         return OutcomeLocked(result, kSdkErrInvalidValue);
     // libgphoto2 answers success for a standard property it knows only by its code,

@@ -51,10 +51,11 @@ SdkError CameraSession::CaptureLocked() {
     AimCaptureTargetLocked();
     // The picture is announced by the camera's "file added" event; a driver that can
     // only capture and wait gives its path here instead.
-    int result = gp_camera_trigger_capture(camera_, context_);
+    int result = ForeignCall([&] { return gp_camera_trigger_capture(camera_, context_); });
     if (result == GP_ERROR_NOT_SUPPORTED) {
         CameraFilePath path{};
-        result = gp_camera_capture(camera_, GP_CAPTURE_IMAGE, &path, context_);
+        result = ForeignCall(
+            [&] { return gp_camera_capture(camera_, GP_CAPTURE_IMAGE, &path, context_); });
         if (result == GP_OK) {
             if (std::strcmp(path.folder, "/") == 0)
                 unconfirmed_.emplace_back(path.folder, path.name);
@@ -145,8 +146,10 @@ SdkError CameraSession::PictureInfo(const CameraPicture& picture, SdkDirectoryIt
     std::lock_guard lock(cameraMutex_);
     ScopedCLocale locale;
     CameraFileInfo info{};
-    int result = gp_camera_file_get_info(camera_, picture.folder.c_str(), picture.name.c_str(),
-                                         &info, context_);
+    int result = ForeignCall([&] {
+        return gp_camera_file_get_info(camera_, picture.folder.c_str(), picture.name.c_str(), &info,
+                                       context_);
+    });
     if (result != GP_OK && picture.handedOver) {
         // libgphoto2 keeps no information on what it handed over from the camera's memory
         // (its folder "/" is no folder of the camera's): the picture itself tells it.
