@@ -11,6 +11,12 @@
 #if defined(__SANITIZE_ADDRESS__) && __has_include(<sanitizer/lsan_interface.h>)
 #include <sanitizer/lsan_interface.h>
 #define TALBEX_LEAK_CHECKER 1
+#endif
+// The sanitized builds keep libgphoto2's drivers loaded for the run: the leak checker sees
+// what a driver keeps as its own, and the thread sanitizer never sees a library it was
+// told about (a driver's dependency) unloaded under it.
+#if defined(TALBEX_LEAK_CHECKER) || defined(__SANITIZE_THREAD__)
+#define TALBEX_KEEP_DRIVERS 1
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -23,6 +29,30 @@
 namespace talbex::gphoto {
 
 namespace {
+
+// In the sanitized builds every camera and port driver is loaded once, before libgphoto2
+// first loads and unloads them, and stays loaded for the run: what a driver keeps in its
+// statics for good stays its own for the leak checker, and no library under a driver is
+// unloaded under the thread sanitizer, which was told to look past some of them.
+void KeepDriversLoaded() {
+#ifdef TALBEX_KEEP_DRIVERS
+    static std::once_flag kept;
+    std::call_once(kept, [] {
+        const struct {
+            const char* variable;  // where libgphoto2 looks first
+            const char* folder;    // where it looks otherwise
+        } places[] = {{"CAMLIBS", TALBEX_GPHOTO2_DRIVERS}, {"IOLIBS", TALBEX_GPHOTO2_PORT_DRIVERS}};
+        for (const auto& place : places) {
+            const char* named = std::getenv(place.variable);
+            const std::string folder = named != nullptr && *named != '\0' ? named : place.folder;
+            std::error_code error;
+            for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+                if (entry.path().extension() == ".so")
+                    ::dlopen(entry.path().c_str(), RTLD_LAZY | RTLD_LOCAL);
+        }
+    });
+#endif
+}
 
 locale_t CLocale() {
     // Made once and never freed: threads may still use it while the program ends.
@@ -99,6 +129,7 @@ Gphoto2Library::~Gphoto2Library() {
 }
 
 CameraAbilitiesList* Gphoto2Library::Abilities(GPContext* context) {
+    KeepDriversLoaded();
     if (abilities_ == nullptr) {
         ScopedForeignAllocations foreign;
         CameraAbilitiesList* list = nullptr;
@@ -109,23 +140,12 @@ CameraAbilitiesList* Gphoto2Library::Abilities(GPContext* context) {
             return nullptr;
         }
         abilities_ = list;
-#ifdef TALBEX_LEAK_CHECKER
-        // A driver keeps a few bytes in its own statics for good; unloaded when its camera
-        // closes, they would look lost. Kept loaded for the run, they stay its own.
-        std::set<std::string> drivers;
-        const int count = gp_abilities_list_count(list);
-        for (int i = 0; i < count; ++i) {
-            CameraAbilities abilities{};
-            if (gp_abilities_list_get_abilities(list, i, &abilities) == GP_OK &&
-                drivers.insert(abilities.library).second)
-                ::dlopen(abilities.library, RTLD_LAZY | RTLD_LOCAL);
-        }
-#endif
     }
     return abilities_;
 }
 
 GPPortInfoList* Gphoto2Library::CurrentPorts() {
+    KeepDriversLoaded();
     ScopedForeignAllocations foreign;
     GPPortInfoList* list = nullptr;
     if (gp_port_info_list_new(&list) != GP_OK)
@@ -134,19 +154,6 @@ GPPortInfoList* Gphoto2Library::CurrentPorts() {
         gp_port_info_list_free(list);
         return nullptr;
     }
-#ifdef TALBEX_LEAK_CHECKER
-    // The port drivers too keep a few bytes of their own for good (see Abilities).
-    static std::once_flag kept;
-    std::call_once(kept, [] {
-        const char* named = std::getenv("IOLIBS");  // where libgphoto2 looks first
-        const std::string folder =
-            named != nullptr && *named != '\0' ? named : TALBEX_GPHOTO2_PORT_DRIVERS;
-        std::error_code error;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-            if (entry.path().extension() == ".so")
-                ::dlopen(entry.path().c_str(), RTLD_LAZY | RTLD_LOCAL);
-    });
-#endif
     return list;
 }
 
@@ -194,6 +201,7 @@ std::vector<std::pair<std::string, std::string>> Gphoto2Library::Detect() {
 }
 
 bool Gphoto2Library::KnowsModel(const std::string& model) {
+    KeepDriversLoaded();
     ScopedCLocale locale;
     ScopedForeignAllocations foreign;
     GPContext* context = gp_context_new();
