@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "app/script.h"
+#include "platform/ui/keys.h"
 
 namespace {
 
@@ -45,6 +46,10 @@ std::string Line(const ScriptCommand& c) {
         }
         case Kind::kClick:
             return "click " + id;
+        case Kind::kDoubleClick:
+            return "doubleclick " + id;
+        case Kind::kKey:
+            return "key " + talbex::ui::KeyName(c.key);
         case Kind::kPickRow:
             return "pick " + id + " " + std::to_string(c.row);
         case Kind::kPickLabel:
@@ -65,7 +70,7 @@ std::string Line(const ScriptCommand& c) {
 
 bool Same(const ScriptCommand& a, const ScriptCommand& b) {
     return a.kind == b.kind && a.seconds == b.seconds && a.controlId == b.controlId &&
-           a.row == b.row && a.text == b.text && a.answer == b.answer;
+           a.row == b.row && a.key == b.key && a.text == b.text && a.answer == b.answer;
 }
 
 }  // namespace
