@@ -56,8 +56,17 @@ testing::ServedCameraProcess* gServer = nullptr;
 Run Measure(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
             const std::string& folder) {
     std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e)
-        env.push_back(*e);
+    // What `environment` sets replaces the inherited value: the first of two is the one
+    // read, and libgphoto2 would otherwise keep its settings in the tester's own HOME.
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('=') + 1);
+        bool replaced = false;
+        for (const std::string& set : environment)
+            replaced = replaced || set.rfind(name, 0) == 0;
+        if (!replaced)
+            env.push_back(entry);
+    }
     env.insert(env.end(), environment.begin(), environment.end());
     std::vector<char*> envp, args;
     for (auto& e : env)
