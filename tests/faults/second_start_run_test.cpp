@@ -21,7 +21,8 @@ TEST_F(SecondStartRun, ASecondStartDuringATransferIsRefusedAndThePictureArrives)
     fs::create_directories(runtime);
     ::chmod(runtime.c_str(), 0700);
     Camera("[camera]\npicture_bytes = 3000000\ntransfer_ms = 8000\n");
-    Start("wait 2.5\nclick 1014\nwait 1\n" + ChoosePhotos() + "click 1000\nwait 12\nclose\nquit\n",
+    // The 8 s transfer has room to finish on a machine slowed by the sanitizers.
+    Start("wait 2.5\nclick 1014\nwait 1\n" + ChoosePhotos() + "click 1000\nwait 24\nclose\nquit\n",
           {}, "XDG_RUNTIME_DIR='" + runtime + "'");
     ASSERT_TRUE(TransferUnderWay(incoming_));
     std::this_thread::sleep_for(3s);
@@ -40,7 +41,7 @@ TEST_F(SecondStartRun, ASecondStartDuringATransferIsRefusedAndThePictureArrives)
     EXPECT_FALSE(Has(err2, "removed")) << err2;
     EXPECT_EQ(Names(incoming_), during);
 
-    const Outcome run = Finish(40s);
+    const Outcome run = Finish(60s);
     ExpectClean(run);
     EXPECT_FALSE(Has(run.out, "message box:")) << run.out;
     const std::vector<std::string> saved = Names(photos_);
