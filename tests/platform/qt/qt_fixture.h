@@ -15,11 +15,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -105,8 +107,42 @@ class QtTest : public ::testing::Test {
     }
 
     /// Runs `action` on the window thread and waits until all it caused is done.
+    /// Actions refer to the caller's locals, so when the wait gives up an action that
+    /// has not started yet is called off, and one that is running is waited for: none
+    /// runs after the caller has gone on.
     static bool OnGui(ui::Dialog& dialog, std::function<void()> action) {
-        return ui::user::RunOnWindowThread(dialog, std::move(action)) && Idle(dialog);
+        struct Step {
+            std::mutex mutex;
+            std::condition_variable ended;
+            bool started = false, finished = false, calledOff = false;
+        };
+        auto step = std::make_shared<Step>();
+        const bool queued = ui::user::RunOnWindowThread(dialog, [step, action = std::move(action)] {
+            {
+                std::lock_guard lock(step->mutex);
+                if (step->calledOff)
+                    return;
+                step->started = true;
+            }
+            action();
+            std::lock_guard lock(step->mutex);
+            step->finished = true;
+            step->ended.notify_all();
+        });
+        if (!queued)
+            return false;
+        if (Idle(dialog))
+            return true;
+        std::unique_lock lock(step->mutex);
+        if (!step->started) {
+            step->calledOff = true;
+            return false;
+        }
+        if (!step->ended.wait_for(lock, 60s, [&] { return step->finished; })) {
+            std::fprintf(stderr, "a step on the window thread did not end in 60 s\n");
+            std::abort();
+        }
+        return false;
     }
     static bool Idle(ui::Dialog& dialog) { return ui::user::WaitUntilIdle(dialog, 5s); }
 
