@@ -34,11 +34,13 @@ void GuiMailbox::Wake() {
 }
 
 void GuiMailbox::RunPending() {
-    // Disarmed before the counter is read: a wake-up from now on writes again, so none
-    // is lost between reading the counter and taking the tasks.
-    armed_.store(false);
+    // The counter is read before disarming: disarming first would let a wake-up's write
+    // land between the two and be read here, leaving the mailbox armed with nothing to
+    // read, and every later wake-up skipped. A wake-up that finds it still armed here
+    // has its work taken below, or by the queue's look after this wait.
     uint64_t count = 0;
     [[maybe_unused]] const ssize_t read_ = read(fd_, &count, sizeof count);
+    armed_.store(false);
     std::vector<std::function<void()>> tasks;
     {
         std::lock_guard lock(mutex_);
