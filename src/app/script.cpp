@@ -113,6 +113,19 @@ std::optional<ScriptCommand> ParseLine(const std::string& line) {
             return std::nullopt;
         c.kind = Kind::kWait;
         c.seconds = *s;
+    } else if (*verb == "await") {
+        auto id = Number(words.Word());
+        if (!id)
+            return std::nullopt;
+        c.kind = Kind::kAwait;
+        c.controlId = *id;
+        c.seconds = 30;
+        if (!words.AtEnd()) {
+            auto s = Seconds(words.Word());
+            if (!s)
+                return std::nullopt;
+            c.seconds = *s;
+        }
     } else if (*verb == "click") {
         auto id = Number(words.Word());
         if (!id)

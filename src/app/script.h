@@ -1,5 +1,7 @@
 // Scripts that drive the windows the way a person would, one command a line:
 //   wait SECONDS                     let the program run (seconds, fractions allowed)
+//   await ID [SECONDS]               wait until the topmost window's control can be used
+//                                    (shown and enabled), at most SECONDS (default 30)
 //   click ID                         click a button, check box or picture of the topmost window
 //   doubleclick ID                   double-click a picture of the topmost window
 //   key NAME                         press a key on the topmost window ("Space", "L", "+")
@@ -25,6 +27,7 @@ namespace talbex::app {
 struct ScriptCommand {
     enum class Kind {
         kWait,
+        kAwait,
         kClick,
         kDoubleClick,
         kKey,

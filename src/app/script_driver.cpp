@@ -93,6 +93,11 @@ bool ScriptDriver::Run(const Script& script) {
             case Kind::kWait:
                 Wait(command.seconds);
                 break;
+            case Kind::kAwait:
+                if (!Await(command) && !finished_())
+                    out_ << "script line " << command.line << ": await " << command.controlId
+                         << " gave up after " << command.seconds << " s" << std::endl;
+                break;
             case Kind::kAnswer:
                 prompts_.AddRule(command.text, command.answer);
                 break;
@@ -126,6 +131,30 @@ void ScriptDriver::Wait(double seconds) {
                                         std::chrono::duration<double>(seconds));
     while (!finished_() && Clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+bool ScriptDriver::Await(const ScriptCommand& command) {
+    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                        std::chrono::duration<double>(command.seconds));
+    while (!finished_()) {
+        // The control is looked at on its window's thread, which owns it.
+        const ui::WindowHandle handle = ui::TopmostModalHandle();
+        auto usable = std::make_shared<std::atomic<int>>(-1);
+        if (handle != 0 && ui::windows::PostTask(handle, [handle, id = command.controlId, usable] {
+                auto* dialog = dynamic_cast<ui::Dialog*>(ui::windows::Lookup(handle));
+                *usable = dialog != nullptr && ui::user::CanUse(*dialog, id);
+            })) {
+            while (*usable < 0 && !finished_() && Clock::now() < end &&
+                   ui::windows::QueueOf(handle) != nullptr)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        if (*usable == 1)
+            return true;
+        if (Clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
 }
 
 bool ScriptDriver::Act(const ScriptCommand& command) {

@@ -34,6 +34,7 @@ class ScriptDriver {
   private:
     bool Act(const ScriptCommand& command);
     void Wait(double seconds);
+    bool Await(const ScriptCommand& command);
 
     ui::HeadlessPrompts& prompts_;
     std::ostream& out_;

@@ -45,7 +45,8 @@ class Gphoto2Run : public apptest::TalbexProcessTest {
 
 TEST_F(Gphoto2Run, IdentifiesTheServedCamera) {
     Serve("[camera]\nowner = Jane\n");
-    const Outcome run = Talbex({"--headless", "--seconds", "4", "--language", "en"});
+    const Outcome run = Talbex(
+        {"--headless", "--language", "en", "--script", Script("s.txt", "await 1014\nquit\n")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Has(run.out, "control 1015 text: SimCam S1 already link!")) << run.out;
     // A camera of the standard protocol names no lens and keeps no shutter count.
@@ -58,7 +59,8 @@ TEST_F(Gphoto2Run, IdentifiesTheServedCamera) {
 
 TEST_F(Gphoto2Run, ATestShotThroughLibgphoto2GivesTheSerial) {
     Serve("[camera]\nserial = 12AB5\n");
-    const Outcome run = Talbex({"--headless", "--seconds", "6", "--language", "en"});
+    const Outcome run = Talbex(
+        {"--headless", "--language", "en", "--script", Script("s.txt", "await 1014\nquit\n")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Has(run.out, "identity: model=SimCam S1; lens=; serial=0420001234;")) << run.out;
     EXPECT_TRUE(Has(run.out, "control 1014 enabled: 1")) << run.out;
@@ -80,7 +82,7 @@ TEST_F(Gphoto2Run, ACameraThatLeavesTheNetworkIsLost) {
 TEST_F(Gphoto2Run, TheParametersWindowReadsAndWritesTextsAndTheClock) {
     Serve("[camera]\nbattery_level = 77\nclock = 2020-01-02 03:04:05\n");
     const std::string edit = Script("edit.txt",
-                                    "wait 3\nclick 1013\nwait 2\n"
+                                    "await 1013\nclick 1013\nawait 1006\n"
                                     "type 1006 \"Jane Roe\"\ntype 1036 \"Ann\"\nclick 1000\n"
                                     "click 1001\nwait 1.5\nclick 1\nwait 0.5\nquit\n");
     Outcome run = Talbex({"--headless", "--language", "en", "--script", edit});
@@ -94,7 +96,7 @@ TEST_F(Gphoto2Run, TheParametersWindowReadsAndWritesTextsAndTheClock) {
     EXPECT_TRUE(Has(run.out, "message box: Synch time Successfully!")) << run.out;
 
     // The camera kept both: the next opening shows them.
-    const std::string look = Script("look.txt", "wait 3\nclick 1013\nwait 2\nquit\n");
+    const std::string look = Script("look.txt", "await 1013\nclick 1013\nawait 1006\nquit\n");
     run = Talbex({"--headless", "--language", "en", "--script", look});
     EXPECT_TRUE(Has(run.out, "[Camera Para] control 1006 text: Jane Roe")) << run.out;
     EXPECT_TRUE(Has(run.out, "[Camera Para] control 1036 text: Ann")) << run.out;
@@ -106,7 +108,7 @@ TEST_F(Gphoto2Run, TheRemoteWindowSetsTakesPicturesAndTellsWhatTheCameraLacks) {
     const std::string save = dir_ / "saved";
     std::filesystem::create_directories(save);
     const std::string remote =
-        Script("remote.txt", "wait 3\nfolder " + save +
+        Script("remote.txt", "await 1014\nfolder " + save +
                                  "\nclick 1014\nwait 2\n"
                                  "pick 1060 \"8\"\npick 1039 \"Cloudy\"\n"
                                  "click 1000\nwait 4\nclick 1013\nwait 6\nquit\n");
@@ -169,7 +171,7 @@ TEST_F(Gphoto2Run, TheWindowsOfABasicBodyOfferWhatItHas) {
     const Outcome run =
         Talbex({"--headless", "--language", "en", "--script",
                 Script("basic.txt",
-                       "wait 7\nclick 1013\nwait 2\nclick 1001\nwait 1.5\nclick 1\n"
+                       "await 1013\nclick 1013\nawait 1001\nclick 1001\nwait 1.5\nclick 1\n"
                        "wait 0.5\nclose\nwait 0.5\nfolder " +
                            save +
                            "\nclick 1014\nwait 2\npick 1060 \"8\"\nclick 1013\n"
@@ -226,7 +228,7 @@ TEST_F(Gphoto2Run, ANikonBodyWorksEveryWindowInBothLanguages) {
         std::filesystem::remove(dir_ / "home/saveto.txt");  // the folder is asked again
         const Outcome run = Talbex(
             {"--headless", "--language", r.language, "--script",
-             Script("nikon.txt", "wait 10\nclick 1013\nwait 3\nclose\nwait 1\nfolder " + save +
+             Script("nikon.txt", "await 1013\nclick 1013\nwait 3\nclose\nwait 1\nfolder " + save +
                                      "\nclick 1014\nwait 3\nclick 1001\nwait 1\nclick 1031\n"
                                      "wait 1\nclick 1013\nwait 2\nclick 1017\nwait 1\n"
                                      "click 1030\nwait 4\nclick 1031\nwait 1\nclick 1000\n"

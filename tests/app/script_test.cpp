@@ -104,6 +104,9 @@ TEST(ScriptParse, ALineThatCannotBeUnderstoodNamesItsNumber) {
         "key \"L\"",         // keys are not quoted
         "key L +",           // one key a line
         "doubleclick",       // no id
+        "await",             // no id
+        "await 1014 soon",   // not seconds
+        "await 1014 2 3",    // trailing words
     };
     for (const char* line : bad) {
         const Parsed s = Parse("wait 0\nclick 1\n" + std::string(line) + "\nquit\n");
@@ -168,6 +171,21 @@ TEST_F(ScriptDriverTest, ClicksPicksTypesAndAnswersOnTheTopmostWindow) {
                                               "(none)"}));
     EXPECT_EQ(quits_, 1);
     EXPECT_TRUE(out_.str().empty()) << out_.str();
+}
+
+// "await" goes on as soon as the control can be used, and says so when it never could.
+TEST_F(ScriptDriverTest, AwaitGoesOnOnceTheControlCanBeUsedAndSaysWhenItGaveUp) {
+    ui::testing::TestDialog dialog;
+    ui::testing::WindowThread thread(dialog);
+    // The button is enabled a while later, from elsewhere, with the window idle meanwhile.
+    std::thread later([&] {
+        std::this_thread::sleep_for(300ms);
+        ui::user::RunOnWindowThread(
+            dialog, [&] { dialog.Item(ui::testing::kDisabledButton).EnableWindow(true); });
+    });
+    EXPECT_TRUE(Run("await 102 20\nclick 102\nawait 101 0.2\n"));
+    later.join();
+    EXPECT_EQ(out_.str(), "script line 3: await 101 gave up after 0.2 s\n");
 }
 
 TEST_F(ScriptDriverTest, CloseUsesTheTopmostWindowsCloseBox) {

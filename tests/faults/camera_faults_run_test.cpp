@@ -105,7 +105,7 @@ TEST_P(OneBusyAnswerAroundTheTestShot, IsWaitedOut) {
         environment = "TALBEX_CAMERA=gphoto2:" + served.GphotoPort();
     }
     Camera(settings);
-    const Outcome run = Run("wait 5.5\nquit\n", 40s, {}, environment);
+    const Outcome run = Run("await 1014 30\nquit\n", 40s, {}, environment);
     ExpectClean(run);
     EXPECT_TRUE(Has(run.out, "identity: model=SimCam S1; lens=")) << run.out;
     EXPECT_TRUE(Has(run.out, "serial=0420001234;")) << run.out;

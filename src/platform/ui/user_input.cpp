@@ -18,6 +18,11 @@ const ControlTemplate* Usable(Dialog& dialog, int controlId, ControlKind kind) {
 }
 }  // namespace
 
+bool CanUse(Dialog& dialog, int controlId) {
+    const ControlTemplate* control = dialog.Template().Find(controlId);
+    return dialog.IsRunning() && control && Usable(dialog, controlId, control->kind);
+}
+
 bool Click(Dialog& dialog, int controlId) {
     if (!dialog.IsRunning())
         return false;

@@ -36,6 +36,10 @@ bool TypeText(Dialog& dialog, int controlId, const std::string& text);
 /// The window's close box: posts kWmClose. Any thread.
 bool CloseWindow(Dialog& dialog);
 
+/// Whether a user could act on the control now: it exists, is shown and enabled, and so
+/// is the dialog. Window thread.
+bool CanUse(Dialog& dialog, int controlId);
+
 /// Queues `action` to run on the dialog's window thread; false when it is not running.
 bool RunOnWindowThread(Dialog& dialog, std::function<void()> action);
 /// Waits until the dialog's window thread has nothing left to do; false on time-out or
