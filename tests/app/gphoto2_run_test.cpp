@@ -68,11 +68,15 @@ TEST_F(Gphoto2Run, ATestShotThroughLibgphoto2GivesTheSerial) {
 
 TEST_F(Gphoto2Run, ACameraThatLeavesTheNetworkIsLost) {
     Serve();
+    // It leaves a while after the program opened it, however long the opening took.
     std::thread leave([&] {
-        std::this_thread::sleep_for(std::chrono::seconds(3));
+        for (int i = 0; i < 3000 && !Has(server_.Output(), "session opened"); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::seconds(2));
         server_.Kill();
     });
-    const Outcome run = Talbex({"--headless", "--seconds", "7", "--language", "en"});
+    const Outcome run = Talbex({"--headless", "--language", "en", "--script",
+                                Script("s.txt", "await 1014 20\nwait 5\nquit\n")});
     leave.join();
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_TRUE(Has(run.out, "control 1015 text: SimCam S1 already link!")) << run.out;
