@@ -38,12 +38,13 @@ const char* AnswerWord(talbex::ui::MessageBoxAnswer answer) {
 
 std::string Line(const ScriptCommand& c) {
     const std::string id = std::to_string(c.controlId);
+    char seconds[40];
+    std::snprintf(seconds, sizeof seconds, "%.17g", c.seconds);
     switch (c.kind) {
-        case Kind::kWait: {
-            char seconds[40];
-            std::snprintf(seconds, sizeof seconds, "%.17g", c.seconds);
+        case Kind::kWait:
             return std::string("wait ") + seconds;
-        }
+        case Kind::kAwait:
+            return "await " + id + " " + seconds;
         case Kind::kClick:
             return "click " + id;
         case Kind::kDoubleClick:
