@@ -2,13 +2,12 @@
 // item to the benchmark that took the picture, and the median of a run's figures.
 #pragma once
 
-#include <algorithm>
 #include <chrono>
 #include <future>
 #include <mutex>
-#include <vector>
 
 #include "camera/sdk/sdk.h"
+#include "median.h"
 
 namespace talbex::bench {
 
@@ -49,10 +48,5 @@ class PictureArrival {
     static inline std::mutex mutex_;
     static inline std::promise<SdkDirectoryItemRef>* waiting_ = nullptr;
 };
-
-inline double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
 
 }  // namespace talbex::bench
