@@ -4,7 +4,9 @@
 // against the part of that which is the histogram's: the stretch with the histogram
 // counted less the same stretch without, plus drawing the histogram. Each round times
 // all of them in turn on this thread (processor time), so a busy machine weighs on them
-// alike. Goal: the histogram at most 10 % of a frame's drawing time.
+// alike, and every figure is the median of the rounds' (the counting cost the median of
+// each round's difference of the two stretches), so a round the machine slowed does not
+// swing it. Goal: the histogram at most 10 % of a frame's drawing time.
 #include <benchmark/benchmark.h>
 #include <time.h>
 
@@ -18,6 +20,7 @@
 #include "camera_frame.h"
 #include "controls/evf_picture_box.h"
 #include "controls/histogram_view.h"
+#include "median.h"
 #include "platform/raster/jpeg_decoder.h"
 #include "platform/raster/stretch.h"
 #include "platform/ui/dialog.h"
@@ -37,14 +40,15 @@ double ThreadSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-struct Totals {
-    double frame = 0;             // DrawFrame with the histogram view drawn
-    double withHistogram = 0;     // decode + stretch counting the histogram
-    double withoutHistogram = 0;  // decode + stretch alone
-    double view = 0;              // drawing the histogram
-    long rounds = 0;
+// Each round's processor seconds.
+struct Rounds {
+    std::vector<double> frame;             // DrawFrame with the histogram view drawn
+    std::vector<double> withHistogram;     // decode + stretch counting the histogram
+    std::vector<double> withoutHistogram;  // decode + stretch alone
+    std::vector<double> countingCost;      // with less without the histogram
+    std::vector<double> view;              // drawing the histogram
     int pictureWidth = 0, pictureHeight = 0, viewWidth = 0, viewHeight = 0;
-} gTotals;
+} gRounds;
 
 void BM_HistogramCost(benchmark::State& state) {
     const std::vector<uint8_t> jpeg = bench::CameraFrame();
@@ -90,33 +94,36 @@ void BM_HistogramCost(benchmark::State& state) {
         double t0 = ThreadSeconds();
         picture.DrawFrame(data);
         double t1 = ThreadSeconds();
-        gTotals.frame += t1 - t0;
+        gRounds.frame.push_back(t1 - t0);
 
         // The two stretches take turns at going first.
+        double stretch[2] = {0, 0};  // without, with the histogram
         for (int turn = 0; turn < 2; ++turn) {
-            const bool counting = (turn == 0) == (gTotals.rounds % 2 == 0);
+            const bool counting = (turn == 0) == (gRounds.frame.size() % 2 == 0);
             counted.Clear();
             t0 = ThreadSeconds();
             raster::DecodeJpegOnto(decoder, jpeg.data(), jpeg.size(), scratch, target, whole,
                                    nullptr, counting ? &counted : nullptr);
             t1 = ThreadSeconds();
-            (counting ? gTotals.withHistogram : gTotals.withoutHistogram) += t1 - t0;
+            stretch[counting ? 1 : 0] = t1 - t0;
             if (counting)
                 shown = counted;
         }
+        gRounds.withoutHistogram.push_back(stretch[0]);
+        gRounds.withHistogram.push_back(stretch[1]);
+        gRounds.countingCost.push_back(stretch[1] - stretch[0]);
 
         t0 = ThreadSeconds();
         view.Show(shown);
         t1 = ThreadSeconds();
-        gTotals.view += t1 - t0;
-        ++gTotals.rounds;
+        gRounds.view.push_back(t1 - t0);
     }
-    gTotals.pictureWidth = picture.Surface()->Width();
-    gTotals.pictureHeight = picture.Surface()->Height();
-    gTotals.viewWidth = view.Surface()->Width();
-    gTotals.viewHeight = view.Surface()->Height();
-    state.counters["picture_width"] = gTotals.pictureWidth;
-    state.counters["picture_height"] = gTotals.pictureHeight;
+    gRounds.pictureWidth = picture.Surface()->Width();
+    gRounds.pictureHeight = picture.Surface()->Height();
+    gRounds.viewWidth = view.Surface()->Width();
+    gRounds.viewHeight = view.Surface()->Height();
+    state.counters["picture_width"] = gRounds.pictureWidth;
+    state.counters["picture_height"] = gRounds.pictureHeight;
     SdkRelease(ref);
     SdkTerminate();
     SdkUseBackend(nullptr);
@@ -131,20 +138,27 @@ int main(int argc, char** argv) {
         return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    const bool measured = gTotals.rounds > 0 && gTotals.frame > 0;
+    using bench::Median;
+    const double frame = Median(gRounds.frame);
+    const bool measured = frame > 0;
     if (measured) {
-        const double n = static_cast<double>(gTotals.rounds);
-        const double counting = (gTotals.withHistogram - gTotals.withoutHistogram) / n;
-        const double drawing = gTotals.view / n;
-        const double frame = gTotals.frame / n;
+        // A median below zero says counting costs less than this run can tell apart.
+        const double difference = Median(gRounds.countingCost);
+        const double counting = difference > 0 ? difference : 0;
+        const double drawing = Median(gRounds.view);
         const double share = (counting + drawing) / frame;
         std::printf(
-            "\n%ld frames: picture %dx%d, histogram %dx%d; per frame (processor time) drawing "
-            "%.3f ms, stretch with the histogram %.3f ms, without %.3f ms, histogram drawn "
-            "%.3f ms\n",
-            gTotals.rounds, gTotals.pictureWidth, gTotals.pictureHeight, gTotals.viewWidth,
-            gTotals.viewHeight, frame * 1e3, gTotals.withHistogram / n * 1e3,
-            gTotals.withoutHistogram / n * 1e3, drawing * 1e3);
+            "\n%zu frames: picture %dx%d, histogram %dx%d; per frame (processor time, median) "
+            "drawing %.3f ms, stretch with the histogram %.3f ms, without %.3f ms, histogram "
+            "drawn %.3f ms\n",
+            gRounds.frame.size(), gRounds.pictureWidth, gRounds.pictureHeight, gRounds.viewWidth,
+            gRounds.viewHeight, frame * 1e3, Median(gRounds.withHistogram) * 1e3,
+            Median(gRounds.withoutHistogram) * 1e3, drawing * 1e3);
+        if (difference <= 0)
+            std::printf(
+                "counting the histogram cost less than the noise between two stretches "
+                "(median difference %.3f ms)\n",
+                difference * 1e3);
         std::printf(
             "the histogram (counted %.3f ms + drawn %.3f ms) / a frame's drawing: %.1f %% "
             "(goal <= 10 %%: %s)\n",
