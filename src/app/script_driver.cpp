@@ -62,6 +62,12 @@ bool Perform(ui::WindowHandle handle, const ScriptCommand& command) {
     }
 }
 
+// The moment a script's SECONDS (fractions allowed) from now ends.
+Clock::time_point SecondsFromNow(double seconds) {
+    return Clock::now() +
+           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
 // Waits until the window's thread has nothing left to do, the window is gone or
 // `deadline` has passed; true only in the first case.
 bool WaitUntilIdle(ui::WindowHandle handle, Clock::time_point deadline) {
@@ -127,15 +133,13 @@ bool ScriptDriver::Run(const Script& script) {
 }
 
 void ScriptDriver::Wait(double seconds) {
-    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                        std::chrono::duration<double>(seconds));
+    const auto end = SecondsFromNow(seconds);
     while (!finished_() && Clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 bool ScriptDriver::Await(const ScriptCommand& command) {
-    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                        std::chrono::duration<double>(command.seconds));
+    const auto end = SecondsFromNow(command.seconds);
     while (!finished_()) {
         // The control is looked at on its window's thread, which owns it.
         const ui::WindowHandle handle = ui::TopmostModalHandle();
