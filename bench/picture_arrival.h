@@ -1,5 +1,6 @@
 // What the transfer benchmarks share: the camera's "picture waiting" event handing its
-// item to the benchmark that took the picture, and the median of a run's figures.
+// item to the benchmark that took the picture (and, through median.h, the median of a
+// run's figures).
 #pragma once
 
 #include <chrono>

@@ -103,10 +103,10 @@ double ProcessCpuSeconds() {
 TEST_F(QtTest, TheWindowThreadSleepsOnQtAndAPostFromAWorkerWakesItAtOnce) {
     TestDialog dialog;
     std::atomic<int> ticks{0};
+    const auto now = [] { return std::chrono::steady_clock::now().time_since_epoch().count(); };
     std::atomic<int64_t> handledAt{0};
     // When the timer was set and when it ticked the fifth time, both on the window thread.
     std::atomic<int64_t> setAt{0}, fifthAt{0};
-    const auto now = [] { return std::chrono::steady_clock::now().time_since_epoch().count(); };
     dialog.onInit = [&] {
         dialog.SetTimer(1, 3600 * 1000);  // far away: the wait must not rely on timers
         setAt = now();
@@ -119,7 +119,7 @@ TEST_F(QtTest, TheWindowThreadSleepsOnQtAndAPostFromAWorkerWakesItAtOnce) {
         }
     };
     dialog.onPrivate = [&](ui::WParam, ui::LParam) {
-        handledAt = std::chrono::steady_clock::now().time_since_epoch().count();
+        handledAt = now();
         return ui::LResult{0};
     };
     RunDriven(dialog, [&] {
